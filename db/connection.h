@@ -1,0 +1,80 @@
+#ifndef PREISLISTE_DB_CONNECTION_H_
+#define PREISLISTE_DB_CONNECTION_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/recordset.h"
+
+struct sqlite3;
+
+namespace db {
+
+namespace jet {
+class Schema;
+}
+
+// The one connection of a run to the price database. It speaks the Jet SQL
+// dialect of the billing product's database: every statement text is
+// translated (db/jet) into SQLite SQL and executed on an SQLite file that
+// stands in for the Jet file.
+//
+// Set up like an ADO connection: properties first, then Open(). Every
+// operation that fails throws db::Error with a description; nothing fails
+// silently. Not thread-safe; one thread uses it at a time.
+class Connection {
+ public:
+  enum class State { kClosed = 0, kOpen = 1 };
+
+  Connection();
+  ~Connection();  // rolls back an open transaction and closes
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // ADO properties. Cursor location 3 (client-side) and mode 16
+  // (share-deny-none) are the only ones the program uses; record sets are
+  // always client-side snapshots and other processes may always share the file.
+  void set_cursor_location(int location) { cursor_location_ = location; }
+  void set_mode(int mode) { mode_ = mode; }
+  // "Provider=...;Data Source=...;..." keys in any letter case. The provider
+  // must be Microsoft.Jet.OLEDB.4.0; Data Source names the database file.
+  void set_connection_string(std::string text) { connection_string_ = std::move(text); }
+
+  // Opens the file named by the connection string. Never creates a file: a
+  // missing, unreadable or non-database file throws and leaves the state closed.
+  void Open();
+  State state() const;
+  // Closes; an open transaction is rolled back first. Closing a closed
+  // connection does nothing.
+  void Close();
+
+  void BeginTrans();
+  void CommitTrans();
+  void RollbackTrans();
+
+  // Runs one Jet statement that returns no rows, completely, before returning.
+  void Execute(std::string_view jet_sql);
+  // Runs a row-returning Jet SELECT and returns its rows as a snapshot,
+  // positioned on the first row (or at end-of-set when there is none).
+  std::unique_ptr<Recordset> ExecuteQuery(std::string_view jet_sql);
+  // Opens a changeable record set on a table name or a one-table SELECT.
+  std::unique_ptr<Recordset> OpenRecordset(std::string_view source);
+
+  // The SQLite handle behind an open connection, for the record sets and for
+  // tests that inspect the file directly. Null when closed.
+  sqlite3* native_handle() const;
+  // Column names and declared types of the tables, for the translator.
+  const jet::Schema& schema() const;
+
+ private:
+  class Impl;
+  int cursor_location_ = 2;
+  int mode_ = 0;
+  std::string connection_string_;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace db
+
+#endif  // PREISLISTE_DB_CONNECTION_H_

@@ -1,0 +1,31 @@
+#ifndef PREISLISTE_DB_OPEN_DATABASE_H_
+#define PREISLISTE_DB_OPEN_DATABASE_H_
+
+#include <memory>
+#include <string>
+
+#include "db/connection.h"
+#include "db/run_view.h"
+
+namespace db {
+
+// The database password of the billing product's price database.
+inline constexpr char kDatabasePassword[] = "Falter";
+
+// "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<full_path>;User ID=admin;
+// Password=;Jet OLEDB:Database Password=<password>".
+std::string BuildConnectionString(const std::string& full_path, const std::string& password);
+
+// Opens <folder><file_name> (the folder ends in the path separator) with
+// client-side cursors and shared access. On any failure shows
+// "Datenbank <file_name> konnte nicht geöffnet werden!" with the error icon
+// and returns null.
+std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
+                                         const std::string& file_name, RunView& view);
+
+// Closes the connection if it is open; ignores every failure. Null is allowed.
+void CloseDatabase(Connection* connection);
+
+}  // namespace db
+
+#endif  // PREISLISTE_DB_OPEN_DATABASE_H_

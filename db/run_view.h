@@ -1,0 +1,27 @@
+#ifndef PREISLISTE_DB_RUN_VIEW_H_
+#define PREISLISTE_DB_RUN_VIEW_H_
+
+#include <string>
+
+namespace db {
+
+// What a run shows the operator: the two progress bars and modal messages.
+// The window and the console implement it; tests record it. Every part of a
+// run reports through the one view it is given, on the calling thread.
+class RunView {
+ public:
+  enum class Icon { kError, kInformation };
+
+  virtual ~RunView() = default;
+
+  // ProgressBar1: progress of the whole run, 0..100.
+  virtual void SetOverallProgress(float value) = 0;
+  // ProgressBar2: progress of the current action, 0..100.
+  virtual void SetActionProgress(float value) = 0;
+  // A modal message with one OK button; returns when it has been dismissed.
+  virtual void ShowMessage(const std::string& text, Icon icon) = 0;
+};
+
+}  // namespace db
+
+#endif  // PREISLISTE_DB_RUN_VIEW_H_
