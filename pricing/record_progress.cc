@@ -1,0 +1,30 @@
+#include "pricing/record_progress.h"
+
+#include <string>
+
+#include "db/error.h"
+
+float RecordProgress(int64_t position, int64_t count) {
+  if (count <= 0)
+    throw db::Error("Division by zero: the record loop has no rows to count");
+  int64_t scaled = 0;
+  if (__builtin_mul_overflow(position, int64_t{100}, &scaled))
+    throw db::Error("Overflow: record position " + std::to_string(position) +
+                    " is too large for the progress bar");
+  return static_cast<float>(static_cast<double>(scaled) / static_cast<double>(count));
+}
+
+void WalkRecords(db::Recordset& rows, db::RunView& view,
+                 const std::function<void(db::Recordset& row)>& work) {
+  if (!rows.IsEof()) {
+    rows.MoveLast();
+    rows.MoveFirst();
+    const int64_t count = rows.RecordCount();
+    while (!rows.IsEof()) {
+      view.SetActionProgress(RecordProgress(rows.AbsolutePosition(), count));
+      work(rows);
+      rows.MoveNext();
+    }
+  }
+  rows.Close();
+}
