@@ -1,0 +1,132 @@
+#include "pricing/pipeline_stretches.h"
+
+#include <exception>
+
+#include "db/tables.h"
+#include "pricing/price_factor.h"
+#include "pricing/sql_number_text.h"
+
+std::string PipelineSteps::MinimumRate() const {
+  return SqlNumberText(settings_.minimum_rate);
+}
+
+std::string PipelineSteps::ComputedPrice(std::string_view purchase_price_column) const {
+  return CentRoundedPriceSql(purchase_price_column, settings_);
+}
+
+namespace {
+
+std::string DropTable(std::string_view table) {
+  return "DROP TABLE " + std::string(table);
+}
+std::string State(int code) { return std::to_string(code); }
+
+}  // namespace
+
+void DropLeftoverTables(PipelineSteps& s) {
+  for (std::string_view table : {db::kNumbersPrevious, db::kTmpMaxPreis}) {
+    try {
+      s.Execute(DropTable(table));
+    } catch (const std::exception&) {
+      // Normally the table does not exist; a table that is really stuck
+      // makes the statement that creates it fail later.
+    }
+  }
+}
+
+void PrepareCurrentList(PipelineSteps& s) {
+  s.Overall(5);
+  s.Action(100);
+  // Prices below the minimum are marked by negating them, so that raising
+  // the computed prices to the minimum leaves them alone; then restored.
+  s.Execute("UPDATE Numbers SET Price_EUR=-[Price_EUR] WHERE Price_EUR<" +
+            s.MinimumRate());
+  s.Overall(7);
+  s.Execute("UPDATE Numbers SET Price_EUR=" + s.ComputedPrice("Rate_EK") +
+            " WHERE Price_EUR IS NULL AND Rate_EK IS NOT NULL");
+  s.Overall(10);
+  s.Execute("UPDATE Numbers SET Price_EUR=" + s.MinimumRate() + " WHERE Price_EUR<" +
+            s.MinimumRate() + " AND Price_EUR>0 AND [Number] LIKE '00%'");
+  s.Overall(13);
+  s.Execute("UPDATE Numbers SET Price_EUR=-[Price_EUR] WHERE Price_EUR<0");
+  s.Overall(15);
+  s.Execute("SELECT * INTO NumbersPrevious FROM Numbers");
+  const float to_working_form_progress[] = {17, 19, 22};
+  for (size_t i = 0; i < db::kToWorkingForm.size(); ++i) {
+    s.Overall(to_working_form_progress[i]);
+    s.Execute(db::kToWorkingForm[i]);
+  }
+  s.Overall(25);
+  s.Execute("DELETE FROM Import2 WHERE NOT IsNumeric([Vorwahl]) OR PreisEk>3;");
+  s.Overall(30);
+  s.Execute(
+      "SELECT [Name] AS [Name], MAX([Price_EUR]) AS [Price_EUR], 1 INTO tmpMaxPreis "
+      "FROM Numbers GROUP BY [Name]");
+  s.Overall(32);
+}
+
+void MatchKnownPrices(PipelineSteps& s) {
+  s.Overall(35);
+  s.Execute(
+      "UPDATE Import2 INNER JOIN tmpMaxPreis ON Import2.Ziel = tmpMaxPreis.Name "
+      "SET [VkPreis] = [tmpMaxPreis].[Price_EUR], [OldName] = [tmpMaxPreis].[Name], "
+      "Import2.ImportState = " +
+      State(db::kByName) + " WHERE (((Import2.ImportState) Is Null));");
+  s.Action(70);
+  s.Execute(
+      "UPDATE Import2 INNER JOIN NumbersPrevious ON Import2.[Vorwahl] = "
+      "NumbersPrevious.[Number] SET [VkPreis] = [NumbersPrevious].[Price_EUR], "
+      "[OldName] = [NumbersPrevious].[Name], Import2.ImportState = " +
+      State(db::kByPrefix) + " WHERE (((Import2.ImportState) Is Null));");
+  s.Overall(40);
+  s.Action(90);
+  // The offset marks exactly the rows that receive a computed price here, so
+  // that only those are raised to the minimum rate.
+  const std::string offset = State(db::kJustComputedOffset);
+  s.Execute("UPDATE Import2 SET VkPreis=" + s.ComputedPrice("PreisEk") +
+            ", ImportState=ImportState+" + offset +
+            " WHERE VkPreis IS NULL AND ImportState IS NOT NULL");
+  s.Execute("UPDATE Import2 SET VkPreis=" + s.MinimumRate() + " WHERE VkPreis<" +
+            s.MinimumRate() + " AND ImportState>" + offset);
+  s.Execute("UPDATE Import2 SET ImportState=ImportState-" + offset +
+            " WHERE ImportState>" + offset);
+  s.Overall(45);
+  s.Action(100);
+}
+
+void WriteBack(PipelineSteps& s) {
+  // As above, a transient state marks the rows whose price is computed here.
+  const std::string just_computed = State(db::kJustComputedFinal);
+  s.Execute("UPDATE Import2 SET VkPreis=" + s.ComputedPrice("PreisEk") +
+            ", ImportState=" + just_computed +
+            " WHERE VkPreis IS NULL AND ImportState IS NULL");
+  s.Execute("UPDATE Import2 SET VkPreis=" + s.MinimumRate() + " WHERE VkPreis<" +
+            s.MinimumRate() + " AND ImportState=" + just_computed);
+  s.Execute("UPDATE Import2 SET ImportState=" + State(db::kComputed) +
+            " WHERE ImportState=" + just_computed);
+  s.Overall(82);
+  s.Execute(
+      "INSERT INTO Import2 ([Vorwahl],Ziel,VkPreis,ImportState,PreisEk) "
+      "SELECT Number, Name, Price_EUR, " +
+      State(db::kKeptDomestic) +
+      ",Rate_EK FROM NumbersPrevious WHERE Number LIKE '0049%' "
+      "AND Number NOT IN (SELECT [Vorwahl] FROM Import2 WHERE [Vorwahl] LIKE '0049%');");
+  s.Overall(84);
+  s.Execute(db::kToStoredForm[0]);
+  s.Overall(86);
+  s.Execute(db::kToStoredForm[1]);
+  s.Overall(92);
+  s.Execute("DELETE FROM Numbers");
+  s.Overall(94);
+  s.Execute(
+      "INSERT INTO Numbers ( [Number], Name, Price_EUR, Rate_EK, GraceTime, Profile)"
+      "SELECT Import2.[Vorwahl], Import2.Ziel, Import2.VkPreis, Import2.PreisEk, 0, Null "
+      "FROM Import2;");
+  s.Overall(98);
+  // Unlike the drops at the start, these must succeed.
+  s.Execute(DropTable(db::kNumbersPrevious) + ";");
+  s.Overall(99);
+  s.Execute(DropTable(db::kImport2) + ";");
+  s.Execute(DropTable(db::kTmpMaxPreis) + ";");
+  s.Overall(100);
+}

@@ -1,0 +1,63 @@
+#ifndef PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
+#define PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
+
+#include <string>
+#include <string_view>
+
+#include "app/run_settings.h"
+#include "db/connection.h"
+#include "db/run_view.h"
+
+// The SQL stretches of the price update, each a fixed series of statements
+// with the overall and action progress shown between them. UpdatePrices runs
+// them in the order of this file, with the two record loops between
+// MatchKnownPrices and WriteBack. Every stretch throws (db::Error or another
+// std::exception with a description) at the first failing step.
+
+// What every step needs: the connection, the settings and the two bars.
+class PipelineSteps {
+ public:
+  PipelineSteps(db::Connection& connection, const RunSettings& settings,
+                db::RunView& view)
+      : connection_(connection), settings_(settings), view_(view) {}
+
+  void Overall(float value) { view_.SetOverallProgress(value); }
+  void Action(float value) { view_.SetActionProgress(value); }
+  void Execute(std::string_view sql) { connection_.Execute(sql); }
+
+  // The minimum rate as statement text, e.g. " .1".
+  std::string MinimumRate() const;
+  // The cent-rounded computed price of a purchase price column, with the
+  // factor computed afresh for this statement.
+  std::string ComputedPrice(std::string_view purchase_price_column) const;
+
+  db::Connection& connection() { return connection_; }
+  db::RunView& view() { return view_; }
+
+ private:
+  db::Connection& connection_;
+  const RunSettings& settings_;
+  db::RunView& view_;
+};
+
+// Drops NumbersPrevious and tmpMaxPreis left behind by a run that did not
+// reach its end. Normally they do not exist: failures are ignored.
+void DropLeftoverTables(PipelineSteps& steps);
+
+// Overall 5 to 32. Corrects the prices of Numbers in place, copies it into
+// NumbersPrevious with prefixes in the working form, removes unusable rows
+// from Import2 and builds tmpMaxPreis.
+void PrepareCurrentList(PipelineSteps& steps);
+
+// Overall 35 to 45. Prices the imported rows whose destination name (state 1)
+// or prefix (state 2) the current list knows; matched rows without a known
+// price get a computed one, at least the minimum rate.
+void MatchKnownPrices(PipelineSteps& steps);
+
+// Overall 82 to 100. Computes prices for the rows still undecided (state 5),
+// keeps the domestic prefixes of the current list that the file lacks
+// (state 6), restores the stored prefix form, replaces the rows of Numbers
+// with those of Import2 and drops the working tables.
+void WriteBack(PipelineSteps& steps);
+
+#endif  // PREISLISTE_PRICING_PIPELINE_STRETCHES_H_

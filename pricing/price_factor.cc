@@ -1,0 +1,23 @@
+#include "pricing/price_factor.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "pricing/sql_number_text.h"
+
+double PriceFactor(const RunSettings& settings) {
+  const double with_vat = 1 + settings.vat_fraction;
+  const double with_margin = settings.margin_percent / 100 + 1;
+  const double factor = with_vat * with_margin;
+  if (std::isinf(factor))
+    throw std::overflow_error("Überlauf beim Berechnen des Preisfaktors");
+  if (std::isnan(factor))
+    throw std::domain_error("Ungültige Rechenoperation beim Berechnen des Preisfaktors");
+  return factor;
+}
+
+std::string CentRoundedPriceSql(std::string_view purchase_price_column,
+                                const RunSettings& settings) {
+  return "ROUND(" + std::string(purchase_price_column) + "*" +
+         SqlNumberText(PriceFactor(settings)) + "+0.0049, 2)";
+}

@@ -1,0 +1,28 @@
+#include "pricing/update_prices.h"
+
+#include <exception>
+#include <string>
+
+#include "pricing/pipeline_stretches.h"
+#include "pricing/record_loops.h"
+
+bool UpdatePrices(db::Connection& connection, const RunSettings& settings,
+                  db::RunView& view) {
+  PipelineSteps steps(connection, settings, view);
+  DropLeftoverTables(steps);
+  // From here on the first failure ends the pipeline: no further statement,
+  // loop step or progress value.
+  try {
+    PrepareCurrentList(steps);  // overall 5 .. 32
+    MatchKnownPrices(steps);    // overall 35 .. 45
+    ResolveMostCommonPrices(connection, view);
+    view.SetOverallProgress(70);
+    ResolveLeadingNamePrices(connection, view);
+    view.SetOverallProgress(80);
+    WriteBack(steps);  // overall 82 .. 100
+  } catch (const std::exception& failure) {
+    view.ShowMessage("Fehler: " + std::string(failure.what()), db::RunView::Icon::kError);
+    return false;
+  }
+  return true;
+}
