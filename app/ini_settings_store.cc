@@ -1,0 +1,83 @@
+#include "app/ini_settings_store.h"
+
+#include <ini.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+std::string MapKey(std::string_view section, std::string_view key) {
+  return Lower(section) + '\n' + Lower(key);
+}
+
+// inih would take an indented line for the continuation of the previous
+// value, which would hide an indented key; indentation carries no meaning here.
+std::string WithoutIndentation(std::istream& in) {
+  std::string text, line;
+  while (std::getline(in, line)) {
+    const size_t start = line.find_first_not_of(" \t");
+    text += start == std::string::npos ? std::string() : line.substr(start);
+    text += '\n';
+  }
+  return text;
+}
+
+int StoreFirst(void* user, const char* section, const char* name, const char* value) {
+  auto& values = *static_cast<std::map<std::string, std::string>*>(user);
+  values.emplace(MapKey(section, name), value);
+  return 1;
+}
+
+}  // namespace
+
+std::string IniSettingsStore::Get(std::string_view section, std::string_view key,
+                                  std::string_view default_value) const {
+  if (!values_) Load();
+  const auto found = values_->find(MapKey(section, key));
+  return found == values_->end() ? std::string(default_value) : found->second;
+}
+
+void IniSettingsStore::Load() const {
+  std::map<std::string, std::string> values;
+  std::error_code ignored;
+  if (std::filesystem::exists(file_, ignored)) {
+    std::ifstream in(file_, std::ios::binary);
+    if (!in)
+      throw std::runtime_error("Die Einstellungsdatei \"" + file_.string() +
+                               "\" konnte nicht gelesen werden.");
+    const int bad_line =
+        ini_parse_string(WithoutIndentation(in).c_str(), StoreFirst, &values);
+    if (bad_line < 0)
+      throw std::runtime_error("Die Einstellungsdatei \"" + file_.string() +
+                               "\" konnte nicht gelesen werden.");
+    if (bad_line > 0)
+      throw std::runtime_error("Die Einstellungsdatei \"" + file_.string() +
+                               "\" ist in Zeile " + std::to_string(bad_line) +
+                               " fehlerhaft.");
+  }
+  values_ = std::move(values);
+}
+
+std::filesystem::path DefaultSettingsFile() {
+  const char* explicit_file = std::getenv("UPDATE_PREISLISTE_SETTINGS");
+  if (explicit_file != nullptr && *explicit_file != '\0') return explicit_file;
+  std::filesystem::path config;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg != nullptr && *xdg != '\0') {
+    config = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    config = std::filesystem::path(home != nullptr ? home : "") / ".config";
+  }
+  return config / "update-preisliste" / "update-preisliste.ini";
+}
