@@ -1,6 +1,7 @@
 #ifndef PREISLISTE_DB_CONNECTION_H_
 #define PREISLISTE_DB_CONNECTION_H_
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,15 +41,23 @@ class Connection {
   // "Provider=...;Data Source=...;..." keys in any letter case. The provider
   // must be Microsoft.Jet.OLEDB.4.0; Data Source names the database file.
   void set_connection_string(std::string text) { connection_string_ = std::move(text); }
+  // How long an operation waits for another program's lock on the file
+  // before it fails with "database is locked (...)". Takes effect at Open().
+  void set_busy_timeout(std::chrono::milliseconds timeout) { busy_timeout_ = timeout; }
 
   // Opens the file named by the connection string. Never creates a file: a
-  // missing, unreadable or non-database file throws and leaves the state closed.
+  // missing, empty, unreadable, read-only or non-database file throws and
+  // leaves the state closed. The database password is accepted unchecked:
+  // SQLite files carry none. Opening an open connection throws.
   void Open();
   State state() const;
   // Closes; an open transaction is rolled back first. Closing a closed
-  // connection does nothing.
+  // connection does nothing. Never throws.
   void Close();
 
+  // BeginTrans takes the write lock at once, so a busy database fails here
+  // rather than half-way through a run. Statements that create and drop
+  // tables belong to the transaction: a rollback undoes them too.
   void BeginTrans();
   void CommitTrans();
   void RollbackTrans();
@@ -72,6 +81,7 @@ class Connection {
   int cursor_location_ = 2;
   int mode_ = 0;
   std::string connection_string_;
+  std::chrono::milliseconds busy_timeout_{5000};
   std::unique_ptr<Impl> impl_;
 };
 

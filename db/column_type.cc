@@ -1,0 +1,105 @@
+#include "db/column_type.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "db/error.h"
+
+namespace db {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The n of "VARCHAR(n)"; 0 when the type names no length.
+size_t DeclaredLength(const std::string& declared) {
+  const size_t open = declared.find('(');
+  if (open == std::string::npos) return 0;
+  return std::strtoul(declared.c_str() + open + 1, nullptr, 10);
+}
+
+Value ToInteger32(const Value& value, std::string_view column) {
+  double number = 0;
+  if (value.type() == Value::Type::kInteger) {
+    number = static_cast<double>(value.integer());
+  } else if (value.type() == Value::Type::kCurrency) {
+    const Currency amount = value.currency();
+    if (amount.ticks() % Currency::kScale != 0)
+      throw Error("Field " + std::string(column) + " takes whole numbers only, not " +
+                  amount.ToString());
+    number = static_cast<double>(amount.ticks() / Currency::kScale);
+  } else {
+    number = value.ToDouble();
+  }
+  if (number != std::floor(number))
+    throw Error("Field " + std::string(column) + " takes whole numbers only, not " +
+                value.ToText());
+  if (number < INT32_MIN || number > INT32_MAX)
+    throw Error("Overflow: " + value.ToText() + " does not fit field " +
+                std::string(column));
+  return Value::Integer(static_cast<int64_t>(number));
+}
+
+Value ToText(const ColumnType& type, const Value& value, std::string_view column) {
+  std::string text = value.ToText();
+  if (type.max_chars != 0 && CountCharacters(text) > type.max_chars)
+    throw Error("Field " + std::string(column) + " holds at most " +
+                std::to_string(type.max_chars) + " characters; the value has " +
+                std::to_string(CountCharacters(text)));
+  return Value::Text(std::move(text));
+}
+
+}  // namespace
+
+ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
+  const std::string declared = Upper(declared_type);
+  if (Contains(declared, "CURRENCY") || Contains(declared, "MONEY"))
+    return {Kind::kCurrency};
+  if (Contains(declared, "INT") || Contains(declared, "LONG")) return {Kind::kInteger};
+  if (Contains(declared, "CHAR") || Contains(declared, "TEXT") ||
+      Contains(declared, "MEMO") || Contains(declared, "CLOB"))
+    return {Kind::kText, DeclaredLength(declared)};
+  if (Contains(declared, "DOUB") || Contains(declared, "REAL") ||
+      Contains(declared, "FLOA") || Contains(declared, "SINGLE"))
+    return {Kind::kDouble};
+  return {Kind::kUntyped};
+}
+
+Value ConvertForColumn(const ColumnType& type, const Value& value,
+                       std::string_view column) {
+  if (value.is_null()) return value;
+  switch (type.kind) {
+    case ColumnType::Kind::kText:
+      return ToText(type, value, column);
+    case ColumnType::Kind::kInteger:
+      return ToInteger32(value, column);
+    case ColumnType::Kind::kCurrency:
+      return Value::Money(value.ToCurrency());
+    case ColumnType::Kind::kDouble:
+      return Value::Double(value.ToDouble());
+    case ColumnType::Kind::kUntyped:
+      return value;
+  }
+  return value;
+}
+
+size_t CountCharacters(std::string_view utf8) {
+  size_t count = 0;
+  for (const char c : utf8)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+      ++count;  // skip continuation bytes
+  return count;
+}
+
+}  // namespace db

@@ -1,0 +1,39 @@
+#ifndef PREISLISTE_DB_COLUMN_TYPE_H_
+#define PREISLISTE_DB_COLUMN_TYPE_H_
+
+#include <cstddef>
+#include <string_view>
+
+#include "db/value.h"
+
+namespace db {
+
+// What a column's declared type ("VARCHAR(255)", "CURRENCY", "INTEGER", ...)
+// means for the values read from it and written into it, as in Jet.
+struct ColumnType {
+  enum class Kind {
+    kText,      // VARCHAR(n), CHAR(n), TEXT, MEMO: text of at most max_chars characters
+    kInteger,   // INTEGER, INT, LONG: 32-bit signed whole number
+    kCurrency,  // CURRENCY, MONEY: four decimal places
+    kDouble,    // DOUBLE, REAL, FLOAT, SINGLE
+    kUntyped,   // no declared type (an expression) or one of no concern: as stored
+  };
+  Kind kind = Kind::kUntyped;
+  size_t max_chars = 0;  // kText only; 0 = no limit
+
+  static ColumnType FromDeclared(std::string_view declared_type);
+};
+
+// `value` converted for storing in a column of `type`; NULL stays NULL.
+// Throws db::Error naming `column` when the value does not fit: text that is
+// no number for a number column, a fraction or a value beyond the 32-bit
+// range for an integer column, text longer than a VARCHAR(n) allows.
+Value ConvertForColumn(const ColumnType& type, const Value& value,
+                       std::string_view column);
+
+// Number of characters (UTF-8 code points) of a text.
+size_t CountCharacters(std::string_view utf8);
+
+}  // namespace db
+
+#endif  // PREISLISTE_DB_COLUMN_TYPE_H_

@@ -1,0 +1,144 @@
+#include "db/connection.h"
+
+#include <sqlite3.h>
+
+#include "db/connection_string.h"
+#include "db/error.h"
+#include "db/jet/translate.h"
+#include "db/sqlite_recordset.h"
+#include "db/sqlite_schema.h"
+#include "db/sqlite_session.h"
+
+namespace db {
+namespace {
+
+constexpr char kClosed[] = "Operation is not allowed when the object is closed.";
+// Makes a translation of several statements (SELECT ... INTO is CREATE TABLE
+// plus INSERT) all or nothing, inside or outside the run's transaction.
+constexpr char kSavepoint[] = "SAVEPOINT jet_statement";
+constexpr char kReleaseSavepoint[] = "RELEASE jet_statement";
+constexpr char kUndoSavepoint[] = "ROLLBACK TO jet_statement";
+
+}  // namespace
+
+class Connection::Impl {
+ public:
+  explicit Impl(std::unique_ptr<SqliteSession> opened)
+      : session(std::move(opened)), schema(*session) {}
+
+  void Run(const jet::Translation& translation);
+
+  std::unique_ptr<SqliteSession> session;
+  SqliteSchema schema;
+};
+
+void Connection::Impl::Run(const jet::Translation& translation) {
+  if (translation.statements.size() == 1) {
+    const jet::SqliteStatement& only = translation.statements.front();
+    session->Run(only.sql, only.params);
+    return;
+  }
+  session->Run(kSavepoint);
+  try {
+    for (const jet::SqliteStatement& statement : translation.statements)
+      session->Run(statement.sql, statement.params);
+  } catch (const Error&) {
+    try {
+      session->Run(kUndoSavepoint);
+      session->Run(kReleaseSavepoint);
+    } catch (const Error&) {
+      // SQLite has already rolled back more than the savepoint; the first
+      // failure is the one to report.
+    }
+    throw;
+  }
+  session->Run(kReleaseSavepoint);
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection() { Close(); }
+
+void Connection::Open() {
+  if (impl_) throw Error("Operation is not allowed when the object is open.");
+  const ConnectionSettings settings = ParseConnectionString(connection_string_);
+  impl_ =
+      std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));
+}
+
+Connection::State Connection::state() const {
+  return impl_ ? State::kOpen : State::kClosed;
+}
+
+void Connection::Close() {
+  if (!impl_) return;
+  if (sqlite3_get_autocommit(impl_->session->handle()) == 0) {
+    try {
+      impl_->session->Run("ROLLBACK");
+    } catch (const Error&) {
+      // Closing the file discards the transaction anyway.
+    }
+  }
+  impl_.reset();
+}
+
+void Connection::BeginTrans() {
+  if (!impl_) throw Error(kClosed);
+  impl_->session->Run("BEGIN IMMEDIATE");
+}
+
+void Connection::CommitTrans() {
+  if (!impl_) throw Error(kClosed);
+  impl_->session->Run("COMMIT");
+}
+
+void Connection::RollbackTrans() {
+  if (!impl_) throw Error(kClosed);
+  // Tables created or dropped in the transaction come and go with it.
+  impl_->schema.Clear();
+  impl_->session->Run("ROLLBACK");
+}
+
+void Connection::Execute(std::string_view jet_sql) {
+  if (!impl_) throw Error(kClosed);
+  const jet::Translation translation = jet::Translate(jet_sql, impl_->schema);
+  // Forget the cached tables after a change, whether or not it went through.
+  struct ClearOnExit {
+    SqliteSchema* schema;
+    ~ClearOnExit() {
+      if (schema) schema->Clear();
+    }
+  } clear{translation.changes_schema ? &impl_->schema : nullptr};
+  impl_->Run(translation);
+}
+
+std::unique_ptr<Recordset> Connection::ExecuteQuery(std::string_view jet_sql) {
+  if (!impl_) throw Error(kClosed);
+  const jet::Translation translation = jet::Translate(jet_sql, impl_->schema);
+  if (!translation.returns_rows || translation.statements.size() != 1)
+    throw Error("The statement returns no rows: " + std::string(jet_sql));
+  return SqliteRecordset::Open(*impl_->session, translation.statements.front(), "");
+}
+
+std::unique_ptr<Recordset> Connection::OpenRecordset(std::string_view source) {
+  if (!impl_) throw Error(kClosed);
+  jet::TranslateOptions options;
+  options.with_rowid = true;
+  options.table_name_is_query = true;
+  const jet::Translation translation = jet::Translate(source, impl_->schema, options);
+  if (!translation.returns_rows || translation.statements.size() != 1)
+    throw Error("A record set needs a table or a SELECT: " + std::string(source));
+  return SqliteRecordset::Open(*impl_->session, translation.statements.front(),
+                               translation.base_table);
+}
+
+sqlite3* Connection::native_handle() const {
+  return impl_ ? impl_->session->handle() : nullptr;
+}
+
+const jet::Schema& Connection::schema() const {
+  if (!impl_) throw Error(kClosed);
+  return impl_->schema;
+}
+
+}  // namespace db

@@ -1,0 +1,35 @@
+#ifndef PREISLISTE_DB_SQLITE_SCHEMA_H_
+#define PREISLISTE_DB_SQLITE_SCHEMA_H_
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/jet/translate.h"
+#include "db/sqlite_session.h"
+
+namespace db {
+
+// The tables of an SQLite database as the translator sees them: column names
+// and declared types as written in CREATE TABLE. Answers are cached per table
+// until Clear(), which the connection calls whenever a statement or a
+// rollback may have changed a table.
+class SqliteSchema : public jet::Schema {
+ public:
+  explicit SqliteSchema(SqliteSession& session) : session_(session) {}
+
+  std::optional<std::vector<jet::ColumnInfo>> TableColumns(
+      std::string_view table) const override;
+  void Clear() { tables_.clear(); }
+
+ private:
+  SqliteSession& session_;
+  // Keyed by the lower-case table name (names are ASCII).
+  mutable std::map<std::string, std::optional<std::vector<jet::ColumnInfo>>> tables_;
+};
+
+}  // namespace db
+
+#endif  // PREISLISTE_DB_SQLITE_SCHEMA_H_

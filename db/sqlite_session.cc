@@ -1,0 +1,135 @@
+#include "db/sqlite_session.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "db/error.h"
+#include "db/jet/sqlite_functions.h"
+#include "db/sqlite_error.h"
+
+namespace db {
+namespace {
+
+constexpr size_t kCachedStatements = 128;
+// Pages kept in memory (negative: KiB). A large cache lets a long transaction
+// keep its changes out of the file longer, so readers stay unblocked.
+constexpr char kCacheSizePragma[] = "PRAGMA cache_size = -65536";
+
+// The last part of a path, with either separator: the name the operator knows.
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Refuses what SQLite would accept but is no price database: a missing file
+// (SQLite must never create one), a folder, and an empty file, which SQLite
+// treats as a new, empty database.
+void CheckIsDatabaseFile(const std::filesystem::path& file, const std::string& shown) {
+  std::error_code error;
+  const auto status = std::filesystem::status(file, error);
+  if (!std::filesystem::exists(status)) throw Error(shown + ": no such file");
+  if (std::filesystem::is_directory(status))
+    throw Error(shown + " is a folder, not a file");
+  if (!std::filesystem::is_regular_file(status))
+    throw Error(shown + " is not a regular file");
+  const auto size = std::filesystem::file_size(file, error);
+  if (error) throw Error(shown + ": " + error.message());
+  if (size == 0) throw Error(shown + " is empty: not a database");
+}
+
+}  // namespace
+
+SqliteSession::SqliteSession(sqlite3* db, std::string file_name)
+    : db_(db),
+      file_name_(std::move(file_name)),
+      cache_(std::make_unique<StatementCache>(db, file_name_, kCachedStatements)) {}
+
+SqliteSession::~SqliteSession() {
+  cache_.reset();  // statements first: a connection with statements stays open
+  sqlite3_close_v2(db_);
+}
+
+std::unique_ptr<SqliteSession> SqliteSession::Open(
+    const std::string& path, std::chrono::milliseconds busy_timeout) {
+  // An absolute path can never be taken for a "file:" URI.
+  std::error_code error;
+  const std::filesystem::path file = std::filesystem::absolute(path, error);
+  if (error) throw Error(path + ": " + error.message());
+  CheckIsDatabaseFile(file, path);
+
+  sqlite3* db = nullptr;
+  const int opened = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  // From here the session owns the handle, whatever happens.
+  std::unique_ptr<SqliteSession> session(new SqliteSession(db, BaseName(path)));
+  if (db == nullptr) throw Error(path + ": out of memory");
+  if (opened != SQLITE_OK) throw Error(path + ": " + sqlite3_errmsg(db));
+  if (sqlite3_db_readonly(db, "main") == 1) throw Error(path + " cannot be written");
+  sqlite3_busy_timeout(db, static_cast<int>(busy_timeout.count()));
+  session->CheckReadable(path);
+  session->Run(kCacheSizePragma);
+  jet::RegisterSqliteFunctions(db);
+  return session;
+}
+
+// Opening reads nothing; reading the schema proves that the file is a
+// complete SQLite database (SQLite reports a truncated file as malformed).
+void SqliteSession::CheckReadable(const std::string& path) {
+  try {
+    sqlite3_stmt* statement = Prepare("SELECT count(*) FROM sqlite_master", {});
+    while (Step(statement)) {
+    }
+  } catch (const Error& error) {
+    throw Error(path + ": " + error.what());
+  }
+}
+
+sqlite3_stmt* SqliteSession::Prepare(const std::string& sql,
+                                     const std::vector<Value>& params) {
+  sqlite3_stmt* statement = cache_->Get(sql);
+  for (size_t i = 0; i < params.size(); ++i)
+    if (BindValue(statement, static_cast<int>(i + 1), params[i]) != SQLITE_OK) Fail();
+  return statement;
+}
+
+bool SqliteSession::Step(sqlite3_stmt* statement) {
+  const int result = sqlite3_step(statement);
+  if (result == SQLITE_ROW) return true;
+  if (result == SQLITE_DONE) {
+    sqlite3_reset(statement);
+    return false;
+  }
+  // Keep the message, then reset: a failed statement must not stay active
+  // and hold its locks.
+  const std::string message = DescribeSqliteError(db_, file_name_);
+  sqlite3_reset(statement);
+  throw Error(message);
+}
+
+void SqliteSession::Run(const std::string& sql, const std::vector<Value>& params) {
+  sqlite3_stmt* statement = Prepare(sql, params);
+  while (Step(statement)) {
+  }
+}
+
+void SqliteSession::Fail() const { ThrowSqliteError(db_, file_name_); }
+
+int BindValue(sqlite3_stmt* statement, int index, const Value& value) {
+  switch (value.type()) {
+    case Value::Type::kNull:
+      return sqlite3_bind_null(statement, index);
+    case Value::Type::kText:
+      return sqlite3_bind_text(statement, index, value.text().data(),
+                               static_cast<int>(value.text().size()), SQLITE_STATIC);
+    case Value::Type::kInteger:
+      return sqlite3_bind_int64(statement, index, value.integer());
+    case Value::Type::kDouble:
+      return sqlite3_bind_double(statement, index, value.real());
+    case Value::Type::kCurrency:
+      return sqlite3_bind_double(statement, index, value.currency().ToDouble());
+  }
+  return SQLITE_MISUSE;
+}
+
+}  // namespace db

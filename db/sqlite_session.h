@@ -1,0 +1,58 @@
+#ifndef PREISLISTE_DB_SQLITE_SESSION_H_
+#define PREISLISTE_DB_SQLITE_SESSION_H_
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/statement_cache.h"
+#include "db/value.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace db {
+
+// An open SQLite database file with its prepared-statement cache: what the
+// connection and its record sets run their SQLite statements on. Every
+// failure throws db::Error with SQLite's message.
+class SqliteSession {
+ public:
+  // Opens an existing database file for reading and writing. Never creates a
+  // file. Fails for a missing, empty, unreadable, read-only or truncated file
+  // and for one that is not an SQLite database. Registers the Jet functions.
+  static std::unique_ptr<SqliteSession> Open(const std::string& path,
+                                             std::chrono::milliseconds busy_timeout);
+  ~SqliteSession();  // finalizes the statements and closes the file
+  SqliteSession(const SqliteSession&) = delete;
+  SqliteSession& operator=(const SqliteSession&) = delete;
+
+  sqlite3* handle() const { return db_; }
+
+  // The cached statement for `sql` with `params` bound to its ? in order.
+  // Texts are bound without a copy: `params` must outlive the stepping.
+  sqlite3_stmt* Prepare(const std::string& sql, const std::vector<Value>& params);
+  // Steps `statement`: true with a row, false when done. Throws on failure.
+  bool Step(sqlite3_stmt* statement);
+  // Prepares, binds and runs `sql` to completion.
+  void Run(const std::string& sql, const std::vector<Value>& params = {});
+
+  [[noreturn]] void Fail() const;
+
+ private:
+  SqliteSession(sqlite3* db, std::string file_name);
+  void CheckReadable(const std::string& path);
+
+  sqlite3* db_;
+  std::string file_name_;
+  std::unique_ptr<StatementCache> cache_;
+};
+
+// Binds a value to parameter `index` (1-based) the way the database stores
+// it: currency as a double with four decimals.
+int BindValue(sqlite3_stmt* statement, int index, const Value& value);
+
+}  // namespace db
+
+#endif  // PREISLISTE_DB_SQLITE_SESSION_H_

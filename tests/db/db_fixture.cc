@@ -1,0 +1,28 @@
+#include "tests/db/db_fixture.h"
+
+#include "db/open_database.h"
+
+namespace db_test {
+
+PriceDatabase::PriceDatabase() : file_(dir_.path() / "Numbers.mdb") {
+  Run(std::string(kCreateNumbers) +
+      "INSERT INTO Numbers VALUES ('0044', 'London', 0.19, 0.05, 5, NULL);"
+      "INSERT INTO Numbers VALUES ('030', 'Berlin', 2, 1, 5, NULL);"
+      "INSERT INTO Numbers VALUES ('118', 'Auskunft', NULL, 0.5, 5, NULL);"
+      "INSERT INTO Numbers VALUES ('0049301', 'Berlin Mobil', 0, 0, 5, NULL);");
+}
+
+void PriceDatabase::Run(const std::string& sql) const {
+  testing_support::RunSqlite(file_, sql);
+}
+
+std::unique_ptr<db::Connection> PriceDatabase::Connect(
+    std::chrono::milliseconds busy_timeout) const {
+  auto connection = std::make_unique<db::Connection>();
+  connection->set_busy_timeout(busy_timeout);
+  connection->set_connection_string(db::BuildConnectionString(file_.string(), "Falter"));
+  connection->Open();
+  return connection;
+}
+
+}  // namespace db_test
