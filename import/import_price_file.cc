@@ -1,0 +1,123 @@
+#include "import/import_price_file.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "db/tables.h"
+#include "import/import_price_source.h"
+#include "import/line_decoder.h"
+#include "import/price_file_location.h"
+#include "import/price_file_reader.h"
+#include "import/read_price_number.h"
+#include "import/split_price_line.h"
+
+namespace {
+
+using Icon = db::RunView::Icon;
+
+// The first line of a price file begins with "#Vorwahl" in any letter case.
+bool IsHeader(const std::optional<std::string>& line) {
+  constexpr std::string_view kHeader = "#vorwahl";
+  if (!line || line->size() < kHeader.size()) return false;
+  for (size_t i = 0; i < kHeader.size(); ++i) {
+    const char c = (*line)[i];
+    if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != kHeader[i]) return false;
+  }
+  return true;
+}
+
+// The first line of the file, or none. A failure to open or read is not an
+// error of its own here: it only explains why no header came, in `failure`.
+std::optional<std::string> ReadHeader(std::unique_ptr<PriceFileReader>& reader,
+                                      const ByteSourceOpener& open,
+                                      std::string& failure) {
+  try {
+    reader = std::make_unique<PriceFileReader>(open());
+    return reader->ReadFileLine();
+  } catch (const std::exception& e) {
+    failure = e.what();
+    return std::nullopt;
+  }
+}
+
+// The action bar follows the bytes consumed so far.
+void ShowReadPosition(db::RunView& view, const PriceFileReader& reader) {
+  const int64_t length = reader.Length();
+  if (length <= 0) return;
+  const int64_t consumed = reader.ReadPosition128() * 128 * 100;
+  view.SetActionProgress(static_cast<float>(static_cast<double>(consumed) / length));
+}
+
+db::Value TextOrNull(const std::optional<std::string>& text) {
+  return text ? db::Value::Text(*text) : db::Value::Null();
+}
+
+void StoreRow(db::Recordset& rows, const PriceLineFields& fields) {
+  const std::optional<db::Currency> price = ReadPriceNumber(fields[2].value_or(""));
+  if (!price)
+    throw std::runtime_error("the purchase price " + *fields[2] + " is too large");
+  rows.AddNew();
+  rows.SetField("Vorwahl", TextOrNull(fields[0]));
+  rows.SetField("Ziel", TextOrNull(fields[1]));
+  rows.SetField("PreisEk", db::Value::Money(*price));
+  rows.Update();
+}
+
+// Recreates Import2 and stores every line after the header in it. Throws on
+// the first failure: a missing row would silently drop a prefix from the
+// tariff table.
+void LoadImport2(db::Connection& connection, PriceFileReader& reader, db::RunView& view) {
+  try {
+    connection.Execute("DROP TABLE Import2");
+  } catch (const std::exception&) {
+    // There is no Import2 from an earlier run.
+  }
+  connection.Execute(std::string(db::kCreateImport2Head) +
+                     std::string(db::kCreateImport2Columns));
+  const std::unique_ptr<db::Recordset> rows = connection.OpenRecordset(db::kImport2);
+  LineDecoder decoder;
+  for (;;) {
+    std::optional<std::string> line = reader.ReadFileLine();
+    ShowReadPosition(view, reader);
+    if (!line) break;
+    decoder.ToUtf8(*line);
+    try {
+      StoreRow(*rows, SplitPriceLine(*line));
+    } catch (const std::exception& e) {
+      throw std::runtime_error("line " + std::to_string(reader.LineNumber()) +
+                               " of the price file cannot be stored: " + e.what());
+    }
+  }
+  rows->Close();
+}
+
+}  // namespace
+
+bool ImportPriceSource(db::Connection& connection, const ByteSourceOpener& open,
+                       db::RunView& view) {
+  view.SetOverallProgress(0);
+  std::string last_failure;
+  std::unique_ptr<PriceFileReader> reader;
+  if (!IsHeader(ReadHeader(reader, open, last_failure))) {
+    view.ShowMessage("Falsche Datei", Icon::kError);
+    view.ShowMessage("Fehler:" + last_failure, Icon::kError);
+    return false;
+  }
+  try {
+    LoadImport2(connection, *reader, view);
+  } catch (const std::exception& e) {
+    view.ShowMessage(std::string("Fehler: ") + e.what(), Icon::kError);
+    return false;
+  }
+  view.SetOverallProgress(14);
+  return true;
+}
+
+bool ImportPriceFile(db::Connection& connection, const std::string& file_name,
+                     db::RunView& view) {
+  return ImportPriceSource(
+      connection, [&file_name] { return OpenFileSource(LocatePriceFile(file_name)); },
+      view);
+}

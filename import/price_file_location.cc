@@ -1,0 +1,65 @@
+#include "import/price_file_location.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+
+namespace {
+
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return lower(static_cast<unsigned char>(x)) ==
+                  lower(static_cast<unsigned char>(y));
+         });
+}
+
+bool IsFile(const std::filesystem::path& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(path, ignored) &&
+         !std::filesystem::is_directory(path, ignored);
+}
+
+// The file in `folder` named `file_name` exactly or, failing that, the first
+// (in name order) whose name differs only in letter case.
+std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder,
+                                            const std::string& file_name) {
+  if (IsFile(folder / file_name)) return folder / file_name;
+  std::error_code error;
+  std::optional<std::filesystem::path> found;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::filesystem::path& candidate = it->path();
+    if (EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
+        IsFile(candidate) && (!found || candidate < *found))
+      found = candidate;
+  }
+  return found;
+}
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path program =
+      std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : program.parent_path();
+}
+
+}  // namespace
+
+std::filesystem::path LocatePriceFileIn(const std::string& file_name,
+                                        const std::filesystem::path& first_folder,
+                                        const std::filesystem::path& second_folder) {
+  for (const std::filesystem::path& folder : {first_folder, second_folder}) {
+    if (folder.empty()) continue;
+    if (auto found = FindIn(folder, file_name)) return *found;
+  }
+  return file_name;
+}
+
+std::filesystem::path LocatePriceFile(const std::string& file_name) {
+  const auto found = LocatePriceFileIn(file_name, ".", ProgramFolder());
+  // A file of the current folder is opened by its plain name, as the operator
+  // knows it; messages then name it the same way.
+  return found.parent_path() == "." ? found.filename() : found;
+}

@@ -1,0 +1,20 @@
+#ifndef PREISLISTE_IMPORT_PRICE_FILE_LOCATION_H_
+#define PREISLISTE_IMPORT_PRICE_FILE_LOCATION_H_
+
+#include <filesystem>
+#include <string>
+
+// Where the price file `file_name` is: in the current folder, else in the
+// folder of the running program. In each folder the exact name wins; a file
+// whose name differs only in letter case ("Preise.csv") is accepted too,
+// because the operator saves the file under whatever name the portal offers.
+// When neither folder has it, returns `file_name` unchanged so that opening it
+// fails with the usual description.
+std::filesystem::path LocatePriceFile(const std::string& file_name);
+
+// The same search in the given folders, in order.
+std::filesystem::path LocatePriceFileIn(const std::string& file_name,
+                                        const std::filesystem::path& first_folder,
+                                        const std::filesystem::path& second_folder);
+
+#endif  // PREISLISTE_IMPORT_PRICE_FILE_LOCATION_H_
