@@ -20,7 +20,8 @@ struct ColumnInfo {
 class Schema {
  public:
   virtual ~Schema() = default;
-  virtual std::optional<std::vector<ColumnInfo>> TableColumns(std::string_view table) const = 0;
+  virtual std::optional<std::vector<ColumnInfo>> TableColumns(
+      std::string_view table) const = 0;
 };
 
 // One SQLite statement with the values for its ? parameters, in order.

@@ -1,0 +1,81 @@
+#include "db/jet/case_fold.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace db::jet {
+namespace {
+
+constexpr char32_t kInvalidByteBase = 0x110000;
+
+unsigned char AsciiLower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// Decodes and folds the code point at *index, advancing it.
+char32_t NextFolded(std::string_view text, int32_t* index) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  const unsigned char first = bytes[*index];
+  if (first < 0x80) {
+    ++*index;
+    return AsciiLower(first);
+  }
+  UChar32 c;
+  U8_NEXT(bytes, *index, length, c);
+  if (c < 0) return kInvalidByteBase + first;
+  return static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+}
+
+// Both texts are equal up to `start`, which is a character boundary in both.
+int CompareFoldedFrom(std::string_view a, std::string_view b, size_t start) {
+  auto i = static_cast<int32_t>(start);
+  auto j = static_cast<int32_t>(start);
+  const auto a_size = static_cast<int32_t>(a.size());
+  const auto b_size = static_cast<int32_t>(b.size());
+  while (i < a_size && j < b_size) {
+    const char32_t x = NextFolded(a, &i);
+    const char32_t y = NextFolded(b, &j);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (i < a_size) return 1;
+  if (j < b_size) return -1;
+  return 0;
+}
+
+}  // namespace
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+  const size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if ((x | y) & 0x80) return CompareFoldedFrom(a, b, i);
+    if (x == y) continue;
+    x = AsciiLower(x);
+    y = AsciiLower(y);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  // The longer text may still hold a non-ASCII character, but whatever it
+  // holds, it sorts after its own prefix.
+  return a.size() < b.size() ? -1 : 1;
+}
+
+void FoldCodePoints(std::string_view text, std::u32string* out) {
+  out->clear();
+  const auto size = static_cast<int32_t>(text.size());
+  int32_t i = 0;
+  while (i < size) out->push_back(NextFolded(text, &i));
+}
+
+char32_t FoldCodePoint(char32_t c) {
+  if (c < 0x80) return AsciiLower(static_cast<unsigned char>(c));
+  if (c > 0x10FFFF) return c;
+  return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+}
+
+}  // namespace db::jet

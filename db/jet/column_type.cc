@@ -1,0 +1,91 @@
+#include "db/jet/column_type.h"
+
+#include <charconv>
+
+namespace db::jet {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+bool IsHarmlessTypeName(std::string_view text) {
+  for (char c : text) {
+    const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                    (c >= '0' && c <= '9') || c == ' ' || c == '_' || c == '(' ||
+                    c == ')' || c == ',';
+    if (!ok) return false;
+  }
+  return !text.empty();
+}
+
+}  // namespace
+
+std::optional<ColumnType> JetColumnType(std::string_view name, std::optional<int> size) {
+  using Kind = ColumnType::Kind;
+  const std::string upper = Upper(name);
+  if (upper == "TEXT" || upper == "VARCHAR" || upper == "CHAR" || upper == "CHARACTER") {
+    if (!size) {
+      if (upper != "TEXT") return std::nullopt;
+      return ColumnType{Kind::kText, "TEXT", 0};
+    }
+    if (*size < 1) return std::nullopt;
+    return ColumnType{Kind::kText, "VARCHAR(" + std::to_string(*size) + ")", *size};
+  }
+  if (size) return std::nullopt;
+  struct Alias {
+    std::string_view name;
+    Kind kind;
+    std::string_view declared;
+  };
+  static constexpr Alias kAliases[] = {
+      {"MEMO", Kind::kText, "TEXT"},
+      {"LONGTEXT", Kind::kText, "TEXT"},
+      {"CURRENCY", Kind::kCurrency, "CURRENCY"},
+      {"MONEY", Kind::kCurrency, "CURRENCY"},
+      {"INTEGER", Kind::kInteger, "INTEGER"},
+      {"INT", Kind::kInteger, "INTEGER"},
+      {"LONG", Kind::kInteger, "INTEGER"},
+      {"SMALLINT", Kind::kInteger, "SMALLINT"},
+      {"SHORT", Kind::kInteger, "SMALLINT"},
+      {"BYTE", Kind::kInteger, "TINYINT"},
+      {"TINYINT", Kind::kInteger, "TINYINT"},
+      {"DOUBLE", Kind::kReal, "DOUBLE"},
+      {"FLOAT", Kind::kReal, "DOUBLE"},
+      {"REAL", Kind::kReal, "REAL"},
+      {"SINGLE", Kind::kReal, "REAL"},
+      {"BIT", Kind::kOther, "BIT"},
+      {"DATETIME", Kind::kOther, "DATETIME"},
+  };
+  for (const Alias& alias : kAliases) {
+    if (upper == alias.name)
+      return ColumnType{alias.kind, std::string(alias.declared), 0};
+  }
+  return std::nullopt;
+}
+
+ColumnType DeclaredColumnType(std::string_view declared) {
+  std::string_view name = declared;
+  std::optional<int> size;
+  const size_t open = declared.find('(');
+  if (open != std::string_view::npos && declared.back() == ')') {
+    name = declared.substr(0, open);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    const std::string_view digits = declared.substr(open + 1, declared.size() - open - 2);
+    int value = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc() && end == digits.data() + digits.size()) size = value;
+  }
+  if (auto type = JetColumnType(name, size)) return *type;
+  if (IsHarmlessTypeName(declared)) {
+    return ColumnType{ColumnType::Kind::kOther, std::string(declared), 0};
+  }
+  return ColumnType{};
+}
+
+}  // namespace db::jet
