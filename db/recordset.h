@@ -14,7 +14,8 @@ namespace db {
 //
 // When the rows come from one table, fields can be written: a field written on
 // the current row is stored in the table when the set moves to the next row or
-// on Update(). AddNew() + SetField() + Update() appends a row to the table.
+// on Update() (any other move stores them too). AddNew() + SetField() +
+// Update() appends a row to the table and to the set, and makes it current.
 // Fields are named in any letter case. Every failure throws db::Error.
 // A record set must not outlive its connection.
 class Recordset {
@@ -28,8 +29,9 @@ class Recordset {
   // Stores pending field writes of the current row, then moves on.
   virtual void MoveNext() = 0;
   virtual int64_t RecordCount() const = 0;
-  // 1-based ordinal of the current row.
+  // 1-based ordinal of the current row; kPositionEof at end-of-set.
   virtual int64_t AbsolutePosition() const = 0;
+  static constexpr int64_t kPositionEof = -3;  // as ADO reports it
 
   // Typed by the column's declared type: CURRENCY columns give currency
   // values, INTEGER columns integers, text columns text; NULL stays NULL.
@@ -42,7 +44,7 @@ class Recordset {
   virtual void AddNew() = 0;
   // Stores the new row or the pending writes of the current row.
   virtual void Update() = 0;
-  // Stores nothing more; the set may not be used afterwards.
+  // Discards pending writes; the set may not be used afterwards.
   virtual void Close() = 0;
 };
 

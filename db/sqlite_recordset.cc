@@ -15,8 +15,6 @@ constexpr char kNoCurrentRow[] =
     "Either BOF or EOF is True, or the current record has been deleted. Requested "
     "operation requires a current record.";
 constexpr char kClosed[] = "Operation is not allowed when the object is closed.";
-// What ADO reports as the position at end-of-set.
-constexpr int64_t kPositionEof = -3;
 
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -24,7 +22,10 @@ bool SameName(std::string_view a, std::string_view b) {
 
 std::string Quoted(std::string_view name) {
   std::string quoted = "\"";
-  for (const char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  for (const char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
   return quoted + '"';
 }
 
@@ -217,8 +218,9 @@ void SqliteRecordset::InsertNewRow() {
   } else {
     std::string names, marks;
     for (const auto& [column, value] : pending_) {
-      names += (names.empty() ? "" : ",") + Quoted(columns_[column].table_column);
-      marks += marks.empty() ? "?" : ",?";
+      if (!names.empty()) names += ',', marks += ',';
+      names += Quoted(columns_[column].table_column);
+      marks += '?';
     }
     sql += " (" + names + ") VALUES (" + marks + ")";
   }
@@ -236,8 +238,11 @@ void SqliteRecordset::UpdateCurrentRow() {
   std::sort(pending_.begin(), pending_.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::string sql = "UPDATE " + Quoted(base_table_) + " SET ";
-  for (size_t i = 0; i < pending_.size(); ++i)
-    sql += (i == 0 ? "" : ",") + Quoted(columns_[pending_[i].first].table_column) + "=?";
+  for (size_t i = 0; i < pending_.size(); ++i) {
+    if (i != 0) sql += ',';
+    sql += Quoted(columns_[pending_[i].first].table_column);
+    sql += "=?";
+  }
   sql += " WHERE rowid=?";
   const Value rowid = Value::Integer(rowids_[current_]);
   RunWithPending(sql, &rowid);

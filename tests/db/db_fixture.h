@@ -4,9 +4,11 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "db/connection.h"
+#include "db/value.h"
 #include "tests/support/test_files.h"
 
 namespace db_test {
@@ -36,5 +38,15 @@ class PriceDatabase {
 };
 
 }  // namespace db_test
+
+namespace db {
+// Readable values in test failures.
+inline void PrintTo(const Value& value, std::ostream* out) {
+  static constexpr const char* kTypes[] = {"Null", "Text", "Integer", "Double",
+                                           "Currency"};
+  *out << kTypes[static_cast<int>(value.type())];
+  if (!value.is_null()) *out << "(" << value.ToText() << ")";
+}
+}  // namespace db
 
 #endif  // PREISLISTE_TESTS_DB_DB_FIXTURE_H_
