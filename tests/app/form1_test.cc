@@ -1,0 +1,187 @@
+#include "app/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+void ProcessEvents() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+class Form1Test : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+
+  // A run that counts how often it was started and does what `body` says.
+  Form1::Runner CountingRunner(std::function<RunOutcome(db::RunView&)> body) {
+    return [this, body](db::RunView& view) {
+      ++runs_;
+      return body(view);
+    };
+  }
+
+  template <class T>
+  T* Child(const Form1& form, const char* name) {
+    T* child = form.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  int runs_ = 0;
+};
+
+int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+
+TEST_F(Form1Test, CaptionLabelsAndEmptyBarsAtLoad) {
+  Form1 form(CountingRunner([](db::RunView&) { return RunOutcome::kStopped; }));
+  EXPECT_EQ(form.objectName(), "Form1");
+  EXPECT_EQ(form.windowTitle(), "Update Preisliste");
+  EXPECT_EQ(
+      Child<QLabel>(form, "Label3")->text(),
+      QString::fromUtf8(
+          "Die Telvaro Preisliste wird jetzt geupdated, indem die Datei 'Preise.csv' im "
+          "selben Verzeichnis wie dieses Programm übernommen wird. Die Datei muss aus "
+          "dem Portavo heruntergeladen werden!"));
+  EXPECT_EQ(Child<QLabel>(form, "Label1")->text(), "Fortschritt Aktion:");
+  EXPECT_EQ(Child<QLabel>(form, "Label2")->text(), "Fortschritt gesamt:");
+  for (const char* name : {"ProgressBar1", "ProgressBar2"}) {
+    const QProgressBar* bar = Child<QProgressBar>(form, name);
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 100);
+    EXPECT_EQ(bar->value(), 0);
+  }
+  EXPECT_EQ(runs_, 0);  // nothing runs before the window is shown
+}
+
+TEST_F(Form1Test, ControlsKeepTheirOrderPlacesAndNeverClipText) {
+  Form1 form(CountingRunner([](db::RunView&) { return RunOutcome::kStopped; }));
+  ASSERT_EQ(form.logicalDpiY(), 96) << "geometry expectations assume 96 dpi";
+  const char* order[] = {"Label3", "Label1", "ProgressBar2", "Label2", "ProgressBar1"};
+  const int twip_tops[] = {120, 1200, 1440, 1920, 2160};
+  const int twip_heights[] = {975, 195, 375, 195, 375};
+  const int twip_widths[] = {4335, 1230, 4455, 1290, 4455};
+  int extra = 0;  // height added above the current control for the platform font
+  for (int i = 0; i < 5; ++i) {
+    const QWidget* control = Child<QWidget>(form, order[i]);
+    const QRect rect = control->geometry();
+    EXPECT_EQ(rect.left(), Px(120)) << order[i];
+    EXPECT_EQ(rect.top(), Px(twip_tops[i]) + extra) << order[i];
+    EXPECT_GE(rect.width(), Px(twip_widths[i])) << order[i];
+    EXPECT_GE(rect.height(), Px(twip_heights[i])) << order[i];
+    if (const auto* label = qobject_cast<const QLabel*>(control)) {
+      const QFontMetrics metrics(label->font());
+      if (label->wordWrap()) {
+        EXPECT_EQ(rect.width(), Px(twip_widths[i]));
+        EXPECT_GE(rect.height(), label->heightForWidth(rect.width())) << "clipped";
+      } else {
+        EXPECT_GE(rect.width(), metrics.horizontalAdvance(label->text())) << "clipped";
+        EXPECT_GE(rect.height(), metrics.height()) << "clipped";
+      }
+    } else {
+      EXPECT_EQ(rect.size(), QSize(Px(twip_widths[i]), Px(twip_heights[i]))) << order[i];
+    }
+    extra += rect.height() - Px(twip_heights[i]);
+  }
+  EXPECT_EQ(form.size(), QSize(Px(4695), Px(2715) + extra));
+}
+
+TEST_F(Form1Test, RunsOnceOnFirstShowingAndNeverAgainAfterAStop) {
+  Form1 form(CountingRunner([](db::RunView& view) {
+    view.SetOverallProgress(14);
+    view.SetActionProgress(37.5f);
+    return RunOutcome::kStopped;
+  }));
+  form.show();
+  ProcessEvents();
+  EXPECT_EQ(runs_, 1);
+  EXPECT_TRUE(form.run_started());
+  EXPECT_TRUE(form.isVisible());  // a stopped run leaves the window open
+  EXPECT_FALSE(form.committed());
+  EXPECT_FLOAT_EQ(form.action_progress(), 37.5f);
+  EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar1")->value(), 14);
+  EXPECT_EQ(Child<QProgressBar>(form, "ProgressBar2")->value(), 38);
+
+  // Switching away and back, or showing again, starts nothing.
+  form.hide();
+  form.show();
+  form.activateWindow();
+  QEvent activation(QEvent::ActivationChange);
+  QApplication::sendEvent(&form, &activation);
+  ProcessEvents();
+  EXPECT_EQ(runs_, 1);
+}
+
+TEST_F(Form1Test, CloseIsRefusedWhileRunningAndCommitClosesTheWindow) {
+  bool closed_during_run = true;
+  Form1* form_pointer = nullptr;
+  Form1 form(CountingRunner([&](db::RunView&) {
+    closed_during_run = form_pointer->close();
+    return RunOutcome::kCommitted;
+  }));
+  form_pointer = &form;
+  form.show();
+  ProcessEvents();
+  EXPECT_EQ(runs_, 1);
+  EXPECT_FALSE(closed_during_run);
+  EXPECT_TRUE(form.committed());
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
+  struct Seen {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    float overall_while_shown = -1;
+  };
+  std::vector<Seen> seen;
+  Form1* form_pointer = nullptr;
+  // Reads the open message box, then dismisses it with its OK button.
+  const auto inspect_and_dismiss = [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen.push_back({box->text(), box->windowTitle(), box->icon(),
+                    static_cast<int>(box->buttons().size()),
+                    form_pointer->overall_progress()});
+    box->button(QMessageBox::Ok)->click();
+  };
+  Form1 form(CountingRunner([&](db::RunView& view) {
+    QTimer::singleShot(0, inspect_and_dismiss);
+    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError);
+    view.SetOverallProgress(100);
+    QTimer::singleShot(0, inspect_and_dismiss);
+    view.ShowMessage("Fertig!", db::RunView::Icon::kInformation);
+    return RunOutcome::kCommitted;
+  }));
+  form_pointer = &form;
+  form.show();
+  ProcessEvents();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].text, "Falsche Datei");
+  EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(seen[1].text, "Fertig!");
+  EXPECT_EQ(seen[1].icon, QMessageBox::Information);
+  EXPECT_FLOAT_EQ(seen[1].overall_while_shown, 100);
+  for (const Seen& s : seen) {
+    EXPECT_EQ(s.title, "Update Preisliste");
+    EXPECT_EQ(s.buttons, 1);
+  }
+  EXPECT_FALSE(form.isVisible());
+}
+
+}  // namespace

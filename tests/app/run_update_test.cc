@@ -1,0 +1,137 @@
+#include "app/run_update.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/app/map_settings_store.h"
+#include "tests/app/run_folder.h"
+#include "tests/support/recording_view.h"
+
+namespace {
+
+using testing_support::CurrentFolder;
+using testing_support::MapSettingsStore;
+using testing_support::ReadFileBytes;
+using testing_support::RecordingView;
+using testing_support::RunFolder;
+using Kind = RecordingView::Event::Kind;
+
+std::map<std::string, std::string> SettingsFor(const RunFolder& folder) {
+  return {{"RatingDefaultMargin", "60"},
+          {"MinimumRatePerMinute", "0,1"},
+          {"MwSt", "19"},
+          {"DB Path", folder.path().string()}};  // without the trailing "/"
+}
+
+struct RunResult {
+  RunOutcome outcome;
+  RecordingView view;
+};
+
+// Runs the update with the folder as current folder, as the operator would.
+RunResult RunIn(const RunFolder& folder,
+                const std::map<std::string, std::string>& settings) {
+  const CurrentFolder current(folder.path());
+  RunResult run{RunOutcome::kStopped, {}};
+  run.outcome = RunUpdate(MapSettingsStore(settings), NumberFormat{","}, run.view);
+  return run;
+}
+
+TEST(RunUpdateTest, CommittedRunReplacesNumbersAndEndsWithFullBarThenFertig) {
+  RunFolder folder;
+  folder.WriteFile("preise.csv", testing_support::kPriceFile);
+  const RunResult run = RunIn(folder, SettingsFor(folder));
+
+  EXPECT_EQ(run.outcome, RunOutcome::kCommitted);
+  EXPECT_EQ(run.view.Messages(), std::vector<std::string>{"Fertig!"});
+  ASSERT_GE(run.view.events.size(), 2u);
+  const auto& last = run.view.events.back();
+  const auto& before_last = run.view.events[run.view.events.size() - 2];
+  EXPECT_EQ(last.icon, db::RunView::Icon::kInformation);
+  EXPECT_EQ(before_last.kind, Kind::kOverall);
+  EXPECT_EQ(before_last.value, 100);
+  EXPECT_EQ(run.view.Overall().front(), 0);  // the import starts the overall bar
+  EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
+  EXPECT_EQ(folder.Tables(), std::vector<std::string>{"Numbers"});
+}
+
+TEST(RunUpdateTest, DatabasePathNotStoredOpensNothingAndLeavesBarsAtZero) {
+  RunFolder folder;
+  folder.WriteFile("preise.csv", testing_support::kPriceFile);
+  auto settings = SettingsFor(folder);
+  settings.erase("DB Path");
+  const std::string before = ReadFileBytes(folder.database());
+  const RunResult run = RunIn(folder, settings);
+
+  EXPECT_EQ(run.outcome, RunOutcome::kStopped);
+  ASSERT_EQ(run.view.events.size(), 1u);  // no progress written: both bars stay at 0
+  EXPECT_EQ(run.view.events[0].text, "Es konnte kein Datenbankpfad gefunden werden!");
+  EXPECT_EQ(run.view.events[0].icon, db::RunView::Icon::kError);
+  EXPECT_EQ(ReadFileBytes(folder.database()), before);
+}
+
+TEST(RunUpdateTest, UnusableSettingStopsBeforeTheDatabaseIsOpened) {
+  for (const auto& [key, value] :
+       std::map<std::string, std::string>{{"RatingDefaultMargin", "60 %"},
+                                          {"MinimumRatePerMinute", "zehn Cent"},
+                                          {"MwSt", ""}}) {
+    RunFolder folder;
+    folder.WriteFile("preise.csv", testing_support::kPriceFile);
+    auto settings = SettingsFor(folder);
+    settings[key] = value;
+    const std::string bytes_before = ReadFileBytes(folder.database());
+    const RunResult run = RunIn(folder, settings);
+    EXPECT_EQ(run.outcome, RunOutcome::kStopped);
+    ASSERT_EQ(run.view.events.size(), 1u) << key;
+    EXPECT_EQ(run.view.events[0].kind, Kind::kMessage);
+    EXPECT_NE(run.view.events[0].text.find("\"" + key + "\""), std::string::npos)
+        << run.view.events[0].text;
+    EXPECT_EQ(ReadFileBytes(folder.database()), bytes_before);
+  }
+}
+
+TEST(RunUpdateTest, MissingDatabaseShowsTheOpenMessageOnly) {
+  RunFolder folder;
+  auto settings = SettingsFor(folder);
+  settings["DB Path"] = (folder.path() / "nirgendwo").string();
+  const RunResult run = RunIn(folder, settings);
+  EXPECT_EQ(run.outcome, RunOutcome::kStopped);
+  ASSERT_EQ(run.view.events.size(), 1u);
+  EXPECT_EQ(run.view.events[0].text,
+            "Datenbank Numbers.mdb konnte nicht geöffnet werden!");
+}
+
+TEST(RunUpdateTest, PriceFileWithoutHeaderRollsBackAndLeavesNumbersAsItWas) {
+  RunFolder folder;
+  folder.WriteFile("preise.csv", "0044;London;0,05\r\n0043;Wien;0,06\r\n");
+  const auto numbers_before = folder.Numbers();
+  const std::string bytes_before = ReadFileBytes(folder.database());
+  const RunResult run = RunIn(folder, SettingsFor(folder));
+
+  EXPECT_EQ(run.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(run.view.Messages(), (std::vector<std::string>{"Falsche Datei", "Fehler:"}));
+  EXPECT_EQ(run.view.Overall(), std::vector<float>{0});
+  EXPECT_EQ(folder.Numbers(), numbers_before);
+  EXPECT_EQ(ReadFileBytes(folder.database()), bytes_before);
+}
+
+// Numbers without GraceTime: the pipeline empties Numbers and then fails on
+// the write-back, so only the rollback can bring the rows back.
+TEST(RunUpdateTest, PipelineFailureRollsBackEverythingItChanged) {
+  RunFolder folder(
+      "CREATE TABLE Numbers (Number VARCHAR(30), Name VARCHAR(100), Price_EUR CURRENCY, "
+      "Rate_EK CURRENCY, Profile VARCHAR(50));"
+      "INSERT INTO Numbers VALUES ('0044', 'Großbritannien', 0.12, 0.05, NULL);");
+  folder.WriteFile("preise.csv", testing_support::kPriceFile);
+  const std::string bytes_before = ReadFileBytes(folder.database());
+  const RunResult run = RunIn(folder, SettingsFor(folder));
+
+  EXPECT_EQ(run.outcome, RunOutcome::kStopped);
+  ASSERT_EQ(run.view.Messages().size(), 1u);
+  EXPECT_EQ(run.view.Messages()[0].rfind("Fehler: ", 0), 0u) << run.view.Messages()[0];
+  EXPECT_EQ(ReadFileBytes(folder.database()), bytes_before);
+  EXPECT_EQ(folder.Tables(), std::vector<std::string>{"Numbers"});
+}
+
+}  // namespace
