@@ -1,0 +1,87 @@
+// Measures what the window's progress handling costs: runs one whole update
+// (settings from $UPDATE_PREISLISTE_SETTINGS, preise.csv from the current
+// folder) either in the window or with the console view, and prints the
+// seconds the run took ("run <seconds>"). Needs a display for "window"
+// (scripts/bench starts it under xvfb-run).
+//
+//   window_timer window|console
+//
+// The closing "Fertig!" box is not shown in window mode, so that nobody has to
+// dismiss it; every other message goes to stderr and the run counts as failed.
+
+#include <QApplication>
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/console_view.h"
+#include "app/form1.h"
+#include "app/ini_settings_store.h"
+#include "app/run_update.h"
+#include "app/setting_number.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Passes progress on to the window; keeps messages off the screen.
+class SilentMessages : public db::RunView {
+ public:
+  explicit SilentMessages(db::RunView& window) : window_(window) {}
+  void SetOverallProgress(float value) override { window_.SetOverallProgress(value); }
+  void SetActionProgress(float value) override { window_.SetActionProgress(value); }
+  void ShowMessage(const std::string& text, Icon) override {
+    if (text != kFinishedMessage) std::fprintf(stderr, "message: %s\n", text.c_str());
+  }
+
+ private:
+  db::RunView& window_;
+};
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool window = argc == 2 && std::strcmp(argv[1], "window") == 0;
+  if (argc != 2 || (!window && std::strcmp(argv[1], "console") != 0)) {
+    std::fprintf(stderr, "usage: %s window|console\n", argv[0]);
+    return 2;
+  }
+  const IniSettingsStore store(DefaultSettingsFile());
+  RunOutcome outcome = RunOutcome::kStopped;
+  double seconds = 0;
+  if (window) {
+    QApplication application(argc, argv);
+    const NumberFormat numbers = NumberFormatOfCurrentLocale();
+    std::setlocale(LC_NUMERIC, "C");
+    Form1 form([&](db::RunView& view) {
+      SilentMessages silent(view);
+      const Clock::time_point start = Clock::now();
+      outcome = RunUpdate(store, numbers, silent);
+      seconds = Seconds(start);
+      return outcome;
+    });
+    form.show();
+    application.exec();
+  } else {
+    std::setlocale(LC_ALL, "");
+    const NumberFormat numbers = NumberFormatOfCurrentLocale();
+    std::setlocale(LC_NUMERIC, "C");
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    {
+      ConsoleView view(sink, stderr, false);
+      const Clock::time_point start = Clock::now();
+      outcome = RunUpdate(store, numbers, view);
+      seconds = Seconds(start);
+    }
+    std::fclose(sink);
+  }
+  if (outcome != RunOutcome::kCommitted) return 1;
+  std::printf("run %.4f\n", seconds);
+  return 0;
+}
