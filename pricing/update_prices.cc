@@ -15,6 +15,9 @@ bool UpdatePrices(db::Connection& connection, const RunSettings& settings,
   try {
     PrepareCurrentList(steps);  // overall 5 .. 32
     MatchKnownPrices(steps);    // overall 35 .. 45
+    // Each loop looks up rows of Import2 by destination name; without an index
+    // every lookup would scan the whole table. Dropping Import2 drops it too.
+    connection.Execute("CREATE INDEX Import2Ziel ON Import2 (Ziel)");
     ResolveMostCommonPrices(connection, view);
     view.SetOverallProgress(70);
     ResolveLeadingNamePrices(connection, view);
