@@ -17,7 +17,7 @@ TEST(IniSettingsStoreTest, ReadsValuesVerbatimAndIgnoresLetterCaseOfNames) {
                                   "; Einstellungen\r\n"
                                   "[Options]\r\n"
                                   "MinimumRatePerMinute=0,1\r\n"
-                                  "  mwst = 19\r\n"
+                                  "  mwst = 19    ; percent\r\n"
                                   "DB Path = /srv/Billing Daten\r\n"
                                   "RatingDefaultMargin=60\n"
                                   "RatingDefaultMargin=70\n"
