@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "db/currency.h"
+#include "db/jet/case_fold.h"
 #include "db/tables.h"
 #include "db/value.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
 #include "pricing/record_progress.h"
-#include "pricing/same_name.h"
 #include "pricing/sql_number_text.h"
 
 namespace {
@@ -49,7 +49,8 @@ class LeadingNamePriceLoop {
     const db::Value destination = row.Field("Ziel");
     const std::string name = destination.is_null() ? std::string() : destination.ToText();
     const db::Currency purchase_price = row.Field("PreisEk").ToCurrency();
-    if (!in_group_ || !SameNameIgnoringCase(name, name_) || purchase_price != price_) {
+    if (!in_group_ || db::jet::CompareIgnoringCase(name, name_) != 0 ||
+        purchase_price != price_) {
       in_group_ = true;
       name_ = name;
       price_ = purchase_price;

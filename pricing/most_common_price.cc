@@ -6,12 +6,12 @@
 #include <string_view>
 
 #include "db/currency.h"
+#include "db/jet/case_fold.h"
 #include "db/tables.h"
 #include "db/value.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
 #include "pricing/record_progress.h"
-#include "pricing/same_name.h"
 
 namespace {
 
@@ -41,9 +41,12 @@ class MostCommonPriceLoop {
 
   void Visit(db::Recordset& row) {
     const db::Value destination = row.Field("Ziel");
-    // A null name never starts a new destination; rows without a name sort
-    // first and therefore never see a found price.
-    if (!destination.is_null() && !SameNameIgnoringCase(destination.ToText(), current_)) {
+    // Names are compared the way the database sorts them, so a run of equal
+    // names here is exactly a run of the record set's order. A null name never
+    // starts a new destination; rows without a name sort first and therefore
+    // never see a found price.
+    if (!destination.is_null() &&
+        db::jet::CompareIgnoringCase(destination.ToText(), current_) != 0) {
       current_ = destination.ToText();
       LookUp();
     }
