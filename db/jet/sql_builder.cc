@@ -52,12 +52,17 @@ std::string GeneratedColumnName(size_t position) {
 }
 
 SqlBuilder& SqlBuilder::Name(std::string_view name) {
-  statement_.sql += '"';
-  for (char c : name) {
-    if (c == '"') statement_.sql += '"';
-    statement_.sql += c;
+  std::string& sql = statement_.sql;
+  sql += '"';
+  if (name.find('"') == std::string_view::npos) {
+    sql += name;
+  } else {
+    for (char c : name) {
+      if (c == '"') sql += '"';
+      sql += c;
+    }
   }
-  statement_.sql += '"';
+  sql += '"';
   return *this;
 }
 

@@ -17,6 +17,7 @@ inline constexpr std::string_view kCollate = " COLLATE JETNOCASE";
 // Jet's (|| binds tightest in SQLite, & loosest of the arithmetic in Jet).
 class SqlBuilder {
  public:
+  SqlBuilder() { statement_.sql.reserve(512); }
   SqlBuilder& Append(std::string_view text) {
     statement_.sql += text;
     return *this;

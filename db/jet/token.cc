@@ -22,6 +22,7 @@ class Tokenizer {
 
   std::vector<Token> Run() {
     std::vector<Token> tokens;
+    tokens.reserve(sql_.size() / 4 + 2);
     while (true) {
       while (pos_ < sql_.size() && IsBlank(sql_[pos_])) ++pos_;
       if (pos_ == sql_.size()) break;
