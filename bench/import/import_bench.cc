@@ -51,8 +51,7 @@ double TimeParsingOnly(const fs::path& file, int64_t& lines) {
     ++lines;
   }
   const double seconds = SecondsSince(start);
-  if (checksum == 42)
-    std::fprintf(stderr, "\n");  // keeps the work from being optimised away
+  std::printf("sum of the prices read: %lld ticks\n", static_cast<long long>(checksum));
   return seconds;
 }
 
