@@ -14,7 +14,8 @@ inline constexpr char kDatabasePassword[] = "Falter";
 
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<full_path>;User ID=admin;
 // Password=;Jet OLEDB:Database Password=<password>".
-std::string BuildConnectionString(const std::string& full_path, const std::string& password);
+std::string BuildConnectionString(const std::string& full_path,
+                                  const std::string& password);
 
 // Opens <folder><file_name> (the folder ends in the path separator) with
 // client-side cursors and shared access. On any failure shows

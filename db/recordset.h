@@ -15,7 +15,8 @@ namespace db {
 // When the rows come from one table, fields can be written: a field written on
 // the current row is stored in the table when the set moves to the next row or
 // on Update() (any other move stores them too). AddNew() + SetField() +
-// Update() appends a row to the table and to the set, and makes it current.
+// Update() appends a row to the table; the set keeps the rows it was opened
+// with (RecordCount does not grow) and returns to the row it was on.
 // Fields are named in any letter case. Every failure throws db::Error.
 // A record set must not outlive its connection.
 class Recordset {

@@ -14,12 +14,14 @@ constexpr size_t kBlockSize = 256 * 1024;
 }  // namespace
 
 size_t RowStore::AddRow() {
-  cells_.resize(cells_.size() + columns_);
+  // A new chunk's cells are all NULL already.
+  if (row_count_ % kRowsPerChunk == 0)
+    chunks_.push_back(std::make_unique<Cell[]>(kRowsPerChunk * columns_));
   return row_count_++;
 }
 
 Value RowStore::Get(size_t row, size_t column) const {
-  const Cell& cell = cells_[row * columns_ + column];
+  const Cell& cell = At(row, column);
   switch (cell.type) {
     case Value::Type::kNull:
       return Value::Null();

@@ -165,6 +165,7 @@ void SqliteRecordset::AddNew() {
     throw Error("Rows cannot be added: the rows do not come from one table");
   StorePending();
   adding_ = true;
+  row_before_adding_ = current_;
   current_ = rows_.rows();
 }
 
@@ -207,48 +208,61 @@ void SqliteRecordset::StorePending() {
   }
 }
 
+// The new row goes to the table only: the import adds a million rows that
+// nobody reads back through the set, and keeping them would double its cost.
 void SqliteRecordset::InsertNewRow() {
-  // One text per set of columns, so that the import's million rows share one
-  // prepared statement.
-  std::sort(pending_.begin(), pending_.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::string sql = "INSERT INTO " + Quoted(base_table_);
-  if (pending_.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names, marks;
-    for (const auto& [column, value] : pending_) {
-      if (!names.empty()) names += ',', marks += ',';
-      names += Quoted(columns_[column].table_column);
-      marks += '?';
-    }
-    sql += " (" + names + ") VALUES (" + marks + ")";
-  }
-  RunWithPending(sql, nullptr);
-
-  const size_t row = rows_.AddRow();
-  rowids_.push_back(sqlite3_last_insert_rowid(session_.handle()));
-  for (const auto& [column, value] : pending_) rows_.Set(row, column, value);
+  RunWithPending(SqlForPending(insert_sql_, &SqliteRecordset::BuildInsertSql), nullptr);
   pending_.clear();
   adding_ = false;
-  current_ = row;
+  current_ = row_before_adding_;
 }
 
 void SqliteRecordset::UpdateCurrentRow() {
+  const Value rowid = Value::Integer(rowids_[current_]);
+  RunWithPending(SqlForPending(update_sql_, &SqliteRecordset::BuildUpdateSql), &rowid);
+  for (const auto& [column, value] : pending_) rows_.Set(current_, column, value);
+  pending_.clear();
+}
+
+// The import writes a million rows with the same three fields: the text is
+// built once per set of columns and shares one prepared statement.
+const std::string& SqliteRecordset::SqlForPending(WriteSql& memo,
+                                                  std::string (SqliteRecordset::*build)()
+                                                      const) {
   std::sort(pending_.begin(), pending_.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
+  const bool same =
+      memo.columns.size() == pending_.size() &&
+      std::equal(memo.columns.begin(), memo.columns.end(), pending_.begin(),
+                 [](size_t column, const auto& entry) { return column == entry.first; });
+  if (!same || memo.sql.empty()) {
+    memo.columns.clear();
+    for (const auto& entry : pending_) memo.columns.push_back(entry.first);
+    memo.sql = (this->*build)();
+  }
+  return memo.sql;
+}
+
+std::string SqliteRecordset::BuildInsertSql() const {
+  std::string sql = "INSERT INTO " + Quoted(base_table_);
+  if (pending_.empty()) return sql + " DEFAULT VALUES";
+  std::string names, marks;
+  for (const auto& [column, value] : pending_) {
+    if (!names.empty()) names += ',', marks += ',';
+    names += Quoted(columns_[column].table_column);
+    marks += '?';
+  }
+  return sql + " (" + names + ") VALUES (" + marks + ")";
+}
+
+std::string SqliteRecordset::BuildUpdateSql() const {
   std::string sql = "UPDATE " + Quoted(base_table_) + " SET ";
   for (size_t i = 0; i < pending_.size(); ++i) {
     if (i != 0) sql += ',';
     sql += Quoted(columns_[pending_[i].first].table_column);
     sql += "=?";
   }
-  sql += " WHERE rowid=?";
-  const Value rowid = Value::Integer(rowids_[current_]);
-  RunWithPending(sql, &rowid);
-
-  for (const auto& [column, value] : pending_) rows_.Set(current_, column, value);
-  pending_.clear();
+  return sql + " WHERE rowid=?";
 }
 
 // Runs `sql` with the pending values bound in order, then `rowid` if given.

@@ -60,6 +60,14 @@ class SqliteRecordset : public Recordset {
   void StorePending();
   void InsertNewRow();
   void UpdateCurrentRow();
+  struct WriteSql {
+    std::vector<size_t> columns;  // the pending columns it was built for
+    std::string sql;
+  };
+  const std::string& SqlForPending(WriteSql& memo,
+                                   std::string (SqliteRecordset::*build)() const);
+  std::string BuildInsertSql() const;
+  std::string BuildUpdateSql() const;
   void RunWithPending(const std::string& sql, const Value* rowid);
 
   SqliteSession& session_;
@@ -69,8 +77,11 @@ class SqliteRecordset : public Recordset {
   std::vector<int64_t> rowids_;  // per row, with a base table
   size_t current_ = 0;           // == rows_.rows() at end-of-set and while adding
   bool adding_ = false;
+  size_t row_before_adding_ = 0;  // current again once the new row is stored
   bool closed_ = false;
   std::vector<std::pair<size_t, Value>> pending_;  // column index, converted value
+  WriteSql insert_sql_;
+  WriteSql update_sql_;
 };
 
 }  // namespace db

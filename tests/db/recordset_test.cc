@@ -139,12 +139,32 @@ TEST_F(RecordsetTest, AddNewAndUpdateInsertRows) {
   set->AddNew();
   set->SetField("PreisEk", Value::Integer(0));  // a line with fewer than three fields
   set->Update();
-  EXPECT_EQ(set->RecordCount(), 2);
-  EXPECT_EQ(set->Field("PreisEk"), Money(0));
+  EXPECT_EQ(set->RecordCount(), 0);
+  EXPECT_TRUE(set->IsEof());
   EXPECT_EQ(Import2Rows(),
             (std::vector<std::vector<std::string>>{
                 {"0044", "London", "0.05", "NULL", "NULL", "NULL", "real"},
                 {"NULL", "NULL", "0", "NULL", "NULL", "NULL", "integer"}}));
+}
+
+TEST_F(RecordsetTest, AddNewStoresPendingWritesFirstAndReturnsToTheRow) {
+  auto set = connection_->OpenRecordset("SELECT * FROM Numbers ORDER BY Number");
+  set->MoveNext();
+  set->SetField("Name", Value::Text("Deutschland Mobil"));
+  set->AddNew();
+  EXPECT_TRUE(set->Field("Name").is_null());
+  set->SetField("Number", Value::Text("0049151"));
+  EXPECT_EQ(set->Field("Number"), Value::Text("0049151"));
+  set->Update();
+  EXPECT_EQ(set->AbsolutePosition(), 2);
+  EXPECT_EQ(set->Field("Name"), Value::Text("Deutschland Mobil"));
+  EXPECT_EQ(
+      QuerySqlite(database_.file(), "SELECT Number, Name FROM Numbers ORDER BY rowid"),
+      (std::vector<std::vector<std::string>>{{"0044", "London"},
+                                             {"030", "Berlin"},
+                                             {"118", "Auskunft"},
+                                             {"0049301", "Deutschland Mobil"},
+                                             {"0049151", "NULL"}}));
 }
 
 TEST_F(RecordsetTest, WritesAreStoredOnMoveNextAndSeenByLaterQueries) {
