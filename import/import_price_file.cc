@@ -50,11 +50,11 @@ void ShowReadPosition(db::RunView& view, const PriceFileReader& reader) {
   view.SetActionProgress(static_cast<float>(static_cast<double>(consumed) / length));
 }
 
-db::Value TextOrNull(const std::optional<std::string>& text) {
-  return text ? db::Value::Text(*text) : db::Value::Null();
+db::Value TextOrNull(std::optional<std::string>& text) {
+  return text ? db::Value::Text(std::move(*text)) : db::Value::Null();
 }
 
-void StoreRow(db::Recordset& rows, const PriceLineFields& fields) {
+void StoreRow(db::Recordset& rows, PriceLineFields fields) {
   const std::optional<db::Currency> price = ReadPriceNumber(fields[2].value_or(""));
   if (!price)
     throw std::runtime_error("the purchase price " + *fields[2] + " is too large");
