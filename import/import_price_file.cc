@@ -1,5 +1,7 @@
 #include "import/import_price_file.h"
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
