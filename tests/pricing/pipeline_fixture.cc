@@ -46,13 +46,13 @@ std::string Money(const std::string& column) {
 PriceDatabase::PriceDatabase(const std::vector<NumbersRow>& numbers,
                              const std::string& numbers_table)
     : file_(dir_.path() / "Numbers.mdb") {
-  std::string sql = numbers_table;
+  std::string sql = "BEGIN;" + numbers_table;  // one transaction: one sync
   for (const NumbersRow& row : numbers) {
     sql += "INSERT INTO Numbers (Number, Name, Price_EUR, Rate_EK) VALUES (" +
            SqliteLiteral(row.number) + ", " + SqliteLiteral(row.name) + ", " +
            JetLiteral(row.price_eur) + ", " + JetLiteral(row.rate_ek) + ");";
   }
-  RunSqlite(file_, sql);
+  RunSqlite(file_, sql + "COMMIT;");
 }
 
 void PriceDatabase::Begin(const std::vector<ImportRow>& import_rows) {
