@@ -14,8 +14,9 @@ using ast::Expr;
 using ast::ExprPtr;
 using Op = Expr::Op;
 
-// Deeper nesting than this is refused instead of exhausting the stack.
-constexpr int kMaxDepth = 100;
+// Expression trees deeper than this are refused instead of exhausting the
+// stack (parsing, emitting and freeing all recurse over the tree).
+constexpr int kMaxDepth = 250;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -78,17 +79,27 @@ class Parser {
   }
 
  private:
+  // Counts the tree levels added while it lives: one per nesting, and one
+  // per operator of a chain such as a OR b OR c, which nests to the left.
   class DepthGuard {
    public:
-    explicit DepthGuard(int* depth) : depth_(depth) {
-      if (++*depth_ > kMaxDepth) throw Error("SQL statement is nested too deeply");
+    // A nesting point counts one level at once; a chain starts with none.
+    explicit DepthGuard(int* depth, int levels = 1) : depth_(depth) {
+      for (int i = 0; i < levels; ++i) Deepen();
     }
-    ~DepthGuard() { --*depth_; }
+    ~DepthGuard() { *depth_ -= levels_; }
     DepthGuard(const DepthGuard&) = delete;
     DepthGuard& operator=(const DepthGuard&) = delete;
 
+    void Deepen() {
+      ++*depth_;
+      ++levels_;
+      if (*depth_ > kMaxDepth) throw Error("SQL statement is nested too deeply");
+    }
+
    private:
     int* depth_;
+    int levels_ = 0;
   };
 
   // --- token helpers ---------------------------------------------------
@@ -361,14 +372,20 @@ class Parser {
   ExprPtr Expression() {
     DepthGuard guard(&depth_);
     ExprPtr left = AndExpression();
-    while (AcceptKeyword("OR")) left = Binary(Op::kOr, std::move(left), AndExpression());
+    while (AcceptKeyword("OR")) {
+      guard.Deepen();
+      left = Binary(Op::kOr, std::move(left), AndExpression());
+    }
     return left;
   }
 
   ExprPtr AndExpression() {
+    DepthGuard chain(&depth_, 0);
     ExprPtr left = NotExpression();
-    while (AcceptKeyword("AND"))
+    while (AcceptKeyword("AND")) {
+      chain.Deepen();
       left = Binary(Op::kAnd, std::move(left), NotExpression());
+    }
     return left;
   }
 
@@ -379,9 +396,11 @@ class Parser {
   }
 
   ExprPtr Comparison() {
+    DepthGuard chain(&depth_, 0);
     ExprPtr left = Concatenation();
     while (true) {
       if (auto op = ComparisonOperator()) {
+        chain.Deepen();
         left = Binary(*op, std::move(left), Concatenation());
         continue;
       }
@@ -389,10 +408,13 @@ class Parser {
           PeekKeyword("NOT") && (PeekKeyword("LIKE", 1) || PeekKeyword("IN", 1));
       if (negated) ++pos_;
       if (AcceptKeyword("LIKE")) {
+        chain.Deepen();
         left = Node(Expr::Kind::kLike, negated, std::move(left), Concatenation());
       } else if (AcceptKeyword("IN")) {
+        chain.Deepen();
         left = InTail(negated, std::move(left));
       } else if (AcceptKeyword("IS")) {
+        chain.Deepen();
         const bool is_not = AcceptKeyword("NOT");
         ExpectKeyword("NULL");
         left = Node(Expr::Kind::kIsNull, is_not, std::move(left), nullptr);
@@ -413,7 +435,6 @@ class Parser {
   }
 
   ExprPtr InTail(bool negated, ExprPtr value) {
-    DepthGuard guard(&depth_);
     ExpectSymbol("(");
     if (AcceptKeyword("SELECT")) {
       auto node = Node(Expr::Kind::kInSubquery, negated, std::move(value), nullptr);
@@ -431,35 +452,35 @@ class Parser {
   }
 
   ExprPtr Concatenation() {
+    DepthGuard chain(&depth_, 0);
     ExprPtr left = Additive();
-    while (AcceptSymbol("&")) left = Binary(Op::kConcat, std::move(left), Additive());
+    while (AcceptSymbol("&")) {
+      chain.Deepen();
+      left = Binary(Op::kConcat, std::move(left), Additive());
+    }
     return left;
   }
 
   ExprPtr Additive() {
+    DepthGuard chain(&depth_, 0);
     ExprPtr left = Multiplicative();
-    while (true) {
-      if (AcceptSymbol("+")) {
-        left = Binary(Op::kAdd, std::move(left), Multiplicative());
-      } else if (AcceptSymbol("-")) {
-        left = Binary(Op::kSub, std::move(left), Multiplicative());
-      } else {
-        return left;
-      }
+    while (PeekSymbol("+") || PeekSymbol("-")) {
+      chain.Deepen();
+      const Op op = tokens_[pos_++].text == "+" ? Op::kAdd : Op::kSub;
+      left = Binary(op, std::move(left), Multiplicative());
     }
+    return left;
   }
 
   ExprPtr Multiplicative() {
+    DepthGuard chain(&depth_, 0);
     ExprPtr left = Negation();
-    while (true) {
-      if (AcceptSymbol("*")) {
-        left = Binary(Op::kMul, std::move(left), Negation());
-      } else if (AcceptSymbol("/")) {
-        left = Binary(Op::kDiv, std::move(left), Negation());
-      } else {
-        return left;
-      }
+    while (PeekSymbol("*") || PeekSymbol("/")) {
+      chain.Deepen();
+      const Op op = tokens_[pos_++].text == "*" ? Op::kMul : Op::kDiv;
+      left = Binary(op, std::move(left), Negation());
     }
+    return left;
   }
 
   ExprPtr Negation() {

@@ -45,6 +45,11 @@ bool IsComparison(Op op) {
          op == Op::kLe || op == Op::kGe;
 }
 
+bool IsChain(Op op) {
+  return op == Op::kAnd || op == Op::kOr || op == Op::kAdd || op == Op::kSub ||
+         op == Op::kMul;
+}
+
 }  // namespace
 
 std::string GeneratedColumnName(size_t position) {
@@ -125,15 +130,24 @@ void SqlBuilder::Binary(const Expr& expr) {
     return;
   }
   Append("(");
-  // Only text operands are affected by the collation; numbers compare as numbers.
+  BinaryTerms(expr);
+  Append(")");
+}
+
+void SqlBuilder::BinaryTerms(const Expr& expr) {
+  const Expr& left = *expr.args[0];
   if (IsComparison(expr.op)) {
-    Collated(*expr.args[0]);
+    // Only text operands are affected by the collation; numbers compare as numbers.
+    Collated(left);
+  } else if (left.kind == Expr::Kind::kBinary && left.op == expr.op && IsChain(expr.op)) {
+    // a OR b OR c is written without nesting: SQLite's parser stack is
+    // shallow, and the operators associate to the left in both dialects.
+    BinaryTerms(left);
   } else {
-    Expression(*expr.args[0]);
+    Expression(left);
   }
   Append(BinaryOperator(expr.op));
   Expression(*expr.args[1]);
-  Append(")");
 }
 
 void SqlBuilder::Like(const Expr& expr) {

@@ -42,6 +42,7 @@ class SqlBuilder {
 
  private:
   void Binary(const ast::Expr& expr);
+  void BinaryTerms(const ast::Expr& expr);
   void Like(const ast::Expr& expr);
   void Function(const ast::Expr& expr);
   void InTest(const ast::Expr& expr);
