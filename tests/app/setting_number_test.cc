@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 
 #include "tests/app/german_numeric_locale.h"
 
@@ -14,6 +15,10 @@ struct Case {
   std::optional<double> expected;
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << '"' << c.text << "\" with '" << c.separator << "'";
+}
+
 class ReadSettingNumberTest : public testing::TestWithParam<Case> {};
 
 TEST_P(ReadSettingNumberTest, ReadsLocaleThenCNotation) {
@@ -21,7 +26,9 @@ TEST_P(ReadSettingNumberTest, ReadsLocaleThenCNotation) {
   const std::optional<double> value =
       ReadSettingNumber(c.text, NumberFormat{c.separator});
   ASSERT_EQ(value.has_value(), c.expected.has_value()) << '"' << c.text << '"';
-  if (value) EXPECT_DOUBLE_EQ(*value, *c.expected) << '"' << c.text << '"';
+  if (value) {
+    EXPECT_DOUBLE_EQ(*value, *c.expected) << '"' << c.text << '"';
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
