@@ -60,6 +60,23 @@ Value ToText(const ColumnType& type, const Value& value, std::string_view column
   return Value::Text(std::move(text));
 }
 
+// The conversion itself; not every failure it reports names the column.
+Value Convert(const ColumnType& type, const Value& value, std::string_view column) {
+  switch (type.kind) {
+    case ColumnType::Kind::kText:
+      return ToText(type, value, column);
+    case ColumnType::Kind::kInteger:
+      return ToInteger32(value, column);
+    case ColumnType::Kind::kCurrency:
+      return Value::Money(value.ToCurrency());
+    case ColumnType::Kind::kDouble:
+      return Value::Double(value.ToDouble());
+    case ColumnType::Kind::kUntyped:
+      return value;
+  }
+  return value;
+}
+
 }  // namespace
 
 ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
@@ -79,19 +96,13 @@ ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
 Value ConvertForColumn(const ColumnType& type, const Value& value,
                        std::string_view column) {
   if (value.is_null()) return value;
-  switch (type.kind) {
-    case ColumnType::Kind::kText:
-      return ToText(type, value, column);
-    case ColumnType::Kind::kInteger:
-      return ToInteger32(value, column);
-    case ColumnType::Kind::kCurrency:
-      return Value::Money(value.ToCurrency());
-    case ColumnType::Kind::kDouble:
-      return Value::Double(value.ToDouble());
-    case ColumnType::Kind::kUntyped:
-      return value;
+  try {
+    return Convert(type, value, column);
+  } catch (const Error& error) {
+    const std::string description = error.what();
+    if (description.find(column) != std::string::npos) throw;
+    throw Error("Field " + std::string(column) + ": " + description);
   }
-  return value;
 }
 
 size_t CountCharacters(std::string_view utf8) {

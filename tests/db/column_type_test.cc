@@ -1,0 +1,98 @@
+#include "db/column_type.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "db/error.h"
+#include "tests/db/db_fixture.h"
+
+namespace {
+
+using db::ColumnType;
+using db::Currency;
+using db::Value;
+using Kind = ColumnType::Kind;
+
+TEST(ColumnTypeTest, DeclaredTypesAsJetAndSqliteWriteThem) {
+  struct Case {
+    const char* declared;
+    Kind kind;
+    size_t max_chars;
+  };
+  for (const Case& c : std::vector<Case>{{"VARCHAR(255)", Kind::kText, 255},
+                                         {"varchar (50)", Kind::kText, 50},
+                                         {"TEXT", Kind::kText, 0},
+                                         {"MEMO", Kind::kText, 0},
+                                         {"CURRENCY", Kind::kCurrency, 0},
+                                         {"Money", Kind::kCurrency, 0},
+                                         {"INTEGER", Kind::kInteger, 0},
+                                         {"LONG", Kind::kInteger, 0},
+                                         {"DOUBLE", Kind::kDouble, 0},
+                                         {"", Kind::kUntyped, 0},
+                                         {"NUM", Kind::kUntyped, 0}}) {
+    const ColumnType type = ColumnType::FromDeclared(c.declared);
+    EXPECT_EQ(type.kind, c.kind) << c.declared;
+    EXPECT_EQ(type.max_chars, c.max_chars) << c.declared;
+  }
+}
+
+TEST(ConvertForColumnTest, ValuesThatFit) {
+  const ColumnType text = ColumnType::FromDeclared("VARCHAR(3)");
+  const ColumnType long_text = ColumnType::FromDeclared("TEXT");
+  const ColumnType money = ColumnType::FromDeclared("CURRENCY");
+  const ColumnType whole = ColumnType::FromDeclared("INTEGER");
+  struct Case {
+    ColumnType type;
+    Value in, out;
+  };
+  const std::vector<Case> cases = {
+      {text, Value::Null(), Value::Null()},
+      {text, Value::Text("äöü"), Value::Text("äöü")},  // 3 characters, 6 bytes
+      {text, Value::Integer(44), Value::Text("44")},
+      {long_text, Value::Money(Currency::FromTicks(500)), Value::Text("0.05")},
+      {money, Value::Text("0.12345"), Value::Money(Currency::FromTicks(1234))},
+      {money, Value::Double(0.00035), Value::Money(Currency::FromTicks(4))},
+      {money, Value::Integer(2), Value::Money(Currency::FromTicks(20000))},
+      {money, Value::Null(), Value::Null()},
+      {whole, Value::Double(-7), Value::Integer(-7)},
+      {whole, Value::Text("12"), Value::Integer(12)},
+      {whole, Value::Money(Currency::FromTicks(30000)), Value::Integer(3)},
+      {whole, Value::Integer(2147483647), Value::Integer(2147483647)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.in));
+    EXPECT_EQ(db::ConvertForColumn(c.type, c.in, "Feld"), c.out);
+  }
+}
+
+TEST(ConvertForColumnTest, ValuesThatDoNotFitNameTheField) {
+  struct Case {
+    const char* declared;
+    Value in;
+  };
+  const std::vector<Case> cases = {
+      {"VARCHAR(3)", Value::Text("abcd")},
+      {"VARCHAR(3)", Value::Text("ääää")},
+      {"INTEGER", Value::Double(2.5)},
+      {"INTEGER", Value::Money(Currency::FromTicks(5))},
+      {"INTEGER", Value::Integer(2147483648)},
+      {"INTEGER", Value::Integer(-2147483649)},
+      {"INTEGER", Value::Text("zwei")},
+      {"CURRENCY", Value::Text("0,05")},
+      {"CURRENCY", Value::Double(1e300)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.declared) + " " + testing::PrintToString(c.in));
+    try {
+      db::ConvertForColumn(ColumnType::FromDeclared(c.declared), c.in, "Feld");
+      ADD_FAILURE() << "converted";
+    } catch (const db::Error& error) {
+      EXPECT_NE(std::string(error.what()).find("Feld"), std::string::npos)
+          << error.what();
+    }
+  }
+}
+
+}  // namespace
