@@ -1,33 +1,14 @@
 #include "db/column_type.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "db/error.h"
+#include "db/jet/column_type.h"
 
 namespace db {
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
-bool Contains(const std::string& text, std::string_view part) {
-  return text.find(part) != std::string::npos;
-}
-
-// The n of "VARCHAR(n)"; 0 when the type names no length.
-size_t DeclaredLength(const std::string& declared) {
-  const size_t open = declared.find('(');
-  if (open == std::string::npos) return 0;
-  return std::strtoul(declared.c_str() + open + 1, nullptr, 10);
-}
 
 Value ToInteger32(const Value& value, std::string_view column) {
   double number = 0;
@@ -79,17 +60,22 @@ Value Convert(const ColumnType& type, const Value& value, std::string_view colum
 
 }  // namespace
 
+// The translator decides what a declared type means; the record sets follow it.
 ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
-  const std::string declared = Upper(declared_type);
-  if (Contains(declared, "CURRENCY") || Contains(declared, "MONEY"))
-    return {Kind::kCurrency};
-  if (Contains(declared, "INT") || Contains(declared, "LONG")) return {Kind::kInteger};
-  if (Contains(declared, "CHAR") || Contains(declared, "TEXT") ||
-      Contains(declared, "MEMO") || Contains(declared, "CLOB"))
-    return {Kind::kText, DeclaredLength(declared)};
-  if (Contains(declared, "DOUB") || Contains(declared, "REAL") ||
-      Contains(declared, "FLOA") || Contains(declared, "SINGLE"))
-    return {Kind::kDouble};
+  const jet::ColumnType type = jet::DeclaredColumnType(declared_type);
+  switch (type.kind) {
+    case jet::ColumnType::Kind::kText:
+      return {Kind::kText, static_cast<size_t>(type.max_length)};
+    case jet::ColumnType::Kind::kInteger:
+      return {Kind::kInteger};
+    case jet::ColumnType::Kind::kCurrency:
+      return {Kind::kCurrency};
+    case jet::ColumnType::Kind::kReal:
+      return {Kind::kDouble};
+    case jet::ColumnType::Kind::kNone:
+    case jet::ColumnType::Kind::kOther:
+      break;
+  }
   return {Kind::kUntyped};
 }
 

@@ -12,11 +12,11 @@ namespace db {
 // means for the values read from it and written into it, as in Jet.
 struct ColumnType {
   enum class Kind {
-    kText,      // VARCHAR(n), CHAR(n), TEXT, MEMO: text of at most max_chars characters
-    kInteger,   // INTEGER, INT, LONG: 32-bit signed whole number
+    kText,      // VARCHAR(n), TEXT, MEMO: text of at most max_chars characters
+    kInteger,   // INTEGER, LONG, SMALLINT, BYTE: whole numbers (checked to 32 bits)
     kCurrency,  // CURRENCY, MONEY: four decimal places
     kDouble,    // DOUBLE, REAL, FLOAT, SINGLE
-    kUntyped,   // no declared type (an expression) or one of no concern: as stored
+    kUntyped,   // no declared type (an expression) or another one: as stored
   };
   Kind kind = Kind::kUntyped;
   size_t max_chars = 0;  // kText only; 0 = no limit
