@@ -58,16 +58,16 @@ std::string GeneratedColumnName(size_t position) {
 
 SqlBuilder& SqlBuilder::Name(std::string_view name) {
   std::string& sql = statement_.sql;
-  sql += '"';
-  if (name.find('"') == std::string_view::npos) {
+  sql += '`';
+  if (name.find('`') == std::string_view::npos) {
     sql += name;
   } else {
     for (char c : name) {
-      if (c == '"') sql += '"';
+      if (c == '`') sql += '`';
       sql += c;
     }
   }
-  sql += '"';
+  sql += '`';
   return *this;
 }
 

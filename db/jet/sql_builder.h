@@ -22,7 +22,8 @@ class SqlBuilder {
     statement_.sql += text;
     return *this;
   }
-  // A name in double quotes, embedded quotes doubled.
+  // A name in backquotes, embedded backquotes doubled. Not double quotes:
+  // SQLite reads a double-quoted name that matches no column as a text.
   SqlBuilder& Name(std::string_view name);
   SqlBuilder& Param(Value value);
 

@@ -123,7 +123,7 @@ TEST_F(JetSqlTest, SelectIntoCopiesDeclaredTypesAndNamesUnnamedColumns) {
       db_.RunNative("SELECT Number, typeof(Number) FROM NumbersPrevious ORDER BY rowid"),
       (Rows{{"030", "text"}, {"0044", "text"}, {"00441", "text"}, {"118", "text"}}));
   EXPECT_EQ(Error("SELECT * INTO NumbersPrevious FROM Numbers"),
-            "table \"NumbersPrevious\" already exists");
+            "table `NumbersPrevious` already exists");
 }
 
 TEST_F(JetSqlTest, SelectIntoKeepsTextLimitsAndTypesOfExpressions) {
@@ -406,6 +406,15 @@ TEST_F(JetSqlTest, RowidColumnOfOneTableSets) {
       db_.Run("SELECT * FROM Import2 WHERE PreisEk > 1 ORDER BY Ziel", options),
       db_.RunNative("SELECT rowid, * FROM Import2 WHERE PreisEk > 1 ORDER BY Ziel"));
   EXPECT_EQ(db_.Run("Import2", options), db_.RunNative("SELECT rowid, * FROM Import2"));
+}
+
+TEST_F(JetSqlTest, UnknownNamesFailInsteadOfBecomingTexts) {
+  AddNumber("030", "Berlin", "NULL");
+  EXPECT_EQ(Error("UPDATE Numbers SET Price_EUR=ROUND(Rate_EKX* 1.6+0.0049, 2) "
+                  "WHERE Price_EUR IS NULL"),
+            "no such column: Rate_EKX");
+  EXPECT_EQ(Error("SELECT [Nam`e] FROM Numbers"), "no such column: Nam`e");
+  EXPECT_EQ(Error("SELECT * FROM [No table]"), "no such table: No table");
 }
 
 TEST_F(JetSqlTest, DropTable) {
