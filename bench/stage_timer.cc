@@ -4,25 +4,24 @@
 // told apart by the values of the overall progress bar, so the product needs
 // no timing code of its own.
 //
-//   stage_timer <folder> [--states] [--cache-mib <n>] [--profile-sql]
+//   stage_timer <folder> [--states] [--profile-sql] [--pragma <setting>]...
 //
 // Prints "stage <name> <wall seconds> <CPU seconds>" lines and "total
 // <seconds>"; with --states
 // also "state <ImportState> <rows>" as Import2 holds them once the domestic
 // rows have been added (the query's own time is left out of the stages).
-// --cache-mib sets SQLite's page cache of the run's connection before the
-// transaction begins: an experiment on the engine's settings that needs no
-// change to the product. --profile-sql prints the SQLite statements that took
-// longest, summed over their executions ("sql <seconds> <count> <text>"),
-// from SQLite's own statement profile.
-// Settings: margin 60, minimum rate 0.1, VAT 19 %, as scripts/bench uses.
+// --pragma runs "PRAGMA <setting>" on the run's connection before the
+// transaction begins (for example cache_size=-1048576 or temp_store=MEMORY):
+// experiments on the engine's settings that need no change to the product. --profile-sql
+// prints the SQLite statements that took longest, summed over their executions ("sql
+// <seconds> <count> <text>"), from SQLite's own statement profile. Settings: margin 60,
+// minimum rate 0.1, VAT 19 %, as scripts/bench uses.
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -188,22 +187,22 @@ class SqlProfile {
 
 int main(int argc, char** argv) {
   bool want_states = false;
-  long cache_mib = 0;
+  std::vector<std::string> pragmas;
   bool profile_sql = false;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--states") == 0)
       want_states = true;
-    else if (std::strcmp(argv[i], "--cache-mib") == 0 && i + 1 < argc)
-      cache_mib = std::atol(argv[++i]);
+    else if (std::strcmp(argv[i], "--pragma") == 0 && i + 1 < argc)
+      pragmas.push_back(std::string("PRAGMA ") + argv[++i]);
     else if (std::strcmp(argv[i], "--profile-sql") == 0)
       profile_sql = true;
     else
       argc = 0;  // usage
   }
   if (argc < 2) {
-    std::fprintf(
-        stderr,
-        "usage: stage_timer <folder> [--states] [--cache-mib <n>] [--profile-sql]\n");
+    std::fprintf(stderr,
+                 "usage: stage_timer <folder> [--states] [--profile-sql] [--pragma "
+                 "<setting>]...\n");
     return 2;
   }
   const std::filesystem::path folder = std::filesystem::absolute(argv[1]);
@@ -219,12 +218,11 @@ int main(int argc, char** argv) {
         db::OpenDatabase(settings.database_folder, "Numbers.mdb", view);
     if (!owned) return 1;
     connection = owned.get();
-    if (cache_mib > 0) {
-      const std::string pragma =
-          "PRAGMA cache_size = -" + std::to_string(cache_mib * 1024);
-      sqlite3_exec(connection->native_handle(), pragma.c_str(), nullptr, nullptr,
-                   nullptr);
-    }
+    for (const std::string& pragma : pragmas)
+      if (sqlite3_exec(connection->native_handle(), pragma.c_str(), nullptr, nullptr,
+                       nullptr) != SQLITE_OK)
+        std::fprintf(stderr, "%s: %s\n", pragma.c_str(),
+                     sqlite3_errmsg(connection->native_handle()));
     if (profile_sql) profile.Attach(connection->native_handle());
     connection->BeginTrans();
     if (!ImportPriceFile(*connection, (folder / "preise.csv").string(), view) ||
