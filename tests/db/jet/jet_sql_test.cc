@@ -99,7 +99,7 @@ TEST_F(JetSqlTest, CurrencyIsRoundedHalfToEvenOnEveryWrite) {
   db_.RunNative("INSERT INTO Raw VALUES ('3', 'r', 0.33335, 1, NULL, 1.00004)");
   db_.Run("INSERT INTO Import2 SELECT * FROM Raw");
   EXPECT_EQ(db_.Run("SELECT PreisEk, VkPreis FROM Import2 WHERE Vorwahl = '3'"),
-            (Rows{{"0.3334", "1.0"}}));
+            (Rows{{"0.3334", "1"}}));
   EXPECT_EQ(Error("UPDATE Import2 SET PreisEk = 'abc'"),
             "Type mismatch: 'abc' is not a number");
   db_.Run("UPDATE Import2 SET PreisEk = '0.50005' WHERE Vorwahl = '1'");  // numeric text
