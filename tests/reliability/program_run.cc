@@ -1,5 +1,6 @@
 #include "tests/reliability/program_run.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -65,7 +66,8 @@ void ParseProgress(const std::string& output, size_t& parsed, ProgressState& sta
 
 ProgramResult RunProgram(const std::filesystem::path& folder,
                          const std::filesystem::path& settings,
-                         const KillDecision& kill_when, std::chrono::seconds limit) {
+                         const KillDecision& kill_when, std::chrono::seconds limit,
+                         std::optional<unsigned> user_id) {
   std::vector<std::string> env = ChildEnvironment(settings);
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
@@ -79,6 +81,9 @@ ProgramResult RunProgram(const std::filesystem::path& folder,
     return {};
   }
   if (child == 0) {
+    if (user_id &&
+        (setgroups(0, nullptr) != 0 || setgid(*user_id) != 0 || setuid(*user_id) != 0))
+      _exit(125);
     if (chdir(folder.c_str()) != 0) _exit(126);
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     execve(program.c_str(), argv, envp.data());

@@ -40,11 +40,13 @@ using KillDecision = std::function<bool(const ProgressState&)>;
 // preise.csv lies) with the settings file `settings`, attached to a
 // pseudo-terminal so that it draws its progress line. Sends SIGKILL as soon as
 // `kill_when` says so (never when it is empty). Fails the test when the
-// program runs longer than `limit`.
+// program runs longer than `limit`. With `user_id` set, the program runs as
+// that user (the caller must be root); exit status 125 when it cannot switch.
 ProgramResult RunProgram(const std::filesystem::path& folder,
                          const std::filesystem::path& settings,
                          const KillDecision& kill_when,
-                         std::chrono::seconds limit = std::chrono::seconds(600));
+                         std::chrono::seconds limit = std::chrono::seconds(600),
+                         std::optional<unsigned> user_id = std::nullopt);
 
 // Writes a settings file for a run on the database in `database_folder`
 // (margin 60, minimum rate 0.1, VAT 19) and returns its path.
