@@ -67,6 +67,11 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   if (opened != SQLITE_OK) throw Error(path + ": " + sqlite3_errmsg(db));
   if (sqlite3_db_readonly(db, "main") == 1) throw Error(path + " cannot be written");
   sqlite3_busy_timeout(db, static_cast<int>(busy_timeout.count()));
+  // Names are emitted in double quotes; SQLite's legacy rule would read a
+  // double-quoted name that matches no column as a text literal, so that a
+  // statement naming a missing column ran instead of failing.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   session->CheckReadable(path);
   session->Run(kCacheSizePragma);
   jet::RegisterSqliteFunctions(db);
