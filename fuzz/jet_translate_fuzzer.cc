@@ -1,0 +1,124 @@
+// The Jet SQL translator on any text, with the tables of a run. A text it
+// accepts must become SQLite statements that SQLite can at least parse:
+// a syntax error there means the translator let text through unchecked.
+
+#include <sqlite3.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/error.h"
+#include "db/jet/sqlite_functions.h"
+#include "db/jet/translate.h"
+
+namespace {
+
+struct Table {
+  const char* name;
+  std::vector<db::jet::ColumnInfo> columns;
+};
+
+const std::vector<Table>& Tables() {
+  static const std::vector<Table> tables = {
+      {"Numbers",
+       {{"Number", "VARCHAR(30)"},
+        {"Name", "VARCHAR(100)"},
+        {"Price_EUR", "CURRENCY"},
+        {"Rate_EK", "CURRENCY"},
+        {"GraceTime", "INTEGER"},
+        {"Profile", "VARCHAR(50)"}}},
+      {"NumbersPrevious",
+       {{"Number", "VARCHAR(30)"},
+        {"Name", "VARCHAR(100)"},
+        {"Price_EUR", "CURRENCY"},
+        {"Rate_EK", "CURRENCY"},
+        {"GraceTime", "INTEGER"},
+        {"Profile", "VARCHAR(50)"}}},
+      {"tmpMaxPreis",
+       {{"Name", "VARCHAR(100)"}, {"Price_EUR", "CURRENCY"}, {"Expr1002", "INTEGER"}}},
+      {"Import2",
+       {{"Vorwahl", "VARCHAR(255)"},
+        {"Ziel", "VARCHAR(255)"},
+        {"PreisEk", "CURRENCY"},
+        {"ImportState", "INTEGER"},
+        {"OldName", "VARCHAR(255)"},
+        {"VkPreis", "CURRENCY"}}},
+  };
+  return tables;
+}
+
+class RunSchema : public db::jet::Schema {
+ public:
+  std::optional<std::vector<db::jet::ColumnInfo>> TableColumns(
+      std::string_view table) const override {
+    for (const Table& t : Tables())
+      if (sqlite3_strnicmp(t.name, table.data(), static_cast<int>(table.size())) == 0 &&
+          std::string_view(t.name).size() == table.size())
+        return t.columns;
+    return std::nullopt;
+  }
+};
+
+// An in-memory database with the same tables and the translator's functions.
+sqlite3* Database() {
+  static sqlite3* db = [] {
+    sqlite3* opened = nullptr;
+    sqlite3_open(":memory:", &opened);
+    db::jet::RegisterSqliteFunctions(opened);
+    for (const Table& t : Tables()) {
+      std::string sql = std::string("CREATE TABLE ") + t.name + " (";
+      for (size_t i = 0; i < t.columns.size(); ++i)
+        sql += (i ? ", " : "") + t.columns[i].name + " " + t.columns[i].declared_type;
+      sqlite3_exec(opened, (sql + ")").c_str(), nullptr, nullptr, nullptr);
+    }
+    return opened;
+  }();
+  return db;
+}
+
+bool IsParseError(const std::string& message) {
+  return message.find("syntax error") != std::string::npos ||
+         message.find("unrecognized token") != std::string::npos ||
+         message.find("incomplete input") != std::string::npos;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  db::jet::TranslateOptions options;
+  options.with_rowid = data[0] & 1;
+  options.table_name_is_query = data[0] & 2;
+  const std::string_view jet(reinterpret_cast<const char*>(data) + 1, size - 1);
+  static const RunSchema schema;
+  db::jet::Translation translation;
+  try {
+    translation = db::jet::Translate(jet, schema, options);
+  } catch (const db::Error&) {
+    return 0;  // rejected with a description: fine
+  }
+  for (const db::jet::SqliteStatement& statement : translation.statements) {
+    sqlite3_stmt* prepared = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(Database(), statement.sql.c_str(), -1, &prepared, &tail) !=
+        SQLITE_OK) {
+      const std::string message = sqlite3_errmsg(Database());
+      if (IsParseError(message)) {
+        std::fprintf(stderr, "translated into unparsable SQL: %s\n%s\n", message.c_str(),
+                     statement.sql.c_str());
+        std::abort();
+      }
+    } else if (tail != nullptr && *tail != '\0') {
+      std::fprintf(stderr, "translated into more than one statement:\n%s\n",
+                   statement.sql.c_str());
+      std::abort();
+    }
+    sqlite3_finalize(prepared);
+  }
+  return 0;
+}
