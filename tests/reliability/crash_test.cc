@@ -144,6 +144,8 @@ TEST_F(CrashTest, KilledRunsLeaveNumbersWholeAndTheNextRunRecovers) {
   bench::WritePriceFile(work_.path() / "input" / "preise.csv", deck);
   bench::WriteNumbersDatabase(work_.path() / "input" / "Numbers.mdb", deck);
   const std::string before = DumpDatabase(work_.path() / "input" / "Numbers.mdb");
+  const std::string before_bytes =
+      testing_support::ReadFileBytes(work_.path() / "input" / "Numbers.mdb");
 
   // The uninterrupted run, and a second one on its result (what a run after
   // a kill that came too late to stop the commit must give).
@@ -173,6 +175,10 @@ TEST_F(CrashTest, KilledRunsLeaveNumbersWholeAndTheNextRunRecovers) {
     const ProgramResult killed =
         RunProgram(folder, folder / "settings.ini", point.reached);
     const bool journal = fs::exists(folder / "Numbers.mdb-journal");
+    // Whether the kill caught the commit writing into the file itself, so
+    // that only the journal can bring the old list back.
+    const bool written =
+        testing_support::ReadFileBytes(folder / "Numbers.mdb") != before_bytes;
 
     // What the next user of the file sees, after rolling back a hot journal.
     const fs::path inspected = work_.path() / ("inspect-" + std::to_string(index));
@@ -202,8 +208,8 @@ TEST_F(CrashTest, KilledRunsLeaveNumbersWholeAndTheNextRunRecovers) {
            << std::setw(3) << killed.last.action << " %, overall " << std::setw(3)
            << killed.last.overall << " %, " << std::setw(7)
            << MillisecondsText(killed.last.now - killed.last.started_at) << "; journal "
-           << (journal ? "left" : "none ") << "; Numbers " << (committed ? "new" : "old")
-           << "\n";
+           << (journal ? "left" : "none") << (written ? ", file written" : "")
+           << "; Numbers " << (committed ? "new" : "old") << "\n";
   }
   EXPECT_GT(before_commit, 0) << "no kill landed before the commit";
   std::cout << report.str();
