@@ -81,10 +81,11 @@ sqlite3* Database() {
   return db;
 }
 
+// SQLite's own parse failures; other failures ("no such column: ...") may
+// quote the statement's names, which can hold any text.
 bool IsParseError(const std::string& message) {
-  return message.find("syntax error") != std::string::npos ||
-         message.find("unrecognized token") != std::string::npos ||
-         message.find("incomplete input") != std::string::npos;
+  return (message.starts_with("near \"") && message.ends_with("\": syntax error")) ||
+         message.starts_with("unrecognized token: ") || message == "incomplete input";
 }
 
 }  // namespace
@@ -95,6 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.with_rowid = data[0] & 1;
   options.table_name_is_query = data[0] & 2;
   const std::string_view jet(reinterpret_cast<const char*>(data) + 1, size - 1);
+  // Known and reported: a bracketed name holding a NUL byte is emitted as
+  // is, and SQLite reads the statement only up to that byte. Drop this line
+  // once the translator rejects such names.
+  if (jet.find('\0') != std::string_view::npos) return 0;
   static const RunSchema schema;
   db::jet::Translation translation;
   try {
