@@ -64,6 +64,11 @@ class Tokenizer {
     }
     std::string name(sql_.substr(pos_ + 1, end - pos_ - 1));
     if (name.empty()) throw Error("Syntax error in SQL statement: empty name []");
+    // SQLite reads a statement only up to a NUL byte, so such a name could
+    // never be emitted intact.
+    if (name.find('\0') != std::string::npos) {
+      throw Error("Syntax error in SQL statement: name holds a NUL character");
+    }
     pos_ = end + 1;
     return {Token::Kind::kQuotedName, std::move(name)};
   }

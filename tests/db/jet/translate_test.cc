@@ -127,8 +127,9 @@ TEST_F(TranslateTest, StatementKinds) {
 }
 
 TEST_F(TranslateTest, RefusesWhatItDoesNotSpeak) {
+  using namespace std::string_view_literals;
   struct Case {
-    const char* sql;
+    std::string_view sql;  // may hold a NUL byte
     const char* message_part;
   };
   const Case cases[] = {
@@ -141,6 +142,7 @@ TEST_F(TranslateTest, RefusesWhatItDoesNotSpeak) {
       {"SELECT * FROM Import2 WHERE Ziel = 'abc", "without closing quote"},
       {"SELECT [Ziel FROM Import2", "without closing ']'"},
       {"SELECT [] FROM Import2", "empty name"},
+      {"SELECT [a\0b] FROM Import2"sv, "NUL character"},
       {"SELECT * FROM Import2 FOO", "near 'FOO'"},
       {"SELECT * FROM Import2; DROP TABLE Import2", "near 'DROP'"},
       {"SELECT DISTINCT Ziel FROM Import2", "near 'DISTINCT'"},
@@ -173,7 +175,7 @@ TEST_F(TranslateTest, RefusesWhatItDoesNotSpeak) {
       {"Import2", "Unsupported SQL statement 'Import2'"},  // a table name only when asked
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.sql);
+    SCOPED_TRACE(std::string(c.sql));
     try {
       T(c.sql);
       ADD_FAILURE() << "accepted";
