@@ -67,7 +67,11 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   CheckIsDatabaseFile(file, path);
 
   sqlite3* db = nullptr;
-  const int opened = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  // One thread uses a connection, so it needs no mutex of its own. Serialized
+  // mode would lock one on every call, and in a process with other threads
+  // (the window's toolkit starts some) those locks lose their cheap path.
+  const int opened = sqlite3_open_v2(
+      file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   // From here the session owns the handle, whatever happens.
   std::unique_ptr<SqliteSession> session(new SqliteSession(db, BaseName(path)));
   if (db == nullptr) throw Error(path + ": out of memory");
