@@ -129,6 +129,7 @@ void Form1::StartRunOnce() {
   running_ = true;
   const RunOutcome outcome = runner_(*this);
   running_ = false;
+  ShowProgress();
   if (outcome == RunOutcome::kCommitted) {
     committed_ = true;
     close();
@@ -137,25 +138,32 @@ void Form1::StartRunOnce() {
 
 void Form1::SetOverallProgress(float value) {
   overall_progress_ = value;
-  ShowProgress(progress_bar1_, value);
+  ShowProgressNowAndThen();
 }
 
 void Form1::SetActionProgress(float value) {
   action_progress_ = value;
-  ShowProgress(progress_bar2_, value);
+  ShowProgressNowAndThen();
 }
 
 // Repaints now and then while the run holds the UI thread, so the window
-// never looks hung; user input stays queued until the run is over.
-void Form1::ShowProgress(QProgressBar* bar, float value) {
-  bar->setValue(static_cast<int>(std::lround(value)));
-  if (!since_repaint_.isValid() || since_repaint_.elapsed() >= kRepaintIntervalMs) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    since_repaint_.start();
-  }
+// never looks hung; user input stays queued until the run is over. The bars
+// take their values only then: a bar repaints itself at once on every visible
+// change, and the action bar changes thousands of times a run.
+void Form1::ShowProgressNowAndThen() {
+  if (since_repaint_.isValid() && since_repaint_.elapsed() < kRepaintIntervalMs) return;
+  ShowProgress();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  since_repaint_.start();
+}
+
+void Form1::ShowProgress() {
+  progress_bar1_->setValue(static_cast<int>(std::lround(overall_progress_)));
+  progress_bar2_->setValue(static_cast<int>(std::lround(action_progress_)));
 }
 
 void Form1::ShowMessage(const std::string& text, Icon icon) {
+  ShowProgress();  // the box comes up over the bars as they stand
   QMessageBox box(icon == Icon::kError ? QMessageBox::Critical : QMessageBox::Information,
                   windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
   box.exec();

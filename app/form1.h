@@ -45,7 +45,8 @@ class Form1 : public QWidget, public db::RunView {
  private:
   void LayOutControls();
   void StartRunOnce();
-  void ShowProgress(QProgressBar* bar, float value);
+  void ShowProgressNowAndThen();
+  void ShowProgress();  // writes the values to the bars
 
   Runner runner_;
   QLabel* label3_;

@@ -152,6 +152,7 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttons = 0;
     float overall_while_shown = -1;
+    int bar_while_shown = -1;
   };
   std::vector<Seen> seen;
   Form1* form_pointer = nullptr;
@@ -161,13 +162,15 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
     ASSERT_NE(box, nullptr);
     seen.push_back({box->text(), box->windowTitle(), box->icon(),
                     static_cast<int>(box->buttons().size()),
-                    form_pointer->overall_progress()});
+                    form_pointer->overall_progress(),
+                    Child<QProgressBar>(*form_pointer, "ProgressBar1")->value()});
     box->button(QMessageBox::Ok)->click();
   };
   Form1 form(CountingRunner([&](db::RunView& view) {
     QTimer::singleShot(0, inspect_and_dismiss);
     view.ShowMessage("Falsche Datei", db::RunView::Icon::kError);
-    view.SetOverallProgress(100);
+    view.SetOverallProgress(50);
+    view.SetOverallProgress(100);  // too soon after 50 for a repaint
     QTimer::singleShot(0, inspect_and_dismiss);
     view.ShowMessage("Fertig!", db::RunView::Icon::kInformation);
     return RunOutcome::kCommitted;
@@ -181,6 +184,7 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
   EXPECT_EQ(seen[1].text, "Fertig!");
   EXPECT_EQ(seen[1].icon, QMessageBox::Information);
   EXPECT_FLOAT_EQ(seen[1].overall_while_shown, 100);
+  EXPECT_EQ(seen[1].bar_while_shown, 100);  // shown although no repaint was due
   for (const Seen& s : seen) {
     EXPECT_EQ(s.title, "Update Preisliste");
     EXPECT_EQ(s.buttons, 1);
