@@ -9,15 +9,36 @@
 namespace db {
 namespace {
 
+constexpr size_t kFirstBlockSize = 1024;
 constexpr size_t kBlockSize = 256 * 1024;
 
 }  // namespace
 
+RowStore::RowStore(size_t columns)
+    : columns_(columns), next_block_size_(kFirstBlockSize) {}
+
 size_t RowStore::AddRow() {
-  // A new chunk's cells are all NULL already.
-  if (row_count_ % kRowsPerChunk == 0)
-    chunks_.push_back(std::make_unique<Cell[]>(kRowsPerChunk * columns_));
+  if (row_count_ == row_capacity_) Grow();
   return row_count_++;
+}
+
+// New cells are all NULL already. Moving the small first chunk is safe: cells
+// point only into the text blocks, which stay where they are.
+void RowStore::Grow() {
+  if (row_capacity_ >= kRowsPerChunk) {
+    chunks_.push_back(std::make_unique<Cell[]>(kRowsPerChunk * columns_));
+    row_capacity_ += kRowsPerChunk;
+    return;
+  }
+  const size_t rows = row_capacity_ == 0 ? kFirstChunkRows : row_capacity_ * 2;
+  auto chunk = std::make_unique<Cell[]>(rows * columns_);
+  if (chunks_.empty()) {
+    chunks_.push_back(std::move(chunk));
+  } else {
+    std::copy_n(chunks_[0].get(), row_capacity_ * columns_, chunk.get());
+    chunks_[0] = std::move(chunk);
+  }
+  row_capacity_ = rows;
 }
 
 Value RowStore::Get(size_t row, size_t column) const {
@@ -72,8 +93,9 @@ const char* RowStore::CopyText(std::string_view text) {
   if (text.empty()) return "";
   if (block_size_ - block_used_ < text.size()) {
     // A text too large for a normal block gets a block of its own.
-    block_size_ = std::max(kBlockSize, text.size());
-    blocks_.push_back(std::make_unique<char[]>(block_size_));
+    block_size_ = std::max(next_block_size_, text.size());
+    next_block_size_ = std::min(next_block_size_ * 2, kBlockSize);
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size_));
     block_used_ = 0;
   }
   char* copy = blocks_.back().get() + block_used_;

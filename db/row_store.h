@@ -1,6 +1,7 @@
 #ifndef PREISLISTE_DB_ROW_STORE_H_
 #define PREISLISTE_DB_ROW_STORE_H_
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,12 +13,13 @@
 namespace db {
 
 // The rows of a record set, held compactly: a fixed number of columns per
-// row, each field a 16-byte cell, cells and texts in large chunks that never
-// move (growing copies nothing). A million rows of six columns take about
-// 100 MB plus their texts.
+// row, each field a 16-byte cell, cells and texts in chunks. The first chunk
+// of cells and the text blocks start small and double, so that a lookup of
+// one row costs little; from 4,096 rows on, chunks are full size and never
+// move. A million rows of six columns take about 100 MB plus their texts.
 class RowStore {
  public:
-  explicit RowStore(size_t columns) : columns_(columns) {}
+  explicit RowStore(size_t columns);
 
   size_t columns() const { return columns_; }
   size_t rows() const { return row_count_; }
@@ -41,8 +43,13 @@ class RowStore {
   };
   static_assert(sizeof(Cell) == 16);
 
+  // The first chunk doubles from kFirstChunkRows up to kRowsPerChunk rows.
+  static constexpr size_t kFirstChunkRows = 16;
   static constexpr size_t kRowsPerChunk = 4096;
+  static_assert((kRowsPerChunk / kFirstChunkRows &
+                 (kRowsPerChunk / kFirstChunkRows - 1)) == 0);
 
+  void Grow();
   const char* CopyText(std::string_view text);
   Cell& At(size_t row, size_t column) {
     return chunks_[row / kRowsPerChunk][(row % kRowsPerChunk) * columns_ + column];
@@ -53,10 +60,12 @@ class RowStore {
 
   size_t columns_;
   size_t row_count_ = 0;
+  size_t row_capacity_ = 0;
   std::vector<std::unique_ptr<Cell[]>> chunks_;
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t block_used_ = 0;
   size_t block_size_ = 0;
+  size_t next_block_size_;  // doubles up to a limit
 };
 
 }  // namespace db
