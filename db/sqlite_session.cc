@@ -1,6 +1,7 @@
 #include "db/sqlite_session.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
@@ -48,6 +49,18 @@ void CheckIsDatabaseFile(const std::filesystem::path& file, const std::string& s
   if (size == 0) throw Error(shown + " is empty: not a database");
 }
 
+// Every change is first recorded in a journal file beside the database, which
+// is what makes a commit atomic. Without write access to the folder the first
+// change of a run would fail, so refuse the database before any work.
+void CheckFolderTakesJournal(const std::filesystem::path& file,
+                             const std::string& shown) {
+  const std::filesystem::path folder = file.parent_path();
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    throw Error(shown + ": the folder " + folder.string() +
+                " cannot be written, so no journal can protect the update");
+  }
+}
+
 }  // namespace
 
 SqliteSession::SqliteSession(sqlite3* db, std::string file_name)
@@ -67,6 +80,7 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   const std::filesystem::path file = std::filesystem::absolute(path, error);
   if (error) throw Error(path + ": " + error.message());
   CheckIsDatabaseFile(file, path);
+  CheckFolderTakesJournal(file, path);
 
   sqlite3* db = nullptr;
   // One thread uses a connection, so it needs no mutex of its own. Serialized

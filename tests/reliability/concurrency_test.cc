@@ -234,10 +234,10 @@ INSTANTIATE_TEST_SUITE_P(
     Permissions, ReadOnlyTest,
     testing::Values(ReadOnlyCase{"file", kWritable, kReadOnly,
                                  "Datenbank Numbers.mdb konnte nicht geöffnet werden!"},
-                    // The journal cannot be created beside the file: the run's first
-                    // write fails.
+                    // The journal could not be created beside the file: refused
+                    // before any work.
                     ReadOnlyCase{"folder", kReadOnlyFolder, kWritable,
-                                 "Fehler: attempt to write a readonly database"}),
+                                 "Datenbank Numbers.mdb konnte nicht geöffnet werden!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
