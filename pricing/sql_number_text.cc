@@ -26,8 +26,8 @@ std::string PlainMagnitude(double number) {
   if (error != std::errc()) throw std::runtime_error("Zahl nicht darstellbar");
   const std::string_view text(buffer, end - buffer);  // d.ddddddddddddddde[+-]xx
   const size_t e = text.find('e');
-  std::string digits =
-      std::string(text.substr(0, 1)) + std::string(text.substr(2, e - 2));
+  std::string digits(text.substr(0, 1));
+  digits.append(text.substr(2, e - 2));
   int exponent = 0;
   std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), end, exponent);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
