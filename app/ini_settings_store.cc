@@ -20,13 +20,28 @@ std::string MapKey(std::string_view section, std::string_view key) {
   return Lower(section) + '\n' + Lower(key);
 }
 
+std::runtime_error BadFile(const std::filesystem::path& file, const std::string& why) {
+  return std::runtime_error("Die Einstellungsdatei \"" + file.string() + "\" " + why);
+}
+
+// inih reads each line into a buffer of INI_MAX_LINE bytes and would cut a
+// longer line in two, silently shortening a value such as a long "DB Path";
+// such a file is refused instead.
+constexpr size_t kLongestLine = INI_MAX_LINE - 2;  // room for the line end and NUL
+
 // inih would take an indented line for the continuation of the previous
 // value, which would hide an indented key; indentation carries no meaning here.
-std::string WithoutIndentation(std::istream& in) {
+std::string WithoutIndentation(std::istream& in, const std::filesystem::path& file) {
   std::string text, line;
-  while (std::getline(in, line)) {
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t start = line.find_first_not_of(" \t");
-    text += start == std::string::npos ? std::string() : line.substr(start);
+    if (start != std::string::npos) {
+      if (line.size() - start > kLongestLine)
+        throw BadFile(file, "hat in Zeile " + std::to_string(number) + " mehr als " +
+                                std::to_string(kLongestLine) + " Zeichen.");
+      text += line.substr(start);
+    }
     text += '\n';
   }
   return text;
@@ -52,18 +67,12 @@ void IniSettingsStore::Load() const {
   std::error_code ignored;
   if (std::filesystem::exists(file_, ignored)) {
     std::ifstream in(file_, std::ios::binary);
-    if (!in)
-      throw std::runtime_error("Die Einstellungsdatei \"" + file_.string() +
-                               "\" konnte nicht gelesen werden.");
+    if (!in) throw BadFile(file_, "konnte nicht gelesen werden.");
     const int bad_line =
-        ini_parse_string(WithoutIndentation(in).c_str(), StoreFirst, &values);
-    if (bad_line < 0)
-      throw std::runtime_error("Die Einstellungsdatei \"" + file_.string() +
-                               "\" konnte nicht gelesen werden.");
+        ini_parse_string(WithoutIndentation(in, file_).c_str(), StoreFirst, &values);
+    if (bad_line < 0) throw BadFile(file_, "konnte nicht gelesen werden.");
     if (bad_line > 0)
-      throw std::runtime_error("Die Einstellungsdatei \"" + file_.string() +
-                               "\" ist in Zeile " + std::to_string(bad_line) +
-                               " fehlerhaft.");
+      throw BadFile(file_, "ist in Zeile " + std::to_string(bad_line) + " fehlerhaft.");
   }
   values_ = std::move(values);
 }

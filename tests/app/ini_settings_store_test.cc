@@ -52,6 +52,26 @@ TEST(IniSettingsStoreTest, MalformedLineIsAnErrorNamingFileAndLine) {
   }
 }
 
+TEST(IniSettingsStoreTest, LongestLineIsReadWholeAndALongerOneRefused) {
+  TempDir dir;
+  // "DB Path=" and a folder: exactly the longest line the parser reads whole.
+  const std::string folder = "/srv/" + std::string(198 - 13, 'x');
+  const IniSettingsStore fits(
+      dir.WriteFile("fits.ini", "[Options]\n  DB Path=" + folder + "\r\n"));
+  EXPECT_EQ(fits.Get("Options", "DB Path", "#"), folder);
+
+  const IniSettingsStore too_long(
+      dir.WriteFile("long.ini", "[Options]\nDB Path=" + folder + "y\n"));
+  try {
+    too_long.Get("Options", "DB Path", "#");
+    FAIL() << "a cut value was taken";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("in Zeile 2 mehr als 198 Zeichen"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 TEST(DefaultSettingsFileTest, EnvironmentThenXdgThenHome) {
   const char* home = std::getenv("HOME");
   const std::string old_home = home != nullptr ? home : "";
