@@ -7,12 +7,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "db/ascii.h"
+
 namespace {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : lower) c = db::AsciiLower(c);
   return lower;
 }
 

@@ -4,12 +4,12 @@
 #include <clocale>
 #include <cmath>
 
+#include "db/ascii.h"
+
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 size_t SkipDigits(std::string_view text, size_t at) {
-  while (at < text.size() && IsDigit(text[at])) ++at;
+  while (at < text.size() && db::IsAsciiDigit(text[at])) ++at;
   return at;
 }
 

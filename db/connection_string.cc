@@ -1,7 +1,6 @@
 #include "db/connection_string.h"
 
-#include <strings.h>
-
+#include "db/ascii.h"
 #include "db/error.h"
 
 namespace db {
@@ -22,7 +21,7 @@ std::string_view Unquote(std::string_view value) {
 }
 
 bool SameKey(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+  return EqualIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/ascii.h"
 #include "db/tables.h"
 #include "import/import_price_source.h"
 #include "import/line_decoder.h"
@@ -21,13 +22,9 @@ using Icon = db::RunView::Icon;
 
 // The first line of a price file begins with "#Vorwahl" in any letter case.
 bool IsHeader(const std::optional<std::string>& line) {
-  constexpr std::string_view kHeader = "#vorwahl";
-  if (!line || line->size() < kHeader.size()) return false;
-  for (size_t i = 0; i < kHeader.size(); ++i) {
-    const char c = (*line)[i];
-    if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != kHeader[i]) return false;
-  }
-  return true;
+  constexpr std::string_view kHeader = "#Vorwahl";
+  return line && db::EqualIgnoringAsciiCase(
+                     std::string_view(*line).substr(0, kHeader.size()), kHeader);
 }
 
 // The first line of the file, or none. A failure to open or read is not an

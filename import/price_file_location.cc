@@ -4,16 +4,9 @@
 #include <optional>
 #include <system_error>
 
-namespace {
+#include "db/ascii.h"
 
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return lower(static_cast<unsigned char>(x)) ==
-                  lower(static_cast<unsigned char>(y));
-         });
-}
+namespace {
 
 bool IsFile(const std::filesystem::path& path) {
   std::error_code ignored;
@@ -31,7 +24,7 @@ std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder,
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
     const std::filesystem::path& candidate = it->path();
-    if (EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
+    if (db::EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
         IsFile(candidate) && (!found || candidate < *found))
       found = candidate;
   }

@@ -4,10 +4,11 @@
 #include <limits>
 #include <string>
 
+#include "db/ascii.h"
+
 namespace {
 
 bool IsIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Walks the text character by character, skipping the ignored ones.
 class Cursor {
@@ -44,9 +45,9 @@ int64_t ReadExponent(Cursor& in) {
   ahead.Advance();
   const bool negative = ahead.Peek() == '-';
   if (ahead.Peek() == '-' || ahead.Peek() == '+') ahead.Advance();
-  if (!IsDigit(ahead.Peek())) return 0;
+  if (!db::IsAsciiDigit(ahead.Peek())) return 0;
   int64_t exponent = 0;
-  for (; IsDigit(ahead.Peek()); ahead.Advance())
+  for (; db::IsAsciiDigit(ahead.Peek()); ahead.Advance())
     if (exponent < kCap) exponent = exponent * 10 + (ahead.Peek() - '0');
   in = ahead;
   return negative ? -exponent : exponent;
@@ -64,7 +65,7 @@ DecimalNumber ReadDecimal(std::string_view text) {
     const char c = in.Peek();
     if (c == '.' && !seen_period) {
       seen_period = true;
-    } else if (IsDigit(c)) {
+    } else if (db::IsAsciiDigit(c)) {
       seen_digit = true;
       if (c == '0' && number.digits.empty()) {
         if (seen_period) --number.point;  // 0.05 is 0.5 x 10^-1

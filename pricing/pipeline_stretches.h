@@ -31,9 +31,6 @@ class PipelineSteps {
   // factor computed afresh for this statement.
   std::string ComputedPrice(std::string_view purchase_price_column) const;
 
-  db::Connection& connection() { return connection_; }
-  db::RunView& view() { return view_; }
-
  private:
   db::Connection& connection_;
   const RunSettings& settings_;
