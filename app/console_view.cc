@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+namespace app {
+
 namespace {
 
 constexpr auto kDrawInterval = std::chrono::milliseconds(100);
@@ -49,3 +51,5 @@ void ConsoleView::EndProgressLine() {
   std::fflush(out_);
   line_open_ = false;
 }
+
+}  // namespace app

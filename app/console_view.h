@@ -6,6 +6,8 @@
 
 #include "db/run_view.h"
 
+namespace app {
+
 // The run's view in a terminal or a pipe. Error messages go to err, other
 // messages to out, one per line, without waiting for anyone. When
 // draw_progress is set (out is a terminal) both bars are drawn on one line of
@@ -33,5 +35,7 @@ class ConsoleView : public db::RunView {
   bool line_open_ = false;
   std::chrono::steady_clock::time_point last_draw_;
 };
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_CONSOLE_VIEW_H_

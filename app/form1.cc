@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace app {
+
 const char kInstructionText[] =
     "Die Telvaro Preisliste wird jetzt geupdated, indem die Datei 'Preise.csv' im selben "
     "Verzeichnis wie dieses Programm übernommen wird. "
@@ -168,3 +170,5 @@ void Form1::ShowMessage(const std::string& text, Icon icon) {
                   windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
   box.exec();
 }
+
+}  // namespace app

@@ -11,6 +11,8 @@
 class QLabel;
 class QProgressBar;
 
+namespace app {
+
 // The program's one window, "Update Preisliste": an instruction text and two
 // progress bars (Label1/ProgressBar2: the current action, Label2/ProgressBar1:
 // the whole run), placed as on the original form in twips and grown where the
@@ -64,5 +66,7 @@ class Form1 : public QWidget, public db::RunView {
 
 // The instruction text of Label3.
 extern const char kInstructionText[];
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_FORM1_H_

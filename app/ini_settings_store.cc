@@ -7,13 +7,15 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "db/ascii.h"
+#include "db/engine/ascii.h"
+
+namespace app {
 
 namespace {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower) c = db::AsciiLower(c);
+  for (char& c : lower) c = db::engine::AsciiLower(c);
   return lower;
 }
 
@@ -91,3 +93,5 @@ std::filesystem::path DefaultSettingsFile() {
   }
   return config / "update-preisliste" / "update-preisliste.ini";
 }
+
+}  // namespace app

@@ -9,6 +9,8 @@
 
 #include "app/settings_store.h"
 
+namespace app {
+
 // Settings kept in an INI file ("[Options]" / "MwSt=19"), read with inih on
 // the first Get and kept for the life of the object. Values are taken verbatim
 // apart from surrounding blanks ("0,1" stays one value; quotes stay); section
@@ -39,5 +41,7 @@ class IniSettingsStore : public SettingsStore {
 // $XDG_CONFIG_HOME/update-preisliste/update-preisliste.ini, with ~/.config in
 // place of an unset or empty XDG_CONFIG_HOME.
 std::filesystem::path DefaultSettingsFile();
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_INI_SETTINGS_STORE_H_

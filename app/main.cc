@@ -22,6 +22,7 @@
 #include "app/form1.h"
 #endif
 
+namespace app {
 namespace {
 
 int ExitStatus(bool committed) { return committed ? EXIT_SUCCESS : EXIT_FAILURE; }
@@ -67,15 +68,16 @@ int RunInWindow(int argc, char** argv, const SettingsStore& store) {
 #endif
 
 }  // namespace
+}  // namespace app
 
 int main(int argc, char** argv) {
-  const IniSettingsStore store(DefaultSettingsFile());
+  const app::IniSettingsStore store(app::DefaultSettingsFile());
 #ifdef PREISLISTE_WITH_GUI
-  if (WantsWindow()) return RunInWindow(argc, argv, store);
+  if (app::WantsWindow()) return app::RunInWindow(argc, argv, store);
 #else
   (void)argc;
   (void)argv;
-  (void)WantsWindow;
+  (void)app::WantsWindow;
 #endif
-  return RunInConsole(store);
+  return app::RunInConsole(store);
 }

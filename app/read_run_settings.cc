@@ -2,6 +2,8 @@
 
 #include <exception>
 
+namespace app {
+
 namespace {
 
 #ifdef _WIN32
@@ -31,14 +33,15 @@ class Reader {
       : store_(store), numbers_(numbers) {}
 
   RunSettingsOrMessage Read() {
-    RunSettings settings;
+    db::RunSettings settings;
     const std::optional<double> margin = Number(kMarginKey, "60");
     if (!margin) return Stop();
     settings.margin_percent = *margin;
 
     const std::optional<double> minimum = Number(kMinimumRateKey, OneTenthText(numbers_));
     if (!minimum) return Stop();
-    const std::optional<db::Currency> minimum_rate = db::Currency::FromDouble(*minimum);
+    const std::optional<db::engine::Currency> minimum_rate =
+        db::engine::Currency::FromDouble(*minimum);
     if (!minimum_rate) return Stop(NotANumberMessage(kMinimumRateKey, last_value_));
     settings.minimum_rate = *minimum_rate;
 
@@ -91,3 +94,5 @@ std::string DatabaseFolder(const std::string& db_path) {
   if (!db_path.empty() && db_path.back() == kPathSeparator) return db_path;
   return db_path + kPathSeparator;
 }
+
+}  // namespace app

@@ -4,9 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "app/run_settings.h"
 #include "app/setting_number.h"
 #include "app/settings_store.h"
+#include "db/run_settings.h"
+
+namespace app {
 
 // The section that holds the run's settings, and its keys.
 inline constexpr char kOptionsSection[] = "Options";
@@ -21,7 +23,7 @@ inline constexpr char kNoDatabasePathMessage[] =
 
 // Either the settings of a run or the error message that stops it.
 struct RunSettingsOrMessage {
-  std::optional<RunSettings> settings;
+  std::optional<db::RunSettings> settings;
   std::string message;
 };
 
@@ -36,5 +38,7 @@ RunSettingsOrMessage ReadRunSettings(const SettingsStore& store,
 // The database folder for a "DB Path" value: the value with the path
 // separator appended unless it already ends in one; "" gives the root "/".
 std::string DatabaseFolder(const std::string& db_path);
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_READ_RUN_SETTINGS_H_

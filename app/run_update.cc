@@ -9,11 +9,13 @@
 #include "import/import_price_file.h"
 #include "pricing/update_prices.h"
 
+namespace app {
+
 namespace {
 
 // Rolls back what the transaction did and closes; a failure here changes
 // nothing for the operator, who has already seen why the run stopped.
-void Abandon(db::Connection& connection) {
+void Abandon(db::engine::Connection& connection) {
   try {
     connection.RollbackTrans();
   } catch (const std::exception&) {
@@ -22,12 +24,12 @@ void Abandon(db::Connection& connection) {
 }
 
 // Steps inside the transaction; false when the run stopped.
-bool ImportAndUpdate(db::Connection& connection, const RunSettings& settings,
+bool ImportAndUpdate(db::engine::Connection& connection, const db::RunSettings& settings,
                      db::RunView& view) {
   try {
     connection.BeginTrans();
-    if (!ImportPriceFile(connection, kPriceFileName, view) ||
-        !UpdatePrices(connection, settings, view)) {
+    if (!price_import::ImportPriceFile(connection, kPriceFileName, view) ||
+        !pricing::UpdatePrices(connection, settings, view)) {
       Abandon(connection);
       return false;
     }
@@ -49,10 +51,10 @@ RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
     view.ShowMessage(read.message, db::RunView::Icon::kError);
     return RunOutcome::kStopped;
   }
-  const RunSettings& settings = *read.settings;
+  const db::RunSettings& settings = *read.settings;
 
   // Kept open after the commit until the run is over; nothing is pending then.
-  const std::unique_ptr<db::Connection> connection =
+  const std::unique_ptr<db::engine::Connection> connection =
       db::OpenDatabase(settings.database_folder, kDatabaseFileName, view);
   if (!connection) return RunOutcome::kStopped;
   if (!ImportAndUpdate(*connection, settings, view)) return RunOutcome::kStopped;
@@ -61,3 +63,5 @@ RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
   view.ShowMessage(kFinishedMessage, db::RunView::Icon::kInformation);
   return RunOutcome::kCommitted;
 }
+
+}  // namespace app

@@ -5,6 +5,8 @@
 #include "app/settings_store.h"
 #include "db/run_view.h"
 
+namespace app {
+
 // How a run ended. kCommitted: Numbers was replaced and "Fertig!" has been
 // shown; the front-end now closes. kStopped: a message has been shown and
 // Numbers is as it was; the front-end stays until the operator closes it.
@@ -23,5 +25,7 @@ inline constexpr char kFinishedMessage[] = "Fertig!";
 // run. Callers make sure it runs only once per program start.
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                      db::RunView& view);
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_RUN_UPDATE_H_

@@ -4,12 +4,14 @@
 #include <clocale>
 #include <cmath>
 
-#include "db/ascii.h"
+#include "db/engine/ascii.h"
+
+namespace app {
 
 namespace {
 
 size_t SkipDigits(std::string_view text, size_t at) {
-  while (at < text.size() && db::IsAsciiDigit(text[at])) ++at;
+  while (at < text.size() && db::engine::IsAsciiDigit(text[at])) ++at;
   return at;
 }
 
@@ -88,3 +90,5 @@ std::optional<double> ReadSettingNumber(std::string_view text,
 std::string OneTenthText(const NumberFormat& format) {
   return "0" + format.decimal_separator + "1";
 }
+
+}  // namespace app

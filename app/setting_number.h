@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // How the operator's locale writes numbers, as far as settings need it.
 struct NumberFormat {
   std::string decimal_separator = ".";
@@ -25,5 +27,7 @@ std::optional<double> ReadSettingNumber(std::string_view text,
 // The text the locale writes for the number 0.1: "0.1", or "0,1" where the
 // comma is the decimal separator.
 std::string OneTenthText(const NumberFormat& format);
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_SETTING_NUMBER_H_

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // Where the program's settings come from. The run reads four keys of one
 // section, once, before anything is opened.
 class SettingsStore {
@@ -16,5 +18,7 @@ class SettingsStore {
   virtual std::string Get(std::string_view section, std::string_view key,
                           std::string_view default_value) const = 0;
 };
+
+}  // namespace app
 
 #endif  // PREISLISTE_APP_SETTINGS_STORE_H_

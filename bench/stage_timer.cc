@@ -30,13 +30,16 @@
 #include <string>
 #include <vector>
 
-#include "app/run_settings.h"
 #include "db/open_database.h"
+#include "db/run_settings.h"
 #include "db/run_view.h"
 #include "import/import_price_file.h"
 #include "pricing/update_prices.h"
 
 namespace {
+
+using price_import::ImportPriceFile;
+using pricing::UpdatePrices;
 
 using Clock = std::chrono::steady_clock;
 
@@ -55,7 +58,7 @@ constexpr float kAllStatesValue = 84;
 
 class TimingView : public db::RunView {
  public:
-  TimingView(db::Connection** connection, bool want_states)
+  TimingView(db::engine::Connection** connection, bool want_states)
       : connection_(connection), want_states_(want_states), start_(Clock::now()) {}
 
   void SetOverallProgress(float value) override {
@@ -121,7 +124,7 @@ class TimingView : public db::RunView {
     sqlite3_finalize(query);
   }
 
-  db::Connection** connection_;
+  db::engine::Connection** connection_;
   bool want_states_;
   Clock::time_point start_;
   Clock::duration excluded_{};
@@ -206,15 +209,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path folder = std::filesystem::absolute(argv[1]);
-  RunSettings settings;
+  db::RunSettings settings;
   settings.vat_fraction = 0.19;
   settings.database_folder = folder.string() + "/";
 
-  db::Connection* connection = nullptr;
+  db::engine::Connection* connection = nullptr;
   SqlProfile profile;
   TimingView view(&connection, want_states);
   try {
-    std::unique_ptr<db::Connection> owned =
+    std::unique_ptr<db::engine::Connection> owned =
         db::OpenDatabase(settings.database_folder, "Numbers.mdb", view);
     if (!owned) return 1;
     connection = owned.get();

@@ -27,6 +27,16 @@
 
 namespace {
 
+using app::ConsoleView;
+using app::DefaultSettingsFile;
+using app::Form1;
+using app::IniSettingsStore;
+using app::kFinishedMessage;
+using app::NumberFormat;
+using app::NumberFormatOfCurrentLocale;
+using app::RunOutcome;
+using app::RunUpdate;
+
 using Clock = std::chrono::steady_clock;
 
 // Passes progress on to the window; keeps messages off the screen.

@@ -4,6 +4,8 @@
 
 namespace db {
 
+using engine::Connection;
+
 std::string BuildConnectionString(const std::string& full_path,
                                   const std::string& password) {
   return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + full_path +

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "db/connection.h"
+#include "db/engine/connection.h"
 #include "db/run_view.h"
 
 namespace db {
@@ -21,11 +21,12 @@ std::string BuildConnectionString(const std::string& full_path,
 // client-side cursors and shared access. On any failure shows
 // "Datenbank <file_name> konnte nicht geöffnet werden!" with the error icon
 // and returns null.
-std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
-                                         const std::string& file_name, RunView& view);
+std::unique_ptr<engine::Connection> OpenDatabase(const std::string& folder,
+                                                 const std::string& file_name,
+                                                 RunView& view);
 
 // Closes the connection if it is open; ignores every failure. Null is allowed.
-void CloseDatabase(Connection* connection);
+void CloseDatabase(engine::Connection* connection);
 
 }  // namespace db
 

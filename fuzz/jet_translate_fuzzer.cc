@@ -12,15 +12,15 @@
 #include <string_view>
 #include <vector>
 
-#include "db/error.h"
-#include "db/jet/sqlite_functions.h"
-#include "db/jet/translate.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/sqlite_functions.h"
+#include "db/engine/jetsql/translate.h"
 
 namespace {
 
 struct Table {
   const char* name;
-  std::vector<db::jet::ColumnInfo> columns;
+  std::vector<db::engine::jetsql::ColumnInfo> columns;
 };
 
 const std::vector<Table>& Tables() {
@@ -52,9 +52,9 @@ const std::vector<Table>& Tables() {
   return tables;
 }
 
-class RunSchema : public db::jet::Schema {
+class RunSchema : public db::engine::jetsql::Schema {
  public:
-  std::optional<std::vector<db::jet::ColumnInfo>> TableColumns(
+  std::optional<std::vector<db::engine::jetsql::ColumnInfo>> TableColumns(
       std::string_view table) const override {
     for (const Table& t : Tables())
       if (sqlite3_strnicmp(t.name, table.data(), static_cast<int>(table.size())) == 0 &&
@@ -69,7 +69,7 @@ sqlite3* Database() {
   static sqlite3* db = [] {
     sqlite3* opened = nullptr;
     sqlite3_open(":memory:", &opened);
-    db::jet::RegisterSqliteFunctions(opened);
+    db::engine::jetsql::RegisterSqliteFunctions(opened);
     for (const Table& t : Tables()) {
       std::string sql = std::string("CREATE TABLE ") + t.name + " (";
       for (size_t i = 0; i < t.columns.size(); ++i)
@@ -92,18 +92,18 @@ bool IsParseError(const std::string& message) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  db::jet::TranslateOptions options;
+  db::engine::jetsql::TranslateOptions options;
   options.with_rowid = data[0] & 1;
   options.table_name_is_query = data[0] & 2;
   const std::string_view jet(reinterpret_cast<const char*>(data) + 1, size - 1);
   static const RunSchema schema;
-  db::jet::Translation translation;
+  db::engine::jetsql::Translation translation;
   try {
-    translation = db::jet::Translate(jet, schema, options);
-  } catch (const db::Error&) {
+    translation = db::engine::jetsql::Translate(jet, schema, options);
+  } catch (const db::engine::Error&) {
     return 0;  // rejected with a description: fine
   }
-  for (const db::jet::SqliteStatement& statement : translation.statements) {
+  for (const db::engine::jetsql::SqliteStatement& statement : translation.statements) {
     sqlite3_stmt* prepared = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(Database(), statement.sql.c_str(), -1, &prepared, &tail) !=

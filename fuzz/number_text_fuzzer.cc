@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "db/numeric_text.h"
+#include "db/engine/numeric_text.h"
 #include "import/read_price_number.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::optional<db::Currency> price = ReadPriceNumber(text);
-  const bool numeric = db::IsNumericText(text);
+  const std::optional<db::engine::Currency> price = ReadPriceNumber(text);
+  const bool numeric = db::engine::IsNumericText(text);
   // A text that holds no digit at all is neither numeric nor a price
   // other than 0.
   if (text.find_first_of("0123456789") == std::string_view::npos) {

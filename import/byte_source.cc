@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace price_import {
+
 namespace {
 
 std::string Describe(const char* what, const std::filesystem::path& path, int error) {
@@ -48,3 +50,5 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
       fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
   return std::make_unique<FileSource>(fd, length, path);
 }
+
+}  // namespace price_import

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <memory>
 
+namespace price_import {
+
 // Where the bytes of a price file come from: a file on disk, or in tests any
 // stand-in. Read() fills up to `capacity` bytes and returns how many it gave;
 // 0 means the end of the data. A failing read throws an exception whose
@@ -20,5 +22,7 @@ class ByteSource {
 
 // Opens a file for reading. Throws with a description when it cannot be opened.
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path);
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_BYTE_SOURCE_H_

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/ascii.h"
+#include "db/engine/ascii.h"
 #include "db/tables.h"
 #include "import/import_price_source.h"
 #include "import/line_decoder.h"
@@ -16,6 +16,8 @@
 #include "import/read_price_number.h"
 #include "import/split_price_line.h"
 
+namespace price_import {
+
 namespace {
 
 using Icon = db::RunView::Icon;
@@ -23,7 +25,7 @@ using Icon = db::RunView::Icon;
 // The first line of a price file begins with "#Vorwahl" in any letter case.
 bool IsHeader(const std::optional<std::string>& line) {
   constexpr std::string_view kHeader = "#Vorwahl";
-  return line && db::EqualIgnoringAsciiCase(
+  return line && db::engine::EqualIgnoringAsciiCase(
                      std::string_view(*line).substr(0, kHeader.size()), kHeader);
 }
 
@@ -49,25 +51,27 @@ void ShowReadPosition(db::RunView& view, const PriceFileReader& reader) {
   view.SetActionProgress(static_cast<float>(static_cast<double>(consumed) / length));
 }
 
-db::Value TextOrNull(std::optional<std::string>& text) {
-  return text ? db::Value::Text(std::move(*text)) : db::Value::Null();
+db::engine::Value TextOrNull(std::optional<std::string>& text) {
+  return text ? db::engine::Value::Text(std::move(*text)) : db::engine::Value::Null();
 }
 
-void StoreRow(db::Recordset& rows, PriceLineFields fields) {
-  const std::optional<db::Currency> price = ReadPriceNumber(fields[2].value_or(""));
+void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
+  const std::optional<db::engine::Currency> price =
+      ReadPriceNumber(fields[2].value_or(""));
   if (!price)
     throw std::runtime_error("the purchase price " + *fields[2] + " is too large");
   rows.AddNew();
   rows.SetField("Vorwahl", TextOrNull(fields[0]));
   rows.SetField("Ziel", TextOrNull(fields[1]));
-  rows.SetField("PreisEk", db::Value::Money(*price));
+  rows.SetField("PreisEk", db::engine::Value::Money(*price));
   rows.Update();
 }
 
 // Recreates Import2 and stores every line after the header in it. Throws on
 // the first failure: a missing row would silently drop a prefix from the
 // tariff table.
-void LoadImport2(db::Connection& connection, PriceFileReader& reader, db::RunView& view) {
+void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
+                 db::RunView& view) {
   try {
     connection.Execute("DROP TABLE Import2");
   } catch (const std::exception&) {
@@ -75,7 +79,8 @@ void LoadImport2(db::Connection& connection, PriceFileReader& reader, db::RunVie
   }
   connection.Execute(std::string(db::kCreateImport2Head) +
                      std::string(db::kCreateImport2Columns));
-  const std::unique_ptr<db::Recordset> rows = connection.OpenRecordset(db::kImport2);
+  const std::unique_ptr<db::engine::Recordset> rows =
+      connection.OpenRecordset(db::kImport2);
   LineDecoder decoder;
   for (;;) {
     std::optional<std::string> line = reader.ReadFileLine();
@@ -94,7 +99,7 @@ void LoadImport2(db::Connection& connection, PriceFileReader& reader, db::RunVie
 
 }  // namespace
 
-bool ImportPriceSource(db::Connection& connection, const ByteSourceOpener& open,
+bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpener& open,
                        db::RunView& view) {
   view.SetOverallProgress(0);
   std::string last_failure;
@@ -114,9 +119,11 @@ bool ImportPriceSource(db::Connection& connection, const ByteSourceOpener& open,
   return true;
 }
 
-bool ImportPriceFile(db::Connection& connection, const std::string& file_name,
+bool ImportPriceFile(db::engine::Connection& connection, const std::string& file_name,
                      db::RunView& view) {
   return ImportPriceSource(
       connection, [&file_name] { return OpenFileSource(LocatePriceFile(file_name)); },
       view);
 }
+
+}  // namespace price_import

@@ -3,14 +3,18 @@
 
 #include <string>
 
-#include "db/connection.h"
+#include "db/engine/connection.h"
 #include "db/run_view.h"
+
+namespace price_import {
 
 // Loads the supplier's price file into a fresh Import2 table, one row per data
 // line, inside the caller's transaction. Returns false after showing its own
 // messages when the file is not a price file or cannot be read; the caller
 // then rolls back.
-bool ImportPriceFile(db::Connection& connection, const std::string& file_name,
+bool ImportPriceFile(db::engine::Connection& connection, const std::string& file_name,
                      db::RunView& view);
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_IMPORT_PRICE_FILE_H_

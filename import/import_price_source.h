@@ -4,16 +4,20 @@
 #include <functional>
 #include <memory>
 
-#include "db/connection.h"
+#include "db/engine/connection.h"
 #include "db/run_view.h"
 #include "import/byte_source.h"
+
+namespace price_import {
 
 // Opens the price file's bytes; throws with a description when it cannot.
 using ByteSourceOpener = std::function<std::unique_ptr<ByteSource>()>;
 
 // ImportPriceFile on whatever `open` delivers, so that the import can be run
 // on data that no file on disk can imitate (a read that fails part-way).
-bool ImportPriceSource(db::Connection& connection, const ByteSourceOpener& open,
+bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpener& open,
                        db::RunView& view);
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_IMPORT_PRICE_SOURCE_H_

@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+namespace price_import {
+
 namespace {
 
 bool IsAscii(const std::string& text) {
@@ -63,3 +65,5 @@ void LineDecoder::ToUtf8(std::string& line) {
   utf8.resize(static_cast<size_t>(written));
   line = std::move(utf8);
 }
+
+}  // namespace price_import

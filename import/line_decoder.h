@@ -5,6 +5,8 @@
 
 struct UConverter;
 
+namespace price_import {
+
 // Turns the bytes of one price-file line into UTF-8 text. Suppliers write the
 // file in Windows-1252, but some save it as UTF-8: a line that is valid UTF-8
 // and holds non-ASCII characters is taken as UTF-8, every other line as
@@ -23,5 +25,7 @@ class LineDecoder {
   UConverter* windows1252_;
   std::u16string utf16_;  // reused between lines
 };
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_LINE_DECODER_H_

@@ -4,7 +4,9 @@
 #include <optional>
 #include <system_error>
 
-#include "db/ascii.h"
+#include "db/engine/ascii.h"
+
+namespace price_import {
 
 namespace {
 
@@ -24,7 +26,7 @@ std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder,
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
     const std::filesystem::path& candidate = it->path();
-    if (db::EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
+    if (db::engine::EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
         IsFile(candidate) && (!found || candidate < *found))
       found = candidate;
   }
@@ -56,3 +58,5 @@ std::filesystem::path LocatePriceFile(const std::string& file_name) {
   // knows it; messages then name it the same way.
   return found.parent_path() == "." ? found.filename() : found;
 }
+
+}  // namespace price_import

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+namespace price_import {
+
 // Where the price file `file_name` is: in the current folder, else in the
 // folder of the running program. In each folder the exact name wins; a file
 // whose name differs only in letter case ("Preise.csv") is accepted too,
@@ -16,5 +18,7 @@ std::filesystem::path LocatePriceFile(const std::string& file_name);
 std::filesystem::path LocatePriceFileIn(const std::string& file_name,
                                         const std::filesystem::path& first_folder,
                                         const std::filesystem::path& second_folder);
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_PRICE_FILE_LOCATION_H_

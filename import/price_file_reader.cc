@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace price_import {
+
 namespace {
 
 constexpr size_t kBlockSize = 1 << 20;
@@ -54,3 +56,5 @@ std::optional<std::string> PriceFileReader::ReadFileLine() {
     }
   }
 }
+
+}  // namespace price_import

@@ -9,6 +9,8 @@
 
 #include "import/byte_source.h"
 
+namespace price_import {
+
 // Hands out the non-empty lines of a price file, as raw bytes without their
 // line end. A line ends at CR or LF, and any run of them is one line end, so
 // CR LF, LF and CR files read alike and blank lines never come back; a line of
@@ -48,5 +50,7 @@ class PriceFileReader {
   char previous_line_end_ = 0;  // last consumed byte when it was CR or LF, else 0
   int64_t line_number_ = 0;
 };
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_PRICE_FILE_READER_H_

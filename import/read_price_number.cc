@@ -4,7 +4,9 @@
 #include <limits>
 #include <string>
 
-#include "db/ascii.h"
+#include "db/engine/ascii.h"
+
+namespace price_import {
 
 namespace {
 
@@ -45,9 +47,9 @@ int64_t ReadExponent(Cursor& in) {
   ahead.Advance();
   const bool negative = ahead.Peek() == '-';
   if (ahead.Peek() == '-' || ahead.Peek() == '+') ahead.Advance();
-  if (!db::IsAsciiDigit(ahead.Peek())) return 0;
+  if (!db::engine::IsAsciiDigit(ahead.Peek())) return 0;
   int64_t exponent = 0;
-  for (; db::IsAsciiDigit(ahead.Peek()); ahead.Advance())
+  for (; db::engine::IsAsciiDigit(ahead.Peek()); ahead.Advance())
     if (exponent < kCap) exponent = exponent * 10 + (ahead.Peek() - '0');
   in = ahead;
   return negative ? -exponent : exponent;
@@ -65,7 +67,7 @@ DecimalNumber ReadDecimal(std::string_view text) {
     const char c = in.Peek();
     if (c == '.' && !seen_period) {
       seen_period = true;
-    } else if (db::IsAsciiDigit(c)) {
+    } else if (db::engine::IsAsciiDigit(c)) {
       seen_digit = true;
       if (c == '0' && number.digits.empty()) {
         if (seen_period) --number.point;  // 0.05 is 0.5 x 10^-1
@@ -108,9 +110,11 @@ std::optional<int64_t> ToTicks(const DecimalNumber& number) {
 
 }  // namespace
 
-std::optional<db::Currency> ReadPriceNumber(std::string_view text) {
+std::optional<db::engine::Currency> ReadPriceNumber(std::string_view text) {
   const DecimalNumber number = ReadDecimal(text);
   const std::optional<int64_t> ticks = ToTicks(number);
   if (!ticks) return std::nullopt;
-  return db::Currency::FromTicks(number.negative ? -*ticks : *ticks);
+  return db::engine::Currency::FromTicks(number.negative ? -*ticks : *ticks);
 }
+
+}  // namespace price_import

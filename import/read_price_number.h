@@ -4,7 +4,9 @@
 #include <optional>
 #include <string_view>
 
-#include "db/currency.h"
+#include "db/engine/currency.h"
+
+namespace price_import {
 
 // Reads the purchase price from the price text of a line, with a period as
 // decimal point whatever the process locale: blanks, tabs and line feeds
@@ -13,6 +15,8 @@
 // character that cannot continue the number. No number at all is 0.
 // "1.234.5" is 1.234, "12 ct" is 12. The result is rounded half to even to
 // four decimals; it is empty when the number is too large for a currency.
-std::optional<db::Currency> ReadPriceNumber(std::string_view text);
+std::optional<db::engine::Currency> ReadPriceNumber(std::string_view text);
+
+}  // namespace price_import
 
 #endif  // PREISLISTE_IMPORT_READ_PRICE_NUMBER_H_

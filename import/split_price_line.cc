@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "db/numeric_text.h"
+#include "db/engine/numeric_text.h"
+
+namespace price_import {
 
 namespace {
 
@@ -38,7 +40,9 @@ PriceLineFields SplitPriceLine(std::string_view line) {
   for (size_t i = 0; i < 3; ++i) result[i] = CleanField(fields[i]);
   if (count == 5) {
     std::string fifth = CleanField(fields[4]);
-    if (db::IsNumericText(fifth)) result[2] = std::move(fifth);
+    if (db::engine::IsNumericText(fifth)) result[2] = std::move(fifth);
   }
   return result;
 }
+
+}  // namespace price_import

@@ -1,5 +1,7 @@
 #include "pricing/jet_text_literal.h"
 
+namespace pricing {
+
 std::string JetLikeLiteral(std::string_view text) {
   std::string literal;
   literal.reserve(text.size() + 8);
@@ -21,3 +23,5 @@ std::string JetLikeLiteral(std::string_view text) {
   }
   return literal;
 }
+
+}  // namespace pricing

@@ -8,14 +8,16 @@
 #include <string>
 #include <string_view>
 
-#include "db/currency.h"
-#include "db/jet/case_fold.h"
+#include "db/engine/currency.h"
+#include "db/engine/jetsql/case_fold.h"
+#include "db/engine/value.h"
 #include "db/tables.h"
-#include "db/value.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
 #include "pricing/record_progress.h"
 #include "pricing/sql_number_text.h"
+
+namespace pricing {
 
 namespace {
 
@@ -29,7 +31,7 @@ constexpr std::string_view kUnpricedRows =
 // The rows named exactly `leading_part` (letter case aside) at `purchase_price`.
 // The name goes in literally: quotes doubled, pattern characters bracketed.
 std::string LeadingNameLookup(std::string_view leading_part,
-                              db::Currency purchase_price) {
+                              db::engine::Currency purchase_price) {
   std::string sql = "SELECT Import2.Ziel, Import2.VkPreis ";
   sql += "FROM Import2 ";
   sql += "WHERE Ziel LIKE '";
@@ -42,14 +44,15 @@ std::string LeadingNameLookup(std::string_view leading_part,
 
 class LeadingNamePriceLoop {
  public:
-  explicit LeadingNamePriceLoop(db::Connection& connection) : connection_(connection) {}
+  explicit LeadingNamePriceLoop(db::engine::Connection& connection)
+      : connection_(connection) {}
 
-  void Visit(db::Recordset& row) {
+  void Visit(db::engine::Recordset& row) {
     // A row without a name has no leading part to inherit from.
-    const db::Value destination = row.Field("Ziel");
+    const db::engine::Value destination = row.Field("Ziel");
     const std::string name = destination.is_null() ? std::string() : destination.ToText();
-    const db::Currency purchase_price = row.Field("PreisEk").ToCurrency();
-    if (!in_group_ || db::jet::CompareIgnoringCase(name, name_) != 0 ||
+    const db::engine::Currency purchase_price = row.Field("PreisEk").ToCurrency();
+    if (!in_group_ || db::engine::jetsql::CompareIgnoringCase(name, name_) != 0 ||
         purchase_price != price_) {
       in_group_ = true;
       name_ = name;
@@ -57,13 +60,13 @@ class LeadingNamePriceLoop {
       Search();
     }
     if (!found_price_ || found_price_->is_null()) return;
-    const db::Currency price = found_price_->ToCurrency();
-    if (price < db::Currency()) return;
-    const db::Value own = row.Field("VkPreis");
+    const db::engine::Currency price = found_price_->ToCurrency();
+    if (price < db::engine::Currency()) return;
+    const db::engine::Value own = row.Field("VkPreis");
     if (!own.is_null() && own.ToCurrency() == price) return;
-    row.SetField("VkPreis", db::Value::Money(price));
-    row.SetField("ImportState", db::Value::Integer(db::kLeadingNamePrice));
-    row.SetField("OldName", db::Value::Text(found_name_));
+    row.SetField("VkPreis", db::engine::Value::Money(price));
+    row.SetField("ImportState", db::engine::Value::Integer(db::kLeadingNamePrice));
+    row.SetField("OldName", db::engine::Value::Text(found_name_));
   }
 
  private:
@@ -87,18 +90,20 @@ class LeadingNamePriceLoop {
     }
   }
 
-  db::Connection& connection_;
+  db::engine::Connection& connection_;
   bool in_group_ = false;
-  std::string name_;                      // the group's name
-  db::Currency price_;                    // the group's purchase price
-  std::optional<db::Value> found_price_;  // none: nothing found; may hold NULL
+  std::string name_;                              // the group's name
+  db::engine::Currency price_;                    // the group's purchase price
+  std::optional<db::engine::Value> found_price_;  // none: nothing found; may hold NULL
   std::string found_name_;
 };
 
 }  // namespace
 
-void ResolveLeadingNamePrices(db::Connection& connection, db::RunView& view) {
+void ResolveLeadingNamePrices(db::engine::Connection& connection, db::RunView& view) {
   const auto rows = connection.OpenRecordset(kUnpricedRows);
   LeadingNamePriceLoop loop(connection);
-  WalkRecords(*rows, view, [&loop](db::Recordset& row) { loop.Visit(row); });
+  WalkRecords(*rows, view, [&loop](db::engine::Recordset& row) { loop.Visit(row); });
 }
+
+}  // namespace pricing

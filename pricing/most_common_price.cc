@@ -5,13 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "db/currency.h"
-#include "db/jet/case_fold.h"
+#include "db/engine/currency.h"
+#include "db/engine/jetsql/case_fold.h"
+#include "db/engine/value.h"
 #include "db/tables.h"
-#include "db/value.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
 #include "pricing/record_progress.h"
+
+namespace pricing {
 
 namespace {
 
@@ -37,25 +39,26 @@ std::string MostCommonPriceLookup(std::string_view destination) {
 
 class MostCommonPriceLoop {
  public:
-  explicit MostCommonPriceLoop(db::Connection& connection) : connection_(connection) {}
+  explicit MostCommonPriceLoop(db::engine::Connection& connection)
+      : connection_(connection) {}
 
-  void Visit(db::Recordset& row) {
-    const db::Value destination = row.Field("Ziel");
+  void Visit(db::engine::Recordset& row) {
+    const db::engine::Value destination = row.Field("Ziel");
     // Names are compared the way the database sorts them, so a run of equal
     // names here is exactly a run of the record set's order. A null name never
     // starts a new destination; rows without a name sort first and therefore
     // never see a found price.
     if (!destination.is_null() &&
-        db::jet::CompareIgnoringCase(destination.ToText(), current_) != 0) {
+        db::engine::jetsql::CompareIgnoringCase(destination.ToText(), current_) != 0) {
       current_ = destination.ToText();
       LookUp();
     }
-    if (!found_price_ || *found_price_ < db::Currency()) return;
-    const db::Value own = row.Field("VkPreis");
+    if (!found_price_ || *found_price_ < db::engine::Currency()) return;
+    const db::engine::Value own = row.Field("VkPreis");
     if (!own.is_null() && own.ToCurrency() == *found_price_) return;
-    row.SetField("VkPreis", db::Value::Money(*found_price_));
-    row.SetField("ImportState", db::Value::Integer(db::kMostCommonPrice));
-    row.SetField("OldName", db::Value::Text(found_name_));
+    row.SetField("VkPreis", db::engine::Value::Money(*found_price_));
+    row.SetField("ImportState", db::engine::Value::Integer(db::kMostCommonPrice));
+    row.SetField("OldName", db::engine::Value::Text(found_name_));
   }
 
  private:
@@ -71,16 +74,18 @@ class MostCommonPriceLoop {
     result->Close();
   }
 
-  db::Connection& connection_;
-  std::string current_;                      // the name of the last lookup
-  std::optional<db::Currency> found_price_;  // none: nothing to write
+  db::engine::Connection& connection_;
+  std::string current_;                              // the name of the last lookup
+  std::optional<db::engine::Currency> found_price_;  // none: nothing to write
   std::string found_name_;
 };
 
 }  // namespace
 
-void ResolveMostCommonPrices(db::Connection& connection, db::RunView& view) {
+void ResolveMostCommonPrices(db::engine::Connection& connection, db::RunView& view) {
   const auto rows = connection.OpenRecordset(kUnpricedRows);
   MostCommonPriceLoop loop(connection);
-  WalkRecords(*rows, view, [&loop](db::Recordset& row) { loop.Visit(row); });
+  WalkRecords(*rows, view, [&loop](db::engine::Recordset& row) { loop.Visit(row); });
 }
+
+}  // namespace pricing

@@ -6,6 +6,8 @@
 #include "pricing/price_factor.h"
 #include "pricing/sql_number_text.h"
 
+namespace pricing {
+
 std::string PipelineSteps::MinimumRate() const {
   return SqlNumberText(settings_.minimum_rate);
 }
@@ -130,3 +132,5 @@ void WriteBack(PipelineSteps& s) {
   s.Execute(DropTable(db::kTmpMaxPreis) + ";");
   s.Overall(100);
 }
+
+}  // namespace pricing

@@ -4,20 +4,22 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_settings.h"
-#include "db/connection.h"
+#include "db/engine/connection.h"
+#include "db/run_settings.h"
 #include "db/run_view.h"
+
+namespace pricing {
 
 // The SQL stretches of the price update, each a fixed series of statements
 // with the overall and action progress shown between them. UpdatePrices runs
 // them in the order of this file, with the two record loops between
-// MatchKnownPrices and WriteBack. Every stretch throws (db::Error or another
+// MatchKnownPrices and WriteBack. Every stretch throws (db::engine::Error or another
 // std::exception with a description) at the first failing step.
 
 // What every step needs: the connection, the settings and the two bars.
 class PipelineSteps {
  public:
-  PipelineSteps(db::Connection& connection, const RunSettings& settings,
+  PipelineSteps(db::engine::Connection& connection, const db::RunSettings& settings,
                 db::RunView& view)
       : connection_(connection), settings_(settings), view_(view) {}
 
@@ -32,8 +34,8 @@ class PipelineSteps {
   std::string ComputedPrice(std::string_view purchase_price_column) const;
 
  private:
-  db::Connection& connection_;
-  const RunSettings& settings_;
+  db::engine::Connection& connection_;
+  const db::RunSettings& settings_;
   db::RunView& view_;
 };
 
@@ -56,5 +58,7 @@ void MatchKnownPrices(PipelineSteps& steps);
 // (state 6), restores the stored prefix form, replaces the rows of Numbers
 // with those of Import2 and drops the working tables.
 void WriteBack(PipelineSteps& steps);
+
+}  // namespace pricing
 
 #endif  // PREISLISTE_PRICING_PIPELINE_STRETCHES_H_

@@ -5,7 +5,9 @@
 
 #include "pricing/sql_number_text.h"
 
-double PriceFactor(const RunSettings& settings) {
+namespace pricing {
+
+double PriceFactor(const db::RunSettings& settings) {
   const double with_vat = 1 + settings.vat_fraction;
   const double with_margin = settings.margin_percent / 100 + 1;
   const double factor = with_vat * with_margin;
@@ -17,7 +19,9 @@ double PriceFactor(const RunSettings& settings) {
 }
 
 std::string CentRoundedPriceSql(std::string_view purchase_price_column,
-                                const RunSettings& settings) {
+                                const db::RunSettings& settings) {
   return "ROUND(" + std::string(purchase_price_column) + "*" +
          SqlNumberText(PriceFactor(settings)) + "+0.0049, 2)";
 }
+
+}  // namespace pricing

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_settings.h"
+#include "db/run_settings.h"
+
+namespace pricing {
 
 // The selling-price rule: purchase price x factor, brought to whole cents.
 
@@ -12,7 +14,7 @@
 // that order: 1.6 for margin 60 and no VAT, 1.904 with VAT 19 %. Throws
 // std::overflow_error or std::domain_error (with a description) when the
 // result is not a finite number, so no statement is built from it.
-double PriceFactor(const RunSettings& settings);
+double PriceFactor(const db::RunSettings& settings);
 
 // The SQL expression of the cent-rounded selling price of a purchase price
 // column: "ROUND(<column>* <factor>+0.0049, 2)". Adding 0.0049 before rounding
@@ -20,6 +22,8 @@ double PriceFactor(const RunSettings& settings);
 // the next cent, while a price that is a whole cent stays as it is. The
 // factor is computed afresh on every call.
 std::string CentRoundedPriceSql(std::string_view purchase_price_column,
-                                const RunSettings& settings);
+                                const db::RunSettings& settings);
+
+}  // namespace pricing
 
 #endif  // PREISLISTE_PRICING_PRICE_FACTOR_H_

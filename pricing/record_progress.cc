@@ -2,20 +2,22 @@
 
 #include <string>
 
-#include "db/error.h"
+#include "db/engine/error.h"
+
+namespace pricing {
 
 float RecordProgress(int64_t position, int64_t count) {
   if (count <= 0)
-    throw db::Error("Division by zero: the record loop has no rows to count");
+    throw db::engine::Error("Division by zero: the record loop has no rows to count");
   int64_t scaled = 0;
   if (__builtin_mul_overflow(position, int64_t{100}, &scaled))
-    throw db::Error("Overflow: record position " + std::to_string(position) +
-                    " is too large for the progress bar");
+    throw db::engine::Error("Overflow: record position " + std::to_string(position) +
+                            " is too large for the progress bar");
   return static_cast<float>(static_cast<double>(scaled) / static_cast<double>(count));
 }
 
-void WalkRecords(db::Recordset& rows, db::RunView& view,
-                 const std::function<void(db::Recordset& row)>& work) {
+void WalkRecords(db::engine::Recordset& rows, db::RunView& view,
+                 const std::function<void(db::engine::Recordset& row)>& work) {
   if (!rows.IsEof()) {
     rows.MoveLast();
     rows.MoveFirst();
@@ -28,3 +30,5 @@ void WalkRecords(db::Recordset& rows, db::RunView& view,
   }
   rows.Close();
 }
+
+}  // namespace pricing

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string_view>
 
+namespace pricing {
+
 namespace {
 
 // Writes a non-negative magnitude given as a text in plain decimal notation
@@ -42,7 +44,7 @@ std::string PlainMagnitude(double number) {
 
 }  // namespace
 
-std::string SqlNumberText(db::Currency amount) {
+std::string SqlNumberText(db::engine::Currency amount) {
   std::string text = amount.ToString();
   const bool negative = text.starts_with('-');
   if (negative) text.erase(0, 1);
@@ -55,3 +57,5 @@ std::string SqlNumberText(double number) {
   if (number == 0) return " 0";  // also -0.0
   return SignedForSql(number < 0, PlainMagnitude(number));
 }
+
+}  // namespace pricing

@@ -6,7 +6,9 @@
 #include "pricing/pipeline_stretches.h"
 #include "pricing/record_loops.h"
 
-bool UpdatePrices(db::Connection& connection, const RunSettings& settings,
+namespace pricing {
+
+bool UpdatePrices(db::engine::Connection& connection, const db::RunSettings& settings,
                   db::RunView& view) {
   PipelineSteps steps(connection, settings, view);
   DropLeftoverTables(steps);
@@ -29,3 +31,5 @@ bool UpdatePrices(db::Connection& connection, const RunSettings& settings,
   }
   return true;
 }
+
+}  // namespace pricing

@@ -20,6 +20,14 @@
 
 namespace {
 
+using price_import::ImportPriceFile;
+using price_import::LineDecoder;
+using price_import::OpenFileSource;
+using price_import::PriceFileReader;
+using price_import::PriceLineFields;
+using price_import::ReadPriceNumber;
+using price_import::SplitPriceLine;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
@@ -47,7 +55,8 @@ double TimeParsingOnly(const fs::path& file, int64_t& lines) {
   while (std::optional<std::string> line = reader.ReadFileLine()) {
     decoder.ToUtf8(*line);
     const PriceLineFields fields = SplitPriceLine(*line);
-    checksum += ReadPriceNumber(fields[2].value_or("")).value_or(db::Currency()).ticks();
+    checksum +=
+        ReadPriceNumber(fields[2].value_or("")).value_or(db::engine::Currency()).ticks();
     ++lines;
   }
   const double seconds = SecondsSince(start);
@@ -73,7 +82,7 @@ int main(int argc, char** argv) {
   int64_t parsed_lines = 0;
   const double parse_seconds = TimeParsingOnly(price_file, parsed_lines);
 
-  db::Connection connection;
+  db::engine::Connection connection;
   connection.set_cursor_location(3);
   connection.set_mode(16);
   connection.set_connection_string(

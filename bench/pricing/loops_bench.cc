@@ -19,15 +19,18 @@
 #include <filesystem>
 #include <string>
 
-#include "db/connection.h"
-#include "db/currency.h"
+#include "db/engine/connection.h"
+#include "db/engine/currency.h"
+#include "db/engine/value.h"
 #include "db/open_database.h"
 #include "db/run_view.h"
 #include "db/tables.h"
-#include "db/value.h"
 #include "pricing/record_loops.h"
 
 namespace {
+
+using pricing::ResolveLeadingNamePrices;
+using pricing::ResolveMostCommonPrices;
 
 class SilentView : public db::RunView {
  public:
@@ -38,8 +41,8 @@ class SilentView : public db::RunView {
   }
 };
 
-db::Value Money(int64_t ticks) {
-  return db::Value::Money(db::Currency::FromTicks(ticks));
+db::engine::Value Money(int64_t ticks) {
+  return db::engine::Value::Money(db::engine::Currency::FromTicks(ticks));
 }
 
 // One destination family of five rows: a known destination, an extension of
@@ -47,7 +50,7 @@ db::Value Money(int64_t ticks) {
 // another price (searched down to its first word, in vain), a name known by
 // prefix in other letter case and an unpriced row of that name (most common
 // price).
-void AddFamily(db::Recordset& table, int family) {
+void AddFamily(db::engine::Recordset& table, int family) {
   const std::string base = "Land " + std::to_string(family);
   const int64_t purchase = 100 + family % 400;  // 0.0100 .. 0.0499
   struct Row {
@@ -66,20 +69,20 @@ void AddFamily(db::Recordset& table, int family) {
   int serial = 0;
   for (const Row& row : rows) {
     table.AddNew();
-    table.SetField("Vorwahl",
-                   db::Value::Text("00" + std::to_string(family * 10 + serial++)));
-    table.SetField("Ziel", db::Value::Text(row.name));
+    table.SetField("Vorwahl", db::engine::Value::Text(
+                                  "00" + std::to_string(family * 10 + serial++)));
+    table.SetField("Ziel", db::engine::Value::Text(row.name));
     table.SetField("PreisEk", Money(row.purchase));
     if (row.state != 0) {
-      table.SetField("ImportState", db::Value::Integer(row.state));
-      table.SetField("OldName", db::Value::Text(row.name));
+      table.SetField("ImportState", db::engine::Value::Integer(row.state));
+      table.SetField("OldName", db::engine::Value::Text(row.name));
       table.SetField("VkPreis", Money(row.price));
     }
     table.Update();
   }
 }
 
-int64_t CountState(db::Connection& connection, int state) {
+int64_t CountState(db::engine::Connection& connection, int state) {
   const auto result = connection.ExecuteQuery(
       "SELECT Count(*) AS N FROM Import2 WHERE ImportState=" + std::to_string(state));
   const int64_t count = static_cast<int64_t>(result->Field("N").ToDouble());
@@ -116,7 +119,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   try {
-    db::Connection connection;
+    db::engine::Connection connection;
     connection.set_cursor_location(3);
     connection.set_mode(16);
     connection.set_connection_string(

@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ASCII_H_
-#define PREISLISTE_DB_ASCII_H_
+#ifndef PREISLISTE_DB_ENGINE_ASCII_H_
+#define PREISLISTE_DB_ENGINE_ASCII_H_
 
 #include <algorithm>
 #include <string_view>
@@ -8,8 +8,8 @@
 // for the fixed words of the program's own formats (the price file header,
 // file names, setting and connection-string keys) and for number grammars.
 // Text that the operator wrote (destination names) is compared with Unicode
-// case folding instead (db/jet/case_fold.h).
-namespace db {
+// case folding instead (db/engine/jetsql/case_fold.h).
+namespace db::engine {
 
 constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -23,6 +23,6 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
                     [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ASCII_H_
+#endif  // PREISLISTE_DB_ENGINE_ASCII_H_

@@ -1,13 +1,13 @@
-#include "db/column_type.h"
+#include "db/engine/column_type.h"
 
 #include <cmath>
 #include <cstdint>
 #include <string>
 
-#include "db/error.h"
-#include "db/jet/column_type.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/column_type.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 Value ToInteger32(const Value& value, std::string_view column) {
@@ -62,18 +62,18 @@ Value Convert(const ColumnType& type, const Value& value, std::string_view colum
 
 // The translator decides what a declared type means; the record sets follow it.
 ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
-  const jet::ColumnType type = jet::DeclaredColumnType(declared_type);
+  const jetsql::ColumnType type = jetsql::DeclaredColumnType(declared_type);
   switch (type.kind) {
-    case jet::ColumnType::Kind::kText:
+    case jetsql::ColumnType::Kind::kText:
       return {Kind::kText, static_cast<size_t>(type.max_length)};
-    case jet::ColumnType::Kind::kInteger:
+    case jetsql::ColumnType::Kind::kInteger:
       return {Kind::kInteger};
-    case jet::ColumnType::Kind::kCurrency:
+    case jetsql::ColumnType::Kind::kCurrency:
       return {Kind::kCurrency};
-    case jet::ColumnType::Kind::kReal:
+    case jetsql::ColumnType::Kind::kReal:
       return {Kind::kDouble};
-    case jet::ColumnType::Kind::kNone:
-    case jet::ColumnType::Kind::kOther:
+    case jetsql::ColumnType::Kind::kNone:
+    case jetsql::ColumnType::Kind::kOther:
       break;
   }
   return {Kind::kUntyped};
@@ -99,4 +99,4 @@ size_t CountCharacters(std::string_view utf8) {
   return count;
 }
 
-}  // namespace db
+}  // namespace db::engine

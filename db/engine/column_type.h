@@ -1,12 +1,12 @@
-#ifndef PREISLISTE_DB_COLUMN_TYPE_H_
-#define PREISLISTE_DB_COLUMN_TYPE_H_
+#ifndef PREISLISTE_DB_ENGINE_COLUMN_TYPE_H_
+#define PREISLISTE_DB_ENGINE_COLUMN_TYPE_H_
 
 #include <cstddef>
 #include <string_view>
 
-#include "db/value.h"
+#include "db/engine/value.h"
 
-namespace db {
+namespace db::engine {
 
 // What a column's declared type ("VARCHAR(255)", "CURRENCY", "INTEGER", ...)
 // means for the values read from it and written into it, as in Jet.
@@ -25,7 +25,7 @@ struct ColumnType {
 };
 
 // `value` converted for storing in a column of `type`; NULL stays NULL.
-// Throws db::Error naming `column` when the value does not fit: text that is
+// Throws db::engine::Error naming `column` when the value does not fit: text that is
 // no number for a number column, a fraction or a value beyond the 32-bit
 // range for an integer column, text longer than a VARCHAR(n) allows.
 Value ConvertForColumn(const ColumnType& type, const Value& value,
@@ -34,6 +34,6 @@ Value ConvertForColumn(const ColumnType& type, const Value& value,
 // Number of characters (UTF-8 code points) of a text.
 size_t CountCharacters(std::string_view utf8);
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_COLUMN_TYPE_H_
+#endif  // PREISLISTE_DB_ENGINE_COLUMN_TYPE_H_

@@ -1,15 +1,15 @@
-#include "db/connection.h"
+#include "db/engine/connection.h"
 
 #include <sqlite3.h>
 
-#include "db/connection_string.h"
-#include "db/error.h"
-#include "db/jet/translate.h"
-#include "db/sqlite_recordset.h"
-#include "db/sqlite_schema.h"
-#include "db/sqlite_session.h"
+#include "db/engine/connection_string.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/translate.h"
+#include "db/engine/sqlite_recordset.h"
+#include "db/engine/sqlite_schema.h"
+#include "db/engine/sqlite_session.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 constexpr char kClosed[] = "Operation is not allowed when the object is closed.";
@@ -26,21 +26,21 @@ class Connection::Impl {
   explicit Impl(std::unique_ptr<SqliteSession> opened)
       : session(std::move(opened)), schema(*session) {}
 
-  void Run(const jet::Translation& translation);
+  void Run(const jetsql::Translation& translation);
 
   std::unique_ptr<SqliteSession> session;
   SqliteSchema schema;
 };
 
-void Connection::Impl::Run(const jet::Translation& translation) {
+void Connection::Impl::Run(const jetsql::Translation& translation) {
   if (translation.statements.size() == 1) {
-    const jet::SqliteStatement& only = translation.statements.front();
+    const jetsql::SqliteStatement& only = translation.statements.front();
     session->Run(only.sql, only.params);
     return;
   }
   session->Run(kSavepoint);
   try {
-    for (const jet::SqliteStatement& statement : translation.statements)
+    for (const jetsql::SqliteStatement& statement : translation.statements)
       session->Run(statement.sql, statement.params);
   } catch (const Error&) {
     try {
@@ -101,7 +101,7 @@ void Connection::RollbackTrans() {
 
 void Connection::Execute(std::string_view jet_sql) {
   if (!impl_) throw Error(kClosed);
-  const jet::Translation translation = jet::Translate(jet_sql, impl_->schema);
+  const jetsql::Translation translation = jetsql::Translate(jet_sql, impl_->schema);
   // Forget the cached tables after a change, whether or not it went through.
   struct ClearOnExit {
     SqliteSchema* schema;
@@ -114,7 +114,7 @@ void Connection::Execute(std::string_view jet_sql) {
 
 std::unique_ptr<Recordset> Connection::ExecuteQuery(std::string_view jet_sql) {
   if (!impl_) throw Error(kClosed);
-  const jet::Translation translation = jet::Translate(jet_sql, impl_->schema);
+  const jetsql::Translation translation = jetsql::Translate(jet_sql, impl_->schema);
   if (!translation.returns_rows || translation.statements.size() != 1)
     throw Error("The statement returns no rows: " + std::string(jet_sql));
   return SqliteRecordset::Open(*impl_->session, translation.statements.front(), "");
@@ -122,10 +122,11 @@ std::unique_ptr<Recordset> Connection::ExecuteQuery(std::string_view jet_sql) {
 
 std::unique_ptr<Recordset> Connection::OpenRecordset(std::string_view source) {
   if (!impl_) throw Error(kClosed);
-  jet::TranslateOptions options;
+  jetsql::TranslateOptions options;
   options.with_rowid = true;
   options.table_name_is_query = true;
-  const jet::Translation translation = jet::Translate(source, impl_->schema, options);
+  const jetsql::Translation translation =
+      jetsql::Translate(source, impl_->schema, options);
   if (!translation.returns_rows || translation.statements.size() != 1)
     throw Error("A record set needs a table or a SELECT: " + std::string(source));
   return SqliteRecordset::Open(*impl_->session, translation.statements.front(),
@@ -136,9 +137,9 @@ sqlite3* Connection::native_handle() const {
   return impl_ ? impl_->session->handle() : nullptr;
 }
 
-const jet::Schema& Connection::schema() const {
+const jetsql::Schema& Connection::schema() const {
   if (!impl_) throw Error(kClosed);
   return impl_->schema;
 }
 
-}  // namespace db
+}  // namespace db::engine

@@ -1,28 +1,28 @@
-#ifndef PREISLISTE_DB_CONNECTION_H_
-#define PREISLISTE_DB_CONNECTION_H_
+#ifndef PREISLISTE_DB_ENGINE_CONNECTION_H_
+#define PREISLISTE_DB_ENGINE_CONNECTION_H_
 
 #include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "db/recordset.h"
+#include "db/engine/recordset.h"
 
 struct sqlite3;
 
-namespace db {
+namespace db::engine {
 
-namespace jet {
+namespace jetsql {
 class Schema;
 }
 
 // The one connection of a run to the price database. It speaks the Jet SQL
 // dialect of the billing product's database: every statement text is
-// translated (db/jet) into SQLite SQL and executed on an SQLite file that
+// translated (db/engine/jetsql) into SQLite SQL and executed on an SQLite file that
 // stands in for the Jet file.
 //
 // Set up like an ADO connection: properties first, then Open(). Every
-// operation that fails throws db::Error with a description; nothing fails
+// operation that fails throws db::engine::Error with a description; nothing fails
 // silently. Not thread-safe; one thread uses it at a time.
 class Connection {
  public:
@@ -74,7 +74,7 @@ class Connection {
   // tests that inspect the file directly. Null when closed.
   sqlite3* native_handle() const;
   // Column names and declared types of the tables, for the translator.
-  const jet::Schema& schema() const;
+  const jetsql::Schema& schema() const;
 
  private:
   class Impl;
@@ -85,6 +85,6 @@ class Connection {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_CONNECTION_H_
+#endif  // PREISLISTE_DB_ENGINE_CONNECTION_H_

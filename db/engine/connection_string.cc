@@ -1,9 +1,9 @@
-#include "db/connection_string.h"
+#include "db/engine/connection_string.h"
 
-#include "db/ascii.h"
-#include "db/error.h"
+#include "db/engine/ascii.h"
+#include "db/engine/error.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -57,4 +57,4 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
   return settings;
 }
 
-}  // namespace db
+}  // namespace db::engine

@@ -1,10 +1,10 @@
-#ifndef PREISLISTE_DB_CONNECTION_STRING_H_
-#define PREISLISTE_DB_CONNECTION_STRING_H_
+#ifndef PREISLISTE_DB_ENGINE_CONNECTION_STRING_H_
+#define PREISLISTE_DB_ENGINE_CONNECTION_STRING_H_
 
 #include <string>
 #include <string_view>
 
-namespace db {
+namespace db::engine {
 
 // What the connection needs from an ADO connection string
 // "Provider=...;Data Source=...;User ID=...;Password=...;Jet OLEDB:Database
@@ -19,10 +19,10 @@ struct ConnectionSettings {
 
 inline constexpr std::string_view kJetProvider = "Microsoft.Jet.OLEDB.4.0";
 
-// Throws db::Error when the provider is not Microsoft.Jet.OLEDB.4.0 or no data
+// Throws db::engine::Error when the provider is not Microsoft.Jet.OLEDB.4.0 or no data
 // source is named.
 ConnectionSettings ParseConnectionString(std::string_view text);
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_CONNECTION_STRING_H_
+#endif  // PREISLISTE_DB_ENGINE_CONNECTION_STRING_H_

@@ -1,9 +1,9 @@
-#include "db/currency.h"
+#include "db/engine/currency.h"
 
 #include <cmath>
 #include <limits>
 
-namespace db {
+namespace db::engine {
 
 std::optional<Currency> Currency::FromDouble(double value) {
   if (!std::isfinite(value)) return std::nullopt;
@@ -36,4 +36,4 @@ std::string Currency::ToString() const {
   return negative ? '-' + text : text;
 }
 
-}  // namespace db
+}  // namespace db::engine

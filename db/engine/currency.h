@@ -1,12 +1,12 @@
-#ifndef PREISLISTE_DB_CURRENCY_H_
-#define PREISLISTE_DB_CURRENCY_H_
+#ifndef PREISLISTE_DB_ENGINE_CURRENCY_H_
+#define PREISLISTE_DB_ENGINE_CURRENCY_H_
 
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace db {
+namespace db::engine {
 
 // A money amount as a signed 64-bit count of 1/10000 units: the CURRENCY type
 // of the price database. Exact; conversions from double round half to even to
@@ -35,6 +35,6 @@ class Currency {
   int64_t ticks_ = 0;
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_CURRENCY_H_
+#endif  // PREISLISTE_DB_ENGINE_CURRENCY_H_

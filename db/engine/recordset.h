@@ -1,12 +1,12 @@
-#ifndef PREISLISTE_DB_RECORDSET_H_
-#define PREISLISTE_DB_RECORDSET_H_
+#ifndef PREISLISTE_DB_ENGINE_RECORDSET_H_
+#define PREISLISTE_DB_ENGINE_RECORDSET_H_
 
 #include <cstdint>
 #include <string_view>
 
-#include "db/value.h"
+#include "db/engine/value.h"
 
-namespace db {
+namespace db::engine {
 
 // The rows of a query or table, fetched completely when the set is opened:
 // rows and their order stay fixed however the table changes meanwhile, and
@@ -17,7 +17,7 @@ namespace db {
 // on Update() (any other move stores them too). AddNew() + SetField() +
 // Update() appends a row to the table; the set keeps the rows it was opened
 // with (RecordCount does not grow) and returns to the row it was on.
-// Fields are named in any letter case. Every failure throws db::Error.
+// Fields are named in any letter case. Every failure throws db::engine::Error.
 // A record set must not outlive its connection.
 class Recordset {
  public:
@@ -49,6 +49,6 @@ class Recordset {
   virtual void Close() = 0;
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_RECORDSET_H_
+#endif  // PREISLISTE_DB_ENGINE_RECORDSET_H_

@@ -1,12 +1,12 @@
-#include "db/row_store.h"
+#include "db/engine/row_store.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 constexpr size_t kFirstBlockSize = 1024;
@@ -104,4 +104,4 @@ const char* RowStore::CopyText(std::string_view text) {
   return copy;
 }
 
-}  // namespace db
+}  // namespace db::engine

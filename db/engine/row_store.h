@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ROW_STORE_H_
-#define PREISLISTE_DB_ROW_STORE_H_
+#ifndef PREISLISTE_DB_ENGINE_ROW_STORE_H_
+#define PREISLISTE_DB_ENGINE_ROW_STORE_H_
 
 #include <bit>
 #include <cstddef>
@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "db/value.h"
+#include "db/engine/value.h"
 
-namespace db {
+namespace db::engine {
 
 // The rows of a record set, held compactly: a fixed number of columns per
 // row, each field a 16-byte cell, cells and texts in chunks. The first chunk
@@ -68,6 +68,6 @@ class RowStore {
   size_t next_block_size_;  // doubles up to a limit
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ROW_STORE_H_
+#endif  // PREISLISTE_DB_ENGINE_ROW_STORE_H_

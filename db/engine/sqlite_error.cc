@@ -1,10 +1,10 @@
-#include "db/sqlite_error.h"
+#include "db/engine/sqlite_error.h"
 
 #include <sqlite3.h>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 
-namespace db {
+namespace db::engine {
 
 std::string DescribeSqliteError(sqlite3* db, std::string_view file_name) {
   const int code = sqlite3_errcode(db) & 0xff;
@@ -18,4 +18,4 @@ void ThrowSqliteError(sqlite3* db, std::string_view file_name) {
   throw Error(DescribeSqliteError(db, file_name));
 }
 
-}  // namespace db
+}  // namespace db::engine

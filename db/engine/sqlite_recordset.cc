@@ -1,4 +1,4 @@
-#include "db/sqlite_recordset.h"
+#include "db/engine/sqlite_recordset.h"
 
 #include <sqlite3.h>
 #include <strings.h>
@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 constexpr char kNoCurrentRow[] =
@@ -39,7 +39,7 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 }  // namespace
 
 std::unique_ptr<Recordset> SqliteRecordset::Open(SqliteSession& session,
-                                                 const jet::SqliteStatement& query,
+                                                 const jetsql::SqliteStatement& query,
                                                  std::string base_table) {
   std::unique_ptr<SqliteRecordset> set(
       new SqliteRecordset(session, std::move(base_table)));
@@ -47,7 +47,7 @@ std::unique_ptr<Recordset> SqliteRecordset::Open(SqliteSession& session,
   return set;
 }
 
-void SqliteRecordset::Fetch(const jet::SqliteStatement& query) {
+void SqliteRecordset::Fetch(const jetsql::SqliteStatement& query) {
   sqlite3_stmt* statement = session_.Prepare(query.sql, query.params);
   const int first = base_table_.empty() ? 0 : 1;  // skip the rowid
   const int count = sqlite3_column_count(statement);
@@ -277,4 +277,4 @@ void SqliteRecordset::RunWithPending(const std::string& sql, const Value* rowid)
   }
 }
 
-}  // namespace db
+}  // namespace db::engine

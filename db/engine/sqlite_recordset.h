@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_SQLITE_RECORDSET_H_
-#define PREISLISTE_DB_SQLITE_RECORDSET_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_RECORDSET_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_RECORDSET_H_
 
 #include <cstddef>
 #include <memory>
@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "db/column_type.h"
-#include "db/jet/translate.h"
-#include "db/recordset.h"
-#include "db/row_store.h"
-#include "db/sqlite_session.h"
+#include "db/engine/column_type.h"
+#include "db/engine/jetsql/translate.h"
+#include "db/engine/recordset.h"
+#include "db/engine/row_store.h"
+#include "db/engine/sqlite_session.h"
 
-namespace db {
+namespace db::engine {
 
 // A Recordset over SQLite: the rows of one query, fetched completely at open
 // into a RowStore. Fields are typed by the declared type of their column;
@@ -26,7 +26,7 @@ namespace db {
 class SqliteRecordset : public Recordset {
  public:
   static std::unique_ptr<Recordset> Open(SqliteSession& session,
-                                         const jet::SqliteStatement& query,
+                                         const jetsql::SqliteStatement& query,
                                          std::string base_table);
 
   bool IsEof() const override;
@@ -50,7 +50,7 @@ class SqliteRecordset : public Recordset {
 
   SqliteRecordset(SqliteSession& session, std::string base_table)
       : session_(session), base_table_(std::move(base_table)), rows_(0) {}
-  void Fetch(const jet::SqliteStatement& query);
+  void Fetch(const jetsql::SqliteStatement& query);
   void StoreField(sqlite3_stmt* statement, int index, size_t row, size_t column);
 
   size_t ColumnIndex(std::string_view name) const;
@@ -84,6 +84,6 @@ class SqliteRecordset : public Recordset {
   WriteSql update_sql_;
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_SQLITE_RECORDSET_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_RECORDSET_H_

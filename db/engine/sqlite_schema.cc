@@ -1,10 +1,10 @@
-#include "db/sqlite_schema.h"
+#include "db/engine/sqlite_schema.h"
 
 #include <sqlite3.h>
 
 #include <cctype>
 
-namespace db {
+namespace db::engine {
 namespace {
 
 std::string Lower(std::string_view text) {
@@ -21,7 +21,7 @@ std::string ColumnText(sqlite3_stmt* statement, int column) {
 
 }  // namespace
 
-std::optional<std::vector<jet::ColumnInfo>> SqliteSchema::TableColumns(
+std::optional<std::vector<jetsql::ColumnInfo>> SqliteSchema::TableColumns(
     std::string_view table) const {
   const std::string key = Lower(table);
   if (auto found = tables_.find(key); found != tables_.end()) return found->second;
@@ -29,14 +29,14 @@ std::optional<std::vector<jet::ColumnInfo>> SqliteSchema::TableColumns(
   const std::vector<Value> params = {Value::Text(std::string(table))};
   sqlite3_stmt* statement = session_.Prepare(
       "SELECT name, type FROM pragma_table_info(?) ORDER BY cid", params);
-  std::vector<jet::ColumnInfo> columns;
+  std::vector<jetsql::ColumnInfo> columns;
   while (session_.Step(statement))
     columns.push_back({ColumnText(statement, 0), ColumnText(statement, 1)});
 
-  std::optional<std::vector<jet::ColumnInfo>> answer;
+  std::optional<std::vector<jetsql::ColumnInfo>> answer;
   if (!columns.empty()) answer = std::move(columns);
   tables_.emplace(key, answer);
   return answer;
 }
 
-}  // namespace db
+}  // namespace db::engine

@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_SQLITE_SCHEMA_H_
-#define PREISLISTE_DB_SQLITE_SCHEMA_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_SCHEMA_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_SCHEMA_H_
 
 #include <map>
 #include <optional>
@@ -7,29 +7,29 @@
 #include <string_view>
 #include <vector>
 
-#include "db/jet/translate.h"
-#include "db/sqlite_session.h"
+#include "db/engine/jetsql/translate.h"
+#include "db/engine/sqlite_session.h"
 
-namespace db {
+namespace db::engine {
 
 // The tables of an SQLite database as the translator sees them: column names
 // and declared types as written in CREATE TABLE. Answers are cached per table
 // until Clear(), which the connection calls whenever a statement or a
 // rollback may have changed a table.
-class SqliteSchema : public jet::Schema {
+class SqliteSchema : public jetsql::Schema {
  public:
   explicit SqliteSchema(SqliteSession& session) : session_(session) {}
 
-  std::optional<std::vector<jet::ColumnInfo>> TableColumns(
+  std::optional<std::vector<jetsql::ColumnInfo>> TableColumns(
       std::string_view table) const override;
   void Clear() { tables_.clear(); }
 
  private:
   SqliteSession& session_;
   // Keyed by the lower-case table name (names are ASCII).
-  mutable std::map<std::string, std::optional<std::vector<jet::ColumnInfo>>> tables_;
+  mutable std::map<std::string, std::optional<std::vector<jetsql::ColumnInfo>>> tables_;
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_SQLITE_SCHEMA_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_SCHEMA_H_

@@ -1,4 +1,4 @@
-#include "db/sqlite_session.h"
+#include "db/engine/sqlite_session.h"
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "db/error.h"
-#include "db/jet/sqlite_functions.h"
-#include "db/sqlite_error.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/sqlite_functions.h"
+#include "db/engine/sqlite_error.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 constexpr size_t kCachedStatements = 128;
@@ -102,7 +102,7 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   session->CheckReadable(path);
   session->Run(kCacheSizePragma);
   session->Run(kTempStorePragma);
-  jet::RegisterSqliteFunctions(db);
+  jetsql::RegisterSqliteFunctions(db);
   return session;
 }
 
@@ -165,4 +165,4 @@ int BindValue(sqlite3_stmt* statement, int index, const Value& value) {
   return SQLITE_MISUSE;
 }
 
-}  // namespace db
+}  // namespace db::engine

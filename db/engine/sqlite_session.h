@@ -1,22 +1,22 @@
-#ifndef PREISLISTE_DB_SQLITE_SESSION_H_
-#define PREISLISTE_DB_SQLITE_SESSION_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_SESSION_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_SESSION_H_
 
 #include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "db/statement_cache.h"
-#include "db/value.h"
+#include "db/engine/statement_cache.h"
+#include "db/engine/value.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace db {
+namespace db::engine {
 
 // An open SQLite database file with its prepared-statement cache: what the
 // connection and its record sets run their SQLite statements on. Every
-// failure throws db::Error with SQLite's message.
+// failure throws db::engine::Error with SQLite's message.
 class SqliteSession {
  public:
   // Opens an existing database file for reading and writing. Never creates a
@@ -53,6 +53,6 @@ class SqliteSession {
 // it: currency as a double with four decimals.
 int BindValue(sqlite3_stmt* statement, int index, const Value& value);
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_SQLITE_SESSION_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_SESSION_H_

@@ -1,11 +1,11 @@
-#include "db/statement_cache.h"
+#include "db/engine/statement_cache.h"
 
 #include <sqlite3.h>
 
-#include "db/error.h"
-#include "db/sqlite_error.h"
+#include "db/engine/error.h"
+#include "db/engine/sqlite_error.h"
 
-namespace db {
+namespace db::engine {
 
 StatementCache::StatementCache(sqlite3* db, std::string file_name, size_t capacity)
     : db_(db), file_name_(std::move(file_name)), capacity_(capacity < 1 ? 1 : capacity) {}
@@ -50,4 +50,4 @@ sqlite3_stmt* StatementCache::Prepare(const std::string& sql) {
   return statement;
 }
 
-}  // namespace db
+}  // namespace db::engine

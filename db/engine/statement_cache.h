@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_STATEMENT_CACHE_H_
-#define PREISLISTE_DB_STATEMENT_CACHE_H_
+#ifndef PREISLISTE_DB_ENGINE_STATEMENT_CACHE_H_
+#define PREISLISTE_DB_ENGINE_STATEMENT_CACHE_H_
 
 #include <cstddef>
 #include <list>
@@ -9,7 +9,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace db {
+namespace db::engine {
 
 // Prepared statements of one SQLite connection, keyed by their SQL text, so
 // that a statement which repeats with other parameter values is compiled only
@@ -24,7 +24,7 @@ class StatementCache {
   StatementCache(const StatementCache&) = delete;
   StatementCache& operator=(const StatementCache&) = delete;
 
-  // The statement for `sql`, reset and without bindings. Throws db::Error
+  // The statement for `sql`, reset and without bindings. Throws db::engine::Error
   // when the text does not compile or holds other than exactly one statement.
   sqlite3_stmt* Get(const std::string& sql);
 
@@ -43,6 +43,6 @@ class StatementCache {
   std::unordered_map<std::string, Entry> entries_;
 };
 
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_DB_STATEMENT_CACHE_H_
+#endif  // PREISLISTE_DB_ENGINE_STATEMENT_CACHE_H_

@@ -1,14 +1,14 @@
-#include "db/value.h"
+#include "db/engine/value.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include "db/error.h"
-#include "db/numeric_text.h"
+#include "db/engine/error.h"
+#include "db/engine/numeric_text.h"
 
-namespace db {
+namespace db::engine {
 namespace {
 
 double ParseNumber(const std::string& text) {
@@ -73,4 +73,4 @@ std::string Value::ToText() const {
   throw Error("Type mismatch");
 }
 
-}  // namespace db
+}  // namespace db::engine

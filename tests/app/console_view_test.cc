@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace app {
+
 namespace {
 
 std::string Contents(std::FILE* file) {
@@ -57,3 +59,5 @@ TEST_F(ConsoleViewTest, OnTerminalRewritesOneProgressLineAndEndsItBeforeAMessage
 }
 
 }  // namespace
+
+}  // namespace app

@@ -8,6 +8,8 @@
 
 #include "tests/app/run_folder.h"
 
+namespace app {
+
 namespace {
 
 using testing_support::ReadFileBytes;
@@ -75,3 +77,5 @@ TEST(ExecutableTest, EmptySettingsFileStopsAtTheMissingVat) {
 }
 
 }  // namespace
+
+}  // namespace app

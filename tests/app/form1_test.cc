@@ -12,6 +12,8 @@
 #include <cmath>
 #include <functional>
 
+namespace app {
+
 // Fontconfig, loaded by Qt, keeps a cache it never frees; it is not ours to
 // fix, and the leak checker of the sanitizer build would fail every test here.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
@@ -193,3 +195,5 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
 }
 
 }  // namespace
+
+}  // namespace app

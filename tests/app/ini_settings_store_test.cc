@@ -7,6 +7,8 @@
 
 #include "tests/support/test_files.h"
 
+namespace app {
+
 namespace {
 
 using testing_support::TempDir;
@@ -89,3 +91,5 @@ TEST(DefaultSettingsFileTest, EnvironmentThenXdgThenHome) {
 }
 
 }  // namespace
+
+}  // namespace app

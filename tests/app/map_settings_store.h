@@ -10,7 +10,7 @@ namespace testing_support {
 
 // Settings of section "Options" held in memory; a key not in the map is not
 // stored. Counts the reads so tests can tell whether the settings were read.
-class MapSettingsStore : public SettingsStore {
+class MapSettingsStore : public app::SettingsStore {
  public:
   explicit MapSettingsStore(std::map<std::string, std::string> options)
       : options_(std::move(options)) {}

@@ -8,6 +8,8 @@
 #include "tests/app/german_numeric_locale.h"
 #include "tests/app/map_settings_store.h"
 
+namespace app {
+
 namespace {
 
 using testing_support::MapSettingsStore;
@@ -19,17 +21,17 @@ std::map<std::string, std::string> Complete() {
           {"DB Path", "/srv/billing"}};
 }
 
-RunSettings ReadOrFail(const std::map<std::string, std::string>& options,
-                       const NumberFormat& numbers = {}) {
+db::RunSettings ReadOrFail(const std::map<std::string, std::string>& options,
+                           const NumberFormat& numbers = {}) {
   const RunSettingsOrMessage read = ReadRunSettings(MapSettingsStore(options), numbers);
   EXPECT_TRUE(read.settings) << read.message;
-  return read.settings.value_or(RunSettings{});
+  return read.settings.value_or(db::RunSettings{});
 }
 
 TEST(ReadRunSettingsTest, ReadsTheFourSettings) {
-  const RunSettings settings = ReadOrFail(Complete());
+  const db::RunSettings settings = ReadOrFail(Complete());
   EXPECT_EQ(settings.margin_percent, 60);
-  EXPECT_EQ(settings.minimum_rate, db::Currency::FromTicks(1000));
+  EXPECT_EQ(settings.minimum_rate, db::engine::Currency::FromTicks(1000));
   EXPECT_DOUBLE_EQ(settings.vat_fraction, 0.19);
   EXPECT_EQ(settings.database_folder, "/srv/billing/");
 }
@@ -49,9 +51,9 @@ TEST(ReadRunSettingsTest, DefaultsForMarginAndMinimumRateInEitherNotation) {
   options.erase("RatingDefaultMargin");
   options.erase("MinimumRatePerMinute");
   for (const char* separator : {".", ","}) {
-    const RunSettings settings = ReadOrFail(options, NumberFormat{separator});
+    const db::RunSettings settings = ReadOrFail(options, NumberFormat{separator});
     EXPECT_EQ(settings.margin_percent, 60);
-    EXPECT_EQ(settings.minimum_rate, db::Currency::FromTicks(1000)) << separator;
+    EXPECT_EQ(settings.minimum_rate, db::engine::Currency::FromTicks(1000)) << separator;
   }
 }
 
@@ -61,10 +63,10 @@ TEST(ReadRunSettingsTest, MinimumRateDefaultUnderGermanLocale) {
   auto options = Complete();
   options.erase("MinimumRatePerMinute");
   EXPECT_EQ(ReadOrFail(options, NumberFormatOfCurrentLocale()).minimum_rate,
-            db::Currency::FromTicks(1000));
+            db::engine::Currency::FromTicks(1000));
   options["MinimumRatePerMinute"] = "0,15";
   EXPECT_EQ(ReadOrFail(options, NumberFormatOfCurrentLocale()).minimum_rate,
-            db::Currency::FromTicks(1500));
+            db::engine::Currency::FromTicks(1500));
 }
 
 TEST(ReadRunSettingsTest, DatabasePathGetsOneTrailingSeparator) {
@@ -132,3 +134,5 @@ TEST(ReadRunSettingsTest, UnreadableStoreStopsWithItsDescription) {
 }
 
 }  // namespace
+
+}  // namespace app

@@ -8,6 +8,8 @@
 #include "tests/app/run_folder.h"
 #include "tests/support/recording_view.h"
 
+namespace app {
+
 namespace {
 
 using testing_support::CurrentFolder;
@@ -135,3 +137,5 @@ TEST(RunUpdateTest, PipelineFailureRollsBackEverythingItChanged) {
 }
 
 }  // namespace
+
+}  // namespace app

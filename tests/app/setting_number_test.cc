@@ -7,6 +7,8 @@
 
 #include "tests/app/german_numeric_locale.h"
 
+namespace app {
+
 namespace {
 
 struct Case {
@@ -63,3 +65,5 @@ TEST(NumberFormatOfCurrentLocaleTest, GermanLocaleUsesComma) {
 }
 
 }  // namespace
+
+}  // namespace app

@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <functional>
 
-#include "db/connection_string.h"
-#include "db/error.h"
-#include "tests/db/db_fixture.h"
+#include "db/engine/connection_string.h"
+#include "db/engine/error.h"
+#include "tests/db/engine/db_fixture.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
-using db::Connection;
+using db::engine::Connection;
 using testing_support::RecordingView;
 using testing_support::TempDir;
 
@@ -29,14 +29,15 @@ TEST(BuildConnectionStringTest, JoinsFolderAndFileAsDataSource) {
         db::BuildConnectionString(c.folder + "Numbers.mdb", "Falter");
     EXPECT_EQ(text, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + c.expected_source +
                         ";User ID=admin;Password=;Jet OLEDB:Database Password=Falter");
-    const db::ConnectionSettings settings = db::ParseConnectionString(text);
+    const db::engine::ConnectionSettings settings =
+        db::engine::ParseConnectionString(text);
     EXPECT_EQ(settings.data_source, c.expected_source);
     EXPECT_EQ(settings.database_password, "Falter");
   }
 }
 
 TEST(ParseConnectionStringTest, KeysIgnoreCaseAndBlanksValuesMayBeQuoted) {
-  const db::ConnectionSettings settings = db::ParseConnectionString(
+  const db::engine::ConnectionSettings settings = db::engine::ParseConnectionString(
       " provider = microsoft.jet.oledb.4.0 ; DATA SOURCE=\"/tmp/a b/Numbers.mdb\";"
       "user id=admin;Extended Properties=x;");
   EXPECT_EQ(settings.data_source, "/tmp/a b/Numbers.mdb");
@@ -47,7 +48,7 @@ TEST(ParseConnectionStringTest, RefusesOtherProvidersAndMissingSource) {
        {"Provider=SQLOLEDB;Data Source=/tmp/x.mdb", "Data Source=/tmp/x.mdb",
         "Provider=Microsoft.Jet.OLEDB.4.0;User ID=admin",
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source"}) {
-    EXPECT_THROW(db::ParseConnectionString(text), db::Error) << text;
+    EXPECT_THROW(db::engine::ParseConnectionString(text), db::engine::Error) << text;
   }
 }
 
@@ -130,7 +131,7 @@ TEST(ConnectionTest, FailedOpenDescribesTheCauseAndStaysClosed) {
     try {
       connection.Open();
       ADD_FAILURE() << c.path << " opened";
-    } catch (const db::Error& error) {
+    } catch (const db::engine::Error& error) {
       EXPECT_NE(std::string(error.what()).find(c.part_of_description), std::string::npos)
           << error.what();
     }
@@ -142,7 +143,7 @@ TEST(ConnectionTest, ReadOnlyFileIsRefused) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
   db_test::PriceDatabase database;
   std::filesystem::permissions(database.file(), std::filesystem::perms::owner_read);
-  EXPECT_THROW(database.Connect(), db::Error);
+  EXPECT_THROW(database.Connect(), db::engine::Error);
 }
 
 TEST(ConnectionTest, PasswordIsAcceptedUnchecked) {
@@ -170,10 +171,10 @@ TEST(CloseDatabaseTest, ClosedOrNullConnectionIsLeftAlone) {
 
 TEST(ConnectionTest, OperationsOnAClosedConnectionFail) {
   Connection connection;
-  EXPECT_THROW(connection.BeginTrans(), db::Error);
-  EXPECT_THROW(connection.Execute("DELETE FROM Numbers"), db::Error);
-  EXPECT_THROW(connection.ExecuteQuery("SELECT * FROM Numbers"), db::Error);
-  EXPECT_THROW(connection.OpenRecordset("Numbers"), db::Error);
+  EXPECT_THROW(connection.BeginTrans(), db::engine::Error);
+  EXPECT_THROW(connection.Execute("DELETE FROM Numbers"), db::engine::Error);
+  EXPECT_THROW(connection.ExecuteQuery("SELECT * FROM Numbers"), db::engine::Error);
+  EXPECT_THROW(connection.OpenRecordset("Numbers"), db::engine::Error);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
 
+namespace price_import {
+
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -44,10 +46,10 @@ class ImportPriceFileTest : public testing::Test {
     for (; !set->IsEof(); set->MoveNext()) {
       std::vector<std::string> row;
       for (const char* column : {"Vorwahl", "Ziel", "PreisEk"}) {
-        const db::Value value = set->Field(column);
+        const db::engine::Value value = set->Field(column);
         row.push_back(value.is_null() ? "NULL" : value.ToText());
       }
-      EXPECT_EQ(set->Field("PreisEk").type(), db::Value::Type::kCurrency);
+      EXPECT_EQ(set->Field("PreisEk").type(), db::engine::Value::Type::kCurrency);
       rows.push_back(row);
     }
     return rows;
@@ -55,7 +57,7 @@ class ImportPriceFileTest : public testing::Test {
 
   testing_support::TempDir dir_;
   std::filesystem::path database_;
-  db::Connection connection_;
+  db::engine::Connection connection_;
   testing_support::RecordingView view_;
 };
 
@@ -221,3 +223,5 @@ TEST_F(ImportPriceFileTest, RowThatCannotBeStoredFailsTheImport) {
 }
 
 }  // namespace
+
+}  // namespace price_import

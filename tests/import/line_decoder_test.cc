@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace price_import {
+
 namespace {
 
 std::string Decode(std::string bytes) {
@@ -38,3 +40,5 @@ TEST(LineDecoderTest, RejectsOverlongAndSurrogateForms) {
 }
 
 }  // namespace
+
+}  // namespace price_import

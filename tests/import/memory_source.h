@@ -14,7 +14,7 @@ namespace testing_support {
 // Bytes from memory, handed out at most `chunk` at a time (to cut lines and
 // CR LF pairs at block edges), failing with an I/O error once `fail_after`
 // bytes have been delivered when that is set.
-class MemorySource : public ByteSource {
+class MemorySource : public price_import::ByteSource {
  public:
   explicit MemorySource(std::string bytes, size_t chunk = 1 << 20,
                         std::optional<size_t> fail_after = std::nullopt)

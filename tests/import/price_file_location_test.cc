@@ -6,6 +6,8 @@
 
 #include "tests/support/test_files.h"
 
+namespace price_import {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -53,3 +55,5 @@ TEST(PriceFileLocationTest, LooksInTheCurrentFolderFirst) {
 }
 
 }  // namespace
+
+}  // namespace price_import

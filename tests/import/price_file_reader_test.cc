@@ -10,6 +10,8 @@
 #include "tests/import/memory_source.h"
 #include "tests/support/test_files.h"
 
+namespace price_import {
+
 namespace {
 
 using testing_support::MemorySource;
@@ -114,3 +116,5 @@ TEST(PriceFileReaderTest, FileErrorsAreDescribed) {
 }
 
 }  // namespace
+
+}  // namespace price_import

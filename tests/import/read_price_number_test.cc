@@ -5,10 +5,12 @@
 #include <clocale>
 #include <string>
 
+namespace price_import {
+
 namespace {
 
 int64_t Ticks(const std::string& text) {
-  const std::optional<db::Currency> value = ReadPriceNumber(text);
+  const std::optional<db::engine::Currency> value = ReadPriceNumber(text);
   EXPECT_TRUE(value.has_value()) << text;
   return value ? value->ticks() : -1;
 }
@@ -77,3 +79,5 @@ TEST(ReadPriceNumberTest, IgnoresTheProcessLocale) {
 }
 
 }  // namespace
+
+}  // namespace price_import

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace price_import {
+
 namespace {
 
 constexpr std::nullopt_t kNone = std::nullopt;
@@ -44,3 +46,5 @@ TEST(SplitPriceLineTest, Examples) {
 }
 
 }  // namespace
+
+}  // namespace price_import

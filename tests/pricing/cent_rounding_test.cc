@@ -5,6 +5,8 @@
 #include "pricing/price_factor.h"
 #include "tests/pricing/pipeline_fixture.h"
 
+namespace pricing {
+
 namespace {
 
 using testing_support::Money;
@@ -51,3 +53,5 @@ TEST(CentRoundingTest, RoundsUpOnlyARemainderAboveATenthOfACent) {
 }
 
 }  // namespace
+
+}  // namespace pricing

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "db/value.h"
+#include "db/engine/value.h"
 
 namespace pricing_testing {
 namespace {
@@ -28,7 +28,7 @@ int CollectLookup(unsigned /*event*/, void* context, void* statement, void* /*sq
   return 0;
 }
 
-std::string Shown(const db::Value& value) {
+std::string Shown(const db::engine::Value& value) {
   return value.is_null() ? "-" : value.ToText();
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
+#include "db/engine/connection.h"
 #include "tests/pricing/pipeline_fixture.h"
 #include "tests/support/recording_view.h"
 
@@ -42,7 +42,7 @@ class Import2Fixture : public ::testing::Test {
   // ImportState), in lower case, with its values filled in.
   const std::vector<std::string>& lookups() const { return lookups_; }
 
-  db::Connection& connection() { return database_.connection(); }
+  db::engine::Connection& connection() { return database_.connection(); }
   testing_support::RecordingView& view() { return database_.view; }
 
  private:

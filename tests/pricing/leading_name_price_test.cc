@@ -7,6 +7,8 @@
 #include "pricing/record_loops.h"
 #include "tests/pricing/import2_fixture.h"
 
+namespace pricing {
+
 namespace {
 
 using pricing_testing::Import2Fixture;
@@ -148,3 +150,5 @@ TEST_F(LeadingNamePriceProgressTest, EmptySetLeavesTheActionBarAlone) {
 }
 
 }  // namespace
+
+}  // namespace pricing

@@ -4,9 +4,11 @@
 #include <limits>
 #include <string>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_progress.h"
+
+namespace pricing {
 
 namespace {
 
@@ -24,8 +26,9 @@ TEST(RecordProgressTest, LargePositionsDoNotOverflow) {
 }
 
 TEST(RecordProgressTest, ImpossibleArithmeticThrows) {
-  EXPECT_THROW(RecordProgress(1, 0), db::Error);
-  EXPECT_THROW(RecordProgress(std::numeric_limits<int64_t>::max() / 10, 1), db::Error);
+  EXPECT_THROW(RecordProgress(1, 0), db::engine::Error);
+  EXPECT_THROW(RecordProgress(std::numeric_limits<int64_t>::max() / 10, 1),
+               db::engine::Error);
 }
 
 TEST(JetLikeLiteralTest, MakesEveryCharacterLiteral) {
@@ -47,3 +50,5 @@ TEST(JetLikeLiteralTest, MakesEveryCharacterLiteral) {
 }
 
 }  // namespace
+
+}  // namespace pricing

@@ -7,6 +7,8 @@
 #include "pricing/pipeline_stretches.h"
 #include "tests/pricing/pipeline_fixture.h"
 
+namespace pricing {
+
 namespace {
 
 using testing_support::ImportRow;
@@ -93,7 +95,7 @@ TEST(MatchKnownPricesTest, ComputesPricesForMatchedRowsWithoutAKnownPrice) {
 
 TEST(MatchKnownPricesTest, MinimumRateAppliesOnlyBelowIt) {
   PriceDatabase db({{"0053", "Kuba", {}, {}}});
-  db.settings.minimum_rate = db::Currency::FromTicks(100);  // 0.01
+  db.settings.minimum_rate = db::engine::Currency::FromTicks(100);  // 0.01
   EXPECT_EQ(MatchAndRead(db, {{"0053", "Kuba", 0.0126}}),
             (Rows{{"0053", "Kuba", "1", "Kuba", "0.0300"}}));
 }
@@ -108,7 +110,7 @@ TEST(MatchKnownPricesTest, StatementsDoNotDependOnTheNumericLocale) {
 
   PriceDatabase db({{"0056", "Chile", {}, {}}, {"0057", "Kolumbien", {}, {}}});
   db.settings.vat_fraction = 0.19;
-  db.settings.minimum_rate = db::Currency::FromTicks(500);  // 0.05
+  db.settings.minimum_rate = db::engine::Currency::FromTicks(500);  // 0.05
   const Rows rows =
       MatchAndRead(db, {{"0056", "Chile", 0.0525}, {"0057", "Kolumbien", 0.01}});
   std::setlocale(LC_NUMERIC, previous.c_str());
@@ -119,3 +121,5 @@ TEST(MatchKnownPricesTest, StatementsDoNotDependOnTheNumericLocale) {
 }
 
 }  // namespace
+
+}  // namespace pricing

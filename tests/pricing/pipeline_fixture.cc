@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "db/jet/sqlite_functions.h"
+#include "db/engine/jetsql/sqlite_functions.h"
 #include "db/open_database.h"
 #include "db/tables.h"
 
@@ -56,7 +56,7 @@ PriceDatabase::PriceDatabase(const std::vector<NumbersRow>& numbers,
 }
 
 void PriceDatabase::Begin(const std::vector<ImportRow>& import_rows) {
-  connection_ = std::make_unique<db::Connection>();
+  connection_ = std::make_unique<db::engine::Connection>();
   connection_->set_cursor_location(3);
   connection_->set_mode(16);
   connection_->set_connection_string(
@@ -94,7 +94,7 @@ std::vector<std::vector<std::string>> PriceDatabase::Query(const std::string& sq
       SQLITE_OK) {
     ADD_FAILURE() << "cannot open " << file_;
   } else {
-    db::jet::RegisterSqliteFunctions(handle);
+    db::engine::jetsql::RegisterSqliteFunctions(handle);
     if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
       ADD_FAILURE() << "query failed: " << sqlite3_errmsg(handle) << "\n" << sql;
     while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_settings.h"
-#include "db/connection.h"
+#include "db/engine/connection.h"
+#include "db/run_settings.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
 
@@ -47,13 +47,13 @@ class PriceDatabase {
   explicit PriceDatabase(const std::vector<NumbersRow>& numbers,
                          const std::string& numbers_table = kNumbersTable);
 
-  // Opens the file through db::Connection as a run does, begins the run's
+  // Opens the file through db::engine::Connection as a run does, begins the run's
   // transaction, creates Import2 with the import's statement and fills it
   // through Jet INSERTs.
   void Begin(const std::vector<ImportRow>& import_rows);
   void Commit();
   void Rollback();
-  db::Connection& connection() { return *connection_; }
+  db::engine::Connection& connection() { return *connection_; }
 
   // Plain SQLite on the file (with the database's collation and functions),
   // for set-up and for checks after Commit() or Rollback(); every value as
@@ -66,13 +66,13 @@ class PriceDatabase {
 
   const std::filesystem::path& file() const { return file_; }
 
-  RunSettings settings;
+  db::RunSettings settings;
   RecordingView view;
 
  private:
   TempDir dir_;
   std::filesystem::path file_;
-  std::unique_ptr<db::Connection> connection_;
+  std::unique_ptr<db::engine::Connection> connection_;
 };
 
 // An SQLite expression showing a currency column with four decimals

@@ -6,6 +6,8 @@
 #include "pricing/pipeline_stretches.h"
 #include "tests/pricing/pipeline_fixture.h"
 
+namespace pricing {
+
 namespace {
 
 using testing_support::ImportRow;
@@ -139,3 +141,5 @@ TEST(PrepareCurrentListTest, ReplacesWorkingTablesLeftByAnInterruptedRun) {
 }
 
 }  // namespace
+
+}  // namespace pricing

@@ -5,10 +5,12 @@
 #include <limits>
 #include <stdexcept>
 
+namespace pricing {
+
 namespace {
 
-RunSettings Settings(double margin_percent, double vat_fraction) {
-  RunSettings settings;
+db::RunSettings Settings(double margin_percent, double vat_fraction) {
+  db::RunSettings settings;
   settings.margin_percent = margin_percent;
   settings.vat_fraction = vat_fraction;
   return settings;
@@ -27,7 +29,7 @@ TEST(PriceFactorTest, MultipliesVatAndMarginInTheStatedOrder) {
       {-150, 0, -0.5, "ROUND(Rate_EK*-.5+0.0049, 2)"},
   };
   for (const Case& c : cases) {
-    const RunSettings settings = Settings(c.margin, c.vat);
+    const db::RunSettings settings = Settings(c.margin, c.vat);
     EXPECT_EQ(PriceFactor(settings), c.factor) << c.margin << " " << c.vat;
     EXPECT_EQ(CentRoundedPriceSql("Rate_EK", settings), c.expression);
   }
@@ -50,3 +52,5 @@ TEST(PriceFactorTest, ANonFiniteFactorIsAnErrorWithADescription) {
 }
 
 }  // namespace
+
+}  // namespace pricing

@@ -8,6 +8,8 @@
 
 #include "pricing/price_factor.h"
 
+namespace pricing {
+
 namespace {
 
 struct CurrencyCase {
@@ -23,7 +25,7 @@ TEST(SqlNumberTextTest, WritesCurrencyAmounts) {
       {-10000, "-1"},     {-1, "-.0001"}, {250000, " 25"},
   };
   for (const CurrencyCase& c : cases)
-    EXPECT_EQ(SqlNumberText(db::Currency::FromTicks(c.ticks)), c.text) << c.ticks;
+    EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(c.ticks)), c.text) << c.ticks;
 }
 
 struct DoubleCase {
@@ -68,12 +70,14 @@ TEST(SqlNumberTextTest, IgnoresAGermanNumericLocale) {
     if ((german = std::setlocale(LC_NUMERIC, name)) != nullptr) break;
   if (german == nullptr) GTEST_SKIP() << "no German locale installed";
 
-  RunSettings settings;
+  db::RunSettings settings;
   settings.vat_fraction = 0.19;
   EXPECT_EQ(SqlNumberText(PriceFactor(settings)), " 1.904");
-  EXPECT_EQ(SqlNumberText(db::Currency::FromTicks(1000)), " .1");
+  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(1000)), " .1");
   EXPECT_EQ(CentRoundedPriceSql("PreisEk", settings), "ROUND(PreisEk* 1.904+0.0049, 2)");
   std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
 }  // namespace
+
+}  // namespace pricing

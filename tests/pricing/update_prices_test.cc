@@ -10,6 +10,8 @@
 
 #include "tests/pricing/pipeline_fixture.h"
 
+namespace pricing {
+
 namespace {
 
 using testing_support::ImportRow;
@@ -241,3 +243,5 @@ TEST(UpdatePricesTest, ProducesTheNewListRowByRow) {
 }
 
 }  // namespace
+
+}  // namespace pricing

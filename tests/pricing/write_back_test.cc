@@ -6,6 +6,8 @@
 #include "pricing/pipeline_stretches.h"
 #include "tests/pricing/pipeline_fixture.h"
 
+namespace pricing {
+
 namespace {
 
 using testing_support::ImportRow;
@@ -109,3 +111,5 @@ TEST(WriteBackTest, PrefixesStayText) {
 }
 
 }  // namespace
+
+}  // namespace pricing

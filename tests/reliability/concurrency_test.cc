@@ -24,6 +24,10 @@ namespace reliability {
 namespace {
 
 namespace fs = std::filesystem;
+using app::kFinishedMessage;
+using app::NumberFormat;
+using app::RunOutcome;
+using app::RunUpdate;
 using testing_support::CurrentFolder;
 using testing_support::MapSettingsStore;
 using testing_support::RecordingView;

@@ -23,6 +23,12 @@ namespace reliability {
 namespace {
 
 namespace fs = std::filesystem;
+using app::IniSettingsStore;
+using app::kFinishedMessage;
+using app::NumberFormat;
+using app::RunOutcome;
+using app::RunUpdate;
+using app::SettingsStore;
 using testing_support::CurrentFolder;
 using testing_support::MapSettingsStore;
 using testing_support::ReadFileBytes;

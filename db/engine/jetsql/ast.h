@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_JET_AST_H_
-#define PREISLISTE_DB_JET_AST_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_AST_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_AST_H_
 
 #include <memory>
 #include <optional>
@@ -7,12 +7,12 @@
 #include <variant>
 #include <vector>
 
-#include "db/jet/column_type.h"
-#include "db/value.h"
+#include "db/engine/jetsql/column_type.h"
+#include "db/engine/value.h"
 
 // The parsed form of one Jet SQL statement. Names are kept as written,
 // without brackets; keywords and function names are upper case.
-namespace db::jet::ast {
+namespace db::engine::jetsql::ast {
 
 struct Select;
 
@@ -153,6 +153,6 @@ struct TableSource {
 using Statement = std::variant<Select, Insert, Update, Delete, CreateTable, CreateIndex,
                                DropTable, DropIndex, TableSource>;
 
-}  // namespace db::jet::ast
+}  // namespace db::engine::jetsql::ast
 
-#endif  // PREISLISTE_DB_JET_AST_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_AST_H_

@@ -1,4 +1,4 @@
-#include "db/jet/case_fold.h"
+#include "db/engine/jetsql/case_fold.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 constexpr char32_t kInvalidByteBase = 0x110000;
@@ -78,4 +78,4 @@ char32_t FoldCodePoint(char32_t c) {
   return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,10 +1,10 @@
-#ifndef PREISLISTE_DB_JET_CASE_FOLD_H_
-#define PREISLISTE_DB_JET_CASE_FOLD_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_CASE_FOLD_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_CASE_FOLD_H_
 
 #include <string>
 #include <string_view>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 // Text comparison of the price database: code point order after simple
 // Unicode case folding, so "a" equals "A" and "ä" equals "Ä", while accents
@@ -22,6 +22,6 @@ void FoldCodePoints(std::string_view text, std::u32string* out);
 // One code point, folded the same way.
 char32_t FoldCodePoint(char32_t c);
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_CASE_FOLD_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_CASE_FOLD_H_

@@ -1,8 +1,8 @@
-#include "db/jet/column_type.h"
+#include "db/engine/jetsql/column_type.h"
 
 #include <charconv>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 std::string Upper(std::string_view text) {
@@ -88,4 +88,4 @@ ColumnType DeclaredColumnType(std::string_view declared) {
   return ColumnType{};
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,11 +1,11 @@
-#ifndef PREISLISTE_DB_JET_COLUMN_TYPE_H_
-#define PREISLISTE_DB_JET_COLUMN_TYPE_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_COLUMN_TYPE_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_COLUMN_TYPE_H_
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 // A column's type as the translator needs it: the declared type that goes
 // into SQLite (and that the record sets read back to type their fields), and
@@ -28,6 +28,6 @@ std::optional<ColumnType> JetColumnType(std::string_view name, std::optional<int
 // dropped (kNone), so it can be repeated in a CREATE TABLE safely.
 ColumnType DeclaredColumnType(std::string_view declared);
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_COLUMN_TYPE_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_COLUMN_TYPE_H_

@@ -1,12 +1,12 @@
-#include "db/jet/emitter.h"
+#include "db/engine/jetsql/emitter.h"
 
 #include <utility>
 
-#include "db/error.h"
-#include "db/jet/case_fold.h"
-#include "db/jet/sql_builder.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/case_fold.h"
+#include "db/engine/jetsql/sql_builder.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 using ast::Expr;
@@ -407,4 +407,4 @@ Translation EmitSqlite(const ast::Statement& statement, const Schema& schema,
   return Emitter(schema, options).Emit(statement);
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

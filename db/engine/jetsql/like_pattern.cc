@@ -1,13 +1,13 @@
-#include "db/jet/like_pattern.h"
+#include "db/engine/jetsql/like_pattern.h"
 
 #include <unicode/utf8.h>
 
 #include <cstdint>
 
-#include "db/error.h"
-#include "db/jet/case_fold.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/case_fold.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 // One character of the pattern as written, with its bytes.
@@ -150,4 +150,4 @@ bool LikePattern::Matches(std::string_view text, std::u32string* scratch) const 
   return p == elements_.size();
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,12 +1,12 @@
-#ifndef PREISLISTE_DB_JET_LIKE_PATTERN_H_
-#define PREISLISTE_DB_JET_LIKE_PATTERN_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_LIKE_PATTERN_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_LIKE_PATTERN_H_
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 // A LIKE pattern in the Jet dialect as ADO speaks it: "%" matches any run of
 // characters (also none), "_" exactly one, "[list]" one character of the
@@ -17,7 +17,7 @@ namespace db::jet {
 // CompareIgnoringCase.
 class LikePattern {
  public:
-  // Throws db::Error for an unclosed "[" or a reversed range.
+  // Throws db::engine::Error for an unclosed "[" or a reversed range.
   explicit LikePattern(std::string_view pattern);
 
   // The text every match equals (up to letter case) when the pattern has no
@@ -51,6 +51,6 @@ class LikePattern {
   std::optional<std::string> literal_text_;
 };
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_LIKE_PATTERN_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_LIKE_PATTERN_H_

@@ -1,13 +1,13 @@
-#include "db/jet/parser.h"
+#include "db/engine/jetsql/parser.h"
 
 #include <array>
 #include <charconv>
 #include <cstdint>
 
-#include "db/error.h"
-#include "db/jet/token.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/token.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 using ast::Expr;
@@ -628,4 +628,4 @@ ast::Statement ParseStatement(std::string_view sql, bool allow_table_name) {
   return Parser(sql).Statement(allow_table_name);
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,20 +1,20 @@
-#ifndef PREISLISTE_DB_JET_PARSER_H_
-#define PREISLISTE_DB_JET_PARSER_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_PARSER_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_PARSER_H_
 
 #include <string_view>
 
-#include "db/jet/ast.h"
+#include "db/engine/jetsql/ast.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 // Parses one statement of the Jet SQL subset the program speaks (SELECT with
 // INTO, one INNER JOIN, WHERE, GROUP BY, ORDER BY; INSERT INTO ... SELECT or
 // VALUES; UPDATE with an optional INNER JOIN; DELETE; CREATE TABLE;
 // CREATE [UNIQUE] INDEX; DROP TABLE; DROP INDEX), optionally closed by a
 // semicolon. With `allow_table_name` a lone table name is a statement too.
-// Throws db::Error with a description for anything else.
+// Throws db::engine::Error with a description for anything else.
 ast::Statement ParseStatement(std::string_view sql, bool allow_table_name);
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_PARSER_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_PARSER_H_

@@ -1,9 +1,9 @@
-#include "db/jet/sql_builder.h"
+#include "db/engine/jetsql/sql_builder.h"
 
-#include "db/error.h"
-#include "db/jet/like_pattern.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/like_pattern.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 using ast::Expr;
@@ -273,4 +273,4 @@ void SqlBuilder::WholeSelect(const ast::Select& select) {
   SelectTail(select);
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,13 +1,13 @@
-#ifndef PREISLISTE_DB_JET_SQL_BUILDER_H_
-#define PREISLISTE_DB_JET_SQL_BUILDER_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_SQL_BUILDER_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_SQL_BUILDER_H_
 
 #include <string>
 #include <string_view>
 
-#include "db/jet/ast.h"
-#include "db/jet/translate.h"
+#include "db/engine/jetsql/ast.h"
+#include "db/engine/jetsql/translate.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 // The collation of every text comparison, registered by RegisterSqliteFunctions.
 inline constexpr std::string_view kCollate = " COLLATE JETNOCASE";
@@ -54,6 +54,6 @@ class SqlBuilder {
 // The name Jet gives the unnamed result column at `position` (0-based).
 std::string GeneratedColumnName(size_t position);
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_SQL_BUILDER_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_SQL_BUILDER_H_

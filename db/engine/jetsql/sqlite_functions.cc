@@ -1,4 +1,4 @@
-#include "db/jet/sqlite_functions.h"
+#include "db/engine/jetsql/sqlite_functions.h"
 
 #include <sqlite3.h>
 
@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "db/error.h"
-#include "db/jet/case_fold.h"
-#include "db/jet/like_pattern.h"
-#include "db/numeric_text.h"
-#include "db/value.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/case_fold.h"
+#include "db/engine/jetsql/like_pattern.h"
+#include "db/engine/numeric_text.h"
+#include "db/engine/value.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 std::string_view TextOf(sqlite3_value* value) {
@@ -154,4 +154,4 @@ void RegisterSqliteFunctions(sqlite3* db) {
   }
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,16 +1,16 @@
-#ifndef PREISLISTE_DB_JET_SQLITE_FUNCTIONS_H_
-#define PREISLISTE_DB_JET_SQLITE_FUNCTIONS_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_SQLITE_FUNCTIONS_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_SQLITE_FUNCTIONS_H_
 
 struct sqlite3;
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 // Registers on an SQLite connection everything the translated statements
 // call: the collation JETNOCASE (Unicode case folding, accents significant)
 // and the Jet functions (LIKE patterns, IsNumeric, currency rounding, ...).
-// Throws db::Error when SQLite refuses a registration.
+// Throws db::engine::Error when SQLite refuses a registration.
 void RegisterSqliteFunctions(sqlite3* db);
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_SQLITE_FUNCTIONS_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_SQLITE_FUNCTIONS_H_

@@ -1,8 +1,8 @@
-#include "db/jet/token.h"
+#include "db/engine/jetsql/token.h"
 
-#include "db/error.h"
+#include "db/engine/error.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -148,4 +148,4 @@ class Tokenizer {
 
 std::vector<Token> Tokenize(std::string_view sql) { return Tokenizer(sql).Run(); }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,11 +1,11 @@
-#ifndef PREISLISTE_DB_JET_TOKEN_H_
-#define PREISLISTE_DB_JET_TOKEN_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_TOKEN_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_TOKEN_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 struct Token {
   enum class Kind {
@@ -21,10 +21,10 @@ struct Token {
 };
 
 // Splits a Jet SQL statement into tokens, ending with one kEnd token. Throws
-// db::Error for a character that starts no token, and for a string or a
+// db::engine::Error for a character that starts no token, and for a string or a
 // bracketed name without its closing character.
 std::vector<Token> Tokenize(std::string_view sql);
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_TOKEN_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_TOKEN_H_

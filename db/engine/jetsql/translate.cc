@@ -1,9 +1,9 @@
-#include "db/jet/translate.h"
+#include "db/engine/jetsql/translate.h"
 
-#include "db/jet/emitter.h"
-#include "db/jet/parser.h"
+#include "db/engine/jetsql/emitter.h"
+#include "db/engine/jetsql/parser.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 Translation Translate(std::string_view jet_sql, const Schema& schema,
                       const TranslateOptions& options) {
@@ -11,4 +11,4 @@ Translation Translate(std::string_view jet_sql, const Schema& schema,
                     options);
 }
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

@@ -1,14 +1,14 @@
-#ifndef PREISLISTE_DB_JET_TRANSLATE_H_
-#define PREISLISTE_DB_JET_TRANSLATE_H_
+#ifndef PREISLISTE_DB_ENGINE_JETSQL_TRANSLATE_H_
+#define PREISLISTE_DB_ENGINE_JETSQL_TRANSLATE_H_
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "db/value.h"
+#include "db/engine/value.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 
 struct ColumnInfo {
   std::string name;
@@ -53,12 +53,12 @@ struct TranslateOptions {
   bool table_name_is_query = false;
 };
 
-// Translates one Jet SQL statement. Throws db::Error with a description for
+// Translates one Jet SQL statement. Throws db::engine::Error with a description for
 // anything outside the supported dialect or malformed; never passes text
 // through unchecked.
 Translation Translate(std::string_view jet_sql, const Schema& schema,
                       const TranslateOptions& options = {});
 
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
 
-#endif  // PREISLISTE_DB_JET_TRANSLATE_H_
+#endif  // PREISLISTE_DB_ENGINE_JETSQL_TRANSLATE_H_

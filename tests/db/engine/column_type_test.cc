@@ -1,18 +1,18 @@
-#include "db/column_type.h"
+#include "db/engine/column_type.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "db/error.h"
-#include "tests/db/db_fixture.h"
+#include "db/engine/error.h"
+#include "tests/db/engine/db_fixture.h"
 
 namespace {
 
-using db::ColumnType;
-using db::Currency;
-using db::Value;
+using db::engine::ColumnType;
+using db::engine::Currency;
+using db::engine::Value;
 using Kind = ColumnType::Kind;
 
 TEST(ColumnTypeTest, DeclaredTypesAsJetAndSqliteWriteThem) {
@@ -63,7 +63,7 @@ TEST(ConvertForColumnTest, ValuesThatFit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.in));
-    EXPECT_EQ(db::ConvertForColumn(c.type, c.in, "Feld"), c.out);
+    EXPECT_EQ(db::engine::ConvertForColumn(c.type, c.in, "Feld"), c.out);
   }
 }
 
@@ -86,9 +86,9 @@ TEST(ConvertForColumnTest, ValuesThatDoNotFitNameTheField) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.declared) + " " + testing::PrintToString(c.in));
     try {
-      db::ConvertForColumn(ColumnType::FromDeclared(c.declared), c.in, "Feld");
+      db::engine::ConvertForColumn(ColumnType::FromDeclared(c.declared), c.in, "Feld");
       ADD_FAILURE() << "converted";
-    } catch (const db::Error& error) {
+    } catch (const db::engine::Error& error) {
       EXPECT_NE(std::string(error.what()).find("Feld"), std::string::npos)
           << error.what();
     }

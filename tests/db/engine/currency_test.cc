@@ -1,4 +1,4 @@
-#include "db/currency.h"
+#include "db/engine/currency.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,12 @@
 #include <limits>
 #include <vector>
 
-#include "db/error.h"
-#include "db/value.h"
+#include "db/engine/error.h"
+#include "db/engine/value.h"
 
 namespace {
 
-using db::Currency;
+using db::engine::Currency;
 
 TEST(CurrencyTest, FromDoubleRoundsToFourDecimalsTiesToEven) {
   struct Case {
@@ -55,14 +55,15 @@ TEST(CurrencyTest, ToStringIsPlainDecimalWithoutTrailingZeros) {
 }
 
 TEST(ValueTest, ConversionsKeepNullApartAndRefuseNonNumbers) {
-  EXPECT_THROW(db::Value::Null().ToCurrency(), db::Error);
-  EXPECT_THROW(db::Value::Null().ToText(), db::Error);
-  EXPECT_THROW(db::Value::Text("0,05").ToCurrency(), db::Error);
-  EXPECT_THROW(db::Value::Integer(INT64_MAX / 1000).ToCurrency(), db::Error);
-  EXPECT_EQ(db::Value::Text(" 0.05 ").ToCurrency(), Currency::FromTicks(500));
-  EXPECT_EQ(db::Value::Double(0.1).ToText(), "0.1");
-  EXPECT_NE(db::Value::Integer(0), db::Value::Null());
-  EXPECT_NE(db::Value::Text(""), db::Value::Null());
+  EXPECT_THROW(db::engine::Value::Null().ToCurrency(), db::engine::Error);
+  EXPECT_THROW(db::engine::Value::Null().ToText(), db::engine::Error);
+  EXPECT_THROW(db::engine::Value::Text("0,05").ToCurrency(), db::engine::Error);
+  EXPECT_THROW(db::engine::Value::Integer(INT64_MAX / 1000).ToCurrency(),
+               db::engine::Error);
+  EXPECT_EQ(db::engine::Value::Text(" 0.05 ").ToCurrency(), Currency::FromTicks(500));
+  EXPECT_EQ(db::engine::Value::Double(0.1).ToText(), "0.1");
+  EXPECT_NE(db::engine::Value::Integer(0), db::engine::Value::Null());
+  EXPECT_NE(db::engine::Value::Text(""), db::engine::Value::Null());
 }
 
 }  // namespace

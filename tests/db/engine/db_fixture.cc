@@ -1,4 +1,4 @@
-#include "tests/db/db_fixture.h"
+#include "tests/db/engine/db_fixture.h"
 
 #include "db/open_database.h"
 
@@ -16,9 +16,9 @@ void PriceDatabase::Run(const std::string& sql) const {
   testing_support::RunSqlite(file_, sql);
 }
 
-std::unique_ptr<db::Connection> PriceDatabase::Connect(
+std::unique_ptr<db::engine::Connection> PriceDatabase::Connect(
     std::chrono::milliseconds busy_timeout) const {
-  auto connection = std::make_unique<db::Connection>();
+  auto connection = std::make_unique<db::engine::Connection>();
   connection->set_busy_timeout(busy_timeout);
   connection->set_connection_string(db::BuildConnectionString(file_.string(), "Falter"));
   connection->Open();

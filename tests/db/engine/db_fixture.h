@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_TESTS_DB_DB_FIXTURE_H_
-#define PREISLISTE_TESTS_DB_DB_FIXTURE_H_
+#ifndef PREISLISTE_TESTS_DB_ENGINE_DB_FIXTURE_H_
+#define PREISLISTE_TESTS_DB_ENGINE_DB_FIXTURE_H_
 
 #include <chrono>
 #include <filesystem>
@@ -7,8 +7,8 @@
 #include <ostream>
 #include <string>
 
-#include "db/connection.h"
-#include "db/value.h"
+#include "db/engine/connection.h"
+#include "db/engine/value.h"
 #include "tests/support/test_files.h"
 
 namespace db_test {
@@ -29,7 +29,7 @@ class PriceDatabase {
   // Plain SQLite SQL on the file, through a connection of its own.
   void Run(const std::string& sql) const;
   // An open connection on the file.
-  std::unique_ptr<db::Connection> Connect(
+  std::unique_ptr<db::engine::Connection> Connect(
       std::chrono::milliseconds busy_timeout = std::chrono::seconds(5)) const;
 
  private:
@@ -39,7 +39,7 @@ class PriceDatabase {
 
 }  // namespace db_test
 
-namespace db {
+namespace db::engine {
 // Readable values in test failures.
 inline void PrintTo(const Value& value, std::ostream* out) {
   static constexpr const char* kTypes[] = {"Null", "Text", "Integer", "Double",
@@ -47,6 +47,6 @@ inline void PrintTo(const Value& value, std::ostream* out) {
   *out << kTypes[static_cast<int>(value.type())];
   if (!value.is_null()) *out << "(" << value.ToText() << ")";
 }
-}  // namespace db
+}  // namespace db::engine
 
-#endif  // PREISLISTE_TESTS_DB_DB_FIXTURE_H_
+#endif  // PREISLISTE_TESTS_DB_ENGINE_DB_FIXTURE_H_

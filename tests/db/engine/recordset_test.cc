@@ -1,4 +1,4 @@
-#include "db/recordset.h"
+#include "db/engine/recordset.h"
 
 #include <gtest/gtest.h>
 
@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
-#include "db/error.h"
+#include "db/engine/connection.h"
+#include "db/engine/error.h"
 #include "db/tables.h"
-#include "tests/db/db_fixture.h"
+#include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
-using db::Currency;
-using db::Value;
+using db::engine::Currency;
+using db::engine::Value;
 using testing_support::QuerySqlite;
 
 Value Money(int64_t ticks) { return Value::Money(Currency::FromTicks(ticks)); }
@@ -36,7 +36,7 @@ class RecordsetTest : public ::testing::Test {
   }
 
   db_test::PriceDatabase database_;
-  std::unique_ptr<db::Connection> connection_;
+  std::unique_ptr<db::engine::Connection> connection_;
 };
 
 TEST_F(RecordsetTest, SnapshotKeepsItsRowsWhileTheTableChanges) {
@@ -54,9 +54,9 @@ TEST_F(RecordsetTest, EmptySetIsAtEndAtOnce) {
       "Ziel");
   EXPECT_TRUE(set->IsEof());
   EXPECT_EQ(set->RecordCount(), 0);
-  EXPECT_THROW(set->Field("Ziel"), db::Error);
-  EXPECT_THROW(set->SetField("Ziel", Value::Text("x")), db::Error);
-  EXPECT_THROW(set->MoveNext(), db::Error);
+  EXPECT_THROW(set->Field("Ziel"), db::engine::Error);
+  EXPECT_THROW(set->SetField("Ziel", Value::Text("x")), db::engine::Error);
+  EXPECT_THROW(set->MoveNext(), db::engine::Error);
 }
 
 TEST_F(RecordsetTest, PositionsAndCountAreExact) {
@@ -69,9 +69,9 @@ TEST_F(RecordsetTest, PositionsAndCountAreExact) {
   std::vector<int64_t> positions;
   for (; !set->IsEof(); set->MoveNext()) positions.push_back(set->AbsolutePosition());
   EXPECT_EQ(positions, (std::vector<int64_t>{1, 2, 3, 4}));
-  EXPECT_EQ(set->AbsolutePosition(), db::Recordset::kPositionEof);
-  EXPECT_THROW(set->Field("Number"), db::Error);
-  EXPECT_THROW(set->MoveNext(), db::Error);
+  EXPECT_EQ(set->AbsolutePosition(), db::engine::Recordset::kPositionEof);
+  EXPECT_THROW(set->Field("Number"), db::engine::Error);
+  EXPECT_THROW(set->MoveNext(), db::engine::Error);
 }
 
 TEST_F(RecordsetTest, FieldsAreTypedByTheirColumnsAndNamedInAnyCase) {
@@ -122,10 +122,10 @@ TEST_F(RecordsetTest, UnknownFieldNamesFail) {
   try {
     set->Field("Preis");
     ADD_FAILURE() << "read a field that does not exist";
-  } catch (const db::Error& error) {
+  } catch (const db::engine::Error& error) {
     EXPECT_NE(std::string(error.what()).find("Item cannot be found"), std::string::npos);
   }
-  EXPECT_THROW(set->SetField("Preis", Value::Integer(1)), db::Error);
+  EXPECT_THROW(set->SetField("Preis", Value::Integer(1)), db::engine::Error);
 }
 
 TEST_F(RecordsetTest, AddNewAndUpdateInsertRows) {
@@ -202,12 +202,14 @@ TEST_F(RecordsetTest, WritesAreStoredOnMoveNextAndSeenByLaterQueries) {
 TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
   auto set = connection_->OpenRecordset(db::kImport2);
   set->AddNew();
-  EXPECT_THROW(set->SetField("Vorwahl", Value::Text(std::string(256, 'x'))), db::Error);
+  EXPECT_THROW(set->SetField("Vorwahl", Value::Text(std::string(256, 'x'))),
+               db::engine::Error);
   set->SetField("Ziel",
                 Value::Text(std::string(254, 'x') + "\xC3\xA4"));  // 255 characters
-  EXPECT_THROW(set->SetField("ImportState", Value::Double(2.5)), db::Error);
-  EXPECT_THROW(set->SetField("ImportState", Value::Integer(3000000000)), db::Error);
-  EXPECT_THROW(set->SetField("PreisEk", Value::Text("abc")), db::Error);
+  EXPECT_THROW(set->SetField("ImportState", Value::Double(2.5)), db::engine::Error);
+  EXPECT_THROW(set->SetField("ImportState", Value::Integer(3000000000)),
+               db::engine::Error);
+  EXPECT_THROW(set->SetField("PreisEk", Value::Text("abc")), db::engine::Error);
   set->SetField("ImportState", Value::Money(Currency::FromTicks(20000)));
   set->SetField("PreisEk", Value::Double(0.00025));  // a tie: to even .0002
   set->SetField("VkPreis", Value::Double(0.00035));  // a tie: to even .0004
@@ -222,20 +224,20 @@ TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
 
 TEST_F(RecordsetTest, SetsThatAreNotOneTableCannotBeWritten) {
   auto query = connection_->ExecuteQuery("SELECT * FROM Numbers");
-  EXPECT_THROW(query->SetField("Name", Value::Text("x")), db::Error);
-  EXPECT_THROW(query->AddNew(), db::Error);
+  EXPECT_THROW(query->SetField("Name", Value::Text("x")), db::engine::Error);
+  EXPECT_THROW(query->AddNew(), db::engine::Error);
   auto grouped = connection_->OpenRecordset(
       "SELECT [Name] AS [Name], MAX([Price_EUR]) AS [Price_EUR] FROM Numbers GROUP BY "
       "[Name]");
-  EXPECT_THROW(grouped->SetField("Price_EUR", Value::Integer(1)), db::Error);
+  EXPECT_THROW(grouped->SetField("Price_EUR", Value::Integer(1)), db::engine::Error);
 }
 
 TEST_F(RecordsetTest, ClosedSetRefusesEveryOperation) {
   auto set = connection_->OpenRecordset("Numbers");
   set->SetField("Price_EUR", Value::Integer(7));
   set->Close();
-  EXPECT_THROW(set->IsEof(), db::Error);
-  EXPECT_THROW(set->MoveNext(), db::Error);
+  EXPECT_THROW(set->IsEof(), db::engine::Error);
+  EXPECT_THROW(set->MoveNext(), db::engine::Error);
   EXPECT_EQ(QuerySqlite(database_.file(),
                         "SELECT count(*) FROM Numbers WHERE Price_EUR = 7")[0][0],
             "0");

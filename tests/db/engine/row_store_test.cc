@@ -1,10 +1,10 @@
-#include "db/row_store.h"
+#include "db/engine/row_store.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace db {
+namespace db::engine {
 namespace {
 
 // A value that tells its row and column apart, of each kind the store holds.
@@ -53,4 +53,4 @@ TEST(RowStoreTest, NewRowsAreNullAndLongTextsFit) {
 }
 
 }  // namespace
-}  // namespace db
+}  // namespace db::engine

@@ -11,15 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
-#include "db/error.h"
+#include "db/engine/connection.h"
+#include "db/engine/error.h"
 #include "pricing/sql_number_text.h"
-#include "tests/db/db_fixture.h"
+#include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
+using pricing::SqlNumberText;
 
 // The Numbers table of the run: stored prefixes of every kind, prices below
 // the minimum, missing prices and purchase rates.
@@ -111,7 +112,7 @@ class StatementTableTest : public ::testing::Test {
       for (; !set->IsEof(); set->MoveNext()) {
         std::vector<std::string> row;
         for (const std::string& name : names) {
-          const db::Value value = set->Field(name);
+          const db::engine::Value value = set->Field(name);
           row.push_back(value.is_null() ? "NULL" : value.ToText());
         }
         rows.push_back(std::move(row));
@@ -125,8 +126,8 @@ class StatementTableTest : public ::testing::Test {
 
   // Walks a record set the way the record loops do, calling `write` on every
   // row; returns the names in the order the set delivered them, in lower case.
-  std::vector<std::string> Walk(const std::string& sql,
-                                const std::function<void(db::Recordset&)>& write) {
+  std::vector<std::string> Walk(
+      const std::string& sql, const std::function<void(db::engine::Recordset&)>& write) {
     std::vector<std::string> names;
     try {
       auto set = connection_->OpenRecordset(sql);
@@ -149,14 +150,14 @@ class StatementTableTest : public ::testing::Test {
   }
 
   db_test::PriceDatabase database_;
-  std::unique_ptr<db::Connection> connection_;
+  std::unique_ptr<db::engine::Connection> connection_;
 };
 
 TEST(StatementNumbersTest, NumbersStandAsTheProgramWritesThem) {
   EXPECT_EQ(SqlNumberText((1 + 0.19) * (60 / 100.0 + 1)), " 1.904");
-  EXPECT_EQ(SqlNumberText(db::Currency::FromTicks(1000)), " .1");
-  EXPECT_EQ(SqlNumberText(db::Currency::FromTicks(850)), " .085");
-  EXPECT_EQ(SqlNumberText(db::Currency::FromTicks(500)), " .05");
+  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(1000)), " .1");
+  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(850)), " .085");
+  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(500)), " .05");
 }
 
 TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
@@ -182,11 +183,12 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
     for (const PriceLine& line : kPriceLines) {
       import2->AddNew();
       if (line.prefix != nullptr) {
-        import2->SetField("Vorwahl", db::Value::Text(line.prefix));
-        import2->SetField("Ziel", db::Value::Text(line.name));
+        import2->SetField("Vorwahl", db::engine::Value::Text(line.prefix));
+        import2->SetField("Ziel", db::engine::Value::Text(line.name));
       }
-      import2->SetField("PreisEk",
-                        db::Value::Money(db::Currency::FromTicks(line.price_ticks)));
+      import2->SetField(
+          "PreisEk",
+          db::engine::Value::Money(db::engine::Currency::FromTicks(line.price_ticks)));
       import2->Update();
     }
   }
@@ -327,14 +329,15 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
       Walk("SELECT * FROM Import2 WHERE ImportState IS NULL AND PreisEk IS NOT NULL "
            "ORDER BY "
            "Ziel",
-           [](db::Recordset& row) {
+           [](db::engine::Recordset& row) {
              const std::string name = row.Field("Ziel").text();
              if (name != "O'Higgins" && name != "Mali Mobile" && name != "mali mobile")
                return;
-             row.SetField("VkPreis", db::Value::Money(db::Currency::FromTicks(
-                                         name == "O'Higgins" ? 1500 : 2500)));
-             row.SetField("ImportState", db::Value::Integer(3));
-             row.SetField("OldName", db::Value::Text(name));
+             row.SetField("VkPreis",
+                          db::engine::Value::Money(db::engine::Currency::FromTicks(
+                              name == "O'Higgins" ? 1500 : 2500)));
+             row.SetField("ImportState", db::engine::Value::Integer(3));
+             row.SetField("OldName", db::engine::Value::Text(name));
            }),
       (std::vector<std::string>{"100% mobil", "italien mobil", "italien mobil premium",
                                 "mali mobile", "mali mobile", "o'higgins"}));
@@ -367,11 +370,12 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
       Walk("SELECT * FROM Import2 WHERE ImportState IS NULL AND PreisEk IS NOT NULL "
            "ORDER BY "
            "Ziel, PreisEk",
-           [](db::Recordset& row) {
+           [](db::engine::Recordset& row) {
              if (row.Field("Ziel").text() != "Italien Mobil") return;
-             row.SetField("VkPreis", db::Value::Money(db::Currency::FromTicks(2000)));
-             row.SetField("ImportState", db::Value::Integer(4));
-             row.SetField("OldName", db::Value::Text("Italien"));
+             row.SetField("VkPreis", db::engine::Value::Money(
+                                         db::engine::Currency::FromTicks(2000)));
+             row.SetField("ImportState", db::engine::Value::Integer(4));
+             row.SetField("OldName", db::engine::Value::Text("Italien"));
            }),
       (std::vector<std::string>{"100% mobil", "italien mobil", "italien mobil premium"}));
   EXPECT_EQ(
@@ -473,7 +477,7 @@ TEST_F(StatementTableTest, DropsOfMissingWorkingTablesFailWithADescription) {
     try {
       connection_->Execute(std::string("DROP TABLE ") + table);
       ADD_FAILURE() << "dropped the missing table " << table;
-    } catch (const db::Error& error) {
+    } catch (const db::engine::Error& error) {
       EXPECT_NE(std::string(error.what()).find(table), std::string::npos) << error.what();
     }
   }

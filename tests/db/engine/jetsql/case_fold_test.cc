@@ -1,8 +1,8 @@
-#include "db/jet/case_fold.h"
+#include "db/engine/jetsql/case_fold.h"
 
 #include <gtest/gtest.h>
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 int Sign(int value) { return (value > 0) - (value < 0); }
@@ -57,4 +57,4 @@ TEST(FoldCodePoints, FoldsAndMarksInvalidBytes) {
 }
 
 }  // namespace
-}  // namespace db::jet
+}  // namespace db::engine::jetsql

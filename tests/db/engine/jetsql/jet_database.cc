@@ -2,24 +2,24 @@
 
 #include <stdexcept>
 
-#include "db/error.h"
-#include "db/jet/sqlite_functions.h"
+#include "db/engine/error.h"
+#include "db/engine/jetsql/sqlite_functions.h"
 
 JetDatabase::JetDatabase() {
   if (sqlite3_open(":memory:", &db_) != SQLITE_OK) throw std::runtime_error("no SQLite");
-  db::jet::RegisterSqliteFunctions(db_);
+  db::engine::jetsql::RegisterSqliteFunctions(db_);
 }
 
 JetDatabase::~JetDatabase() { sqlite3_close(db_); }
 
-std::optional<std::vector<db::jet::ColumnInfo>> JetDatabase::TableColumns(
+std::optional<std::vector<db::engine::jetsql::ColumnInfo>> JetDatabase::TableColumns(
     std::string_view table) const {
   sqlite3_stmt* stmt = nullptr;
   sqlite3_prepare_v2(db_, "SELECT name, type FROM pragma_table_info(?)", -1, &stmt,
                      nullptr);
   sqlite3_bind_text(stmt, 1, table.data(), static_cast<int>(table.size()),
                     SQLITE_TRANSIENT);
-  std::vector<db::jet::ColumnInfo> columns;
+  std::vector<db::engine::jetsql::ColumnInfo> columns;
   while (sqlite3_step(stmt) == SQLITE_ROW) {
     columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))});
@@ -30,39 +30,40 @@ std::optional<std::vector<db::jet::ColumnInfo>> JetDatabase::TableColumns(
 }
 
 JetDatabase::Rows JetDatabase::Run(std::string_view jet_sql,
-                                   const db::jet::TranslateOptions& options) {
-  const db::jet::Translation translation = db::jet::Translate(jet_sql, *this, options);
+                                   const db::engine::jetsql::TranslateOptions& options) {
+  const db::engine::jetsql::Translation translation =
+      db::engine::jetsql::Translate(jet_sql, *this, options);
   Rows rows;
-  for (const db::jet::SqliteStatement& statement : translation.statements) {
+  for (const db::engine::jetsql::SqliteStatement& statement : translation.statements) {
     rows = RunNative(statement.sql, statement.params);
   }
   return rows;
 }
 
 JetDatabase::Rows JetDatabase::RunNative(const std::string& sql,
-                                         const std::vector<db::Value>& params) {
+                                         const std::vector<db::engine::Value>& params) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    throw db::Error(sqlite3_errmsg(db_));
+    throw db::engine::Error(sqlite3_errmsg(db_));
   }
   for (size_t i = 0; i < params.size(); ++i) {
-    const db::Value& value = params[i];
+    const db::engine::Value& value = params[i];
     const int index = static_cast<int>(i + 1);
     switch (value.type()) {
-      case db::Value::Type::kNull:
+      case db::engine::Value::Type::kNull:
         sqlite3_bind_null(stmt, index);
         break;
-      case db::Value::Type::kText:
+      case db::engine::Value::Type::kText:
         sqlite3_bind_text(stmt, index, value.text().data(),
                           static_cast<int>(value.text().size()), SQLITE_TRANSIENT);
         break;
-      case db::Value::Type::kInteger:
+      case db::engine::Value::Type::kInteger:
         sqlite3_bind_int64(stmt, index, value.integer());
         break;
-      case db::Value::Type::kDouble:
+      case db::engine::Value::Type::kDouble:
         sqlite3_bind_double(stmt, index, value.real());
         break;
-      case db::Value::Type::kCurrency:
+      case db::engine::Value::Type::kCurrency:
         sqlite3_bind_double(stmt, index, value.currency().ToDouble());
         break;
     }
@@ -78,12 +79,13 @@ JetDatabase::Rows JetDatabase::RunNative(const std::string& sql,
     rows.push_back(std::move(row));
   }
   sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE) throw db::Error(sqlite3_errmsg(db_));
+  if (rc != SQLITE_DONE) throw db::engine::Error(sqlite3_errmsg(db_));
   return rows;
 }
 
 std::string JetDatabase::QueryPlan(std::string_view jet_sql) {
-  const db::jet::Translation translation = db::jet::Translate(jet_sql, *this);
+  const db::engine::jetsql::Translation translation =
+      db::engine::jetsql::Translate(jet_sql, *this);
   std::string plan;
   for (const auto& row :
        RunNative("EXPLAIN QUERY PLAN " + translation.statements.at(0).sql,
@@ -96,7 +98,7 @@ std::string JetDatabase::QueryPlan(std::string_view jet_sql) {
 std::vector<std::string> JetDatabase::ColumnTypes(std::string_view table) {
   std::vector<std::string> types;
   const auto columns = TableColumns(table);
-  for (const db::jet::ColumnInfo& column : columns.value()) {
+  for (const db::engine::jetsql::ColumnInfo& column : columns.value()) {
     types.push_back(column.name + " " + column.declared_type);
   }
   return types;

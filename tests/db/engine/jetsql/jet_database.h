@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_TESTS_DB_JET_JET_DATABASE_H_
-#define PREISLISTE_TESTS_DB_JET_JET_DATABASE_H_
+#ifndef PREISLISTE_TESTS_DB_ENGINE_JETSQL_JET_DATABASE_H_
+#define PREISLISTE_TESTS_DB_ENGINE_JETSQL_JET_DATABASE_H_
 
 #include <sqlite3.h>
 
@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "db/jet/translate.h"
+#include "db/engine/jetsql/translate.h"
 
 // An in-memory SQLite database that runs Jet statements through the
 // translator, with a schema read by PRAGMA table_info.
-class JetDatabase : public db::jet::Schema {
+class JetDatabase : public db::engine::jetsql::Schema {
  public:
   using Rows = std::vector<std::vector<std::string>>;
 
@@ -20,15 +20,17 @@ class JetDatabase : public db::jet::Schema {
   JetDatabase(const JetDatabase&) = delete;
   JetDatabase& operator=(const JetDatabase&) = delete;
 
-  std::optional<std::vector<db::jet::ColumnInfo>> TableColumns(
+  std::optional<std::vector<db::engine::jetsql::ColumnInfo>> TableColumns(
       std::string_view table) const override;
 
-  // Translates and runs every resulting statement; throws db::Error with
+  // Translates and runs every resulting statement; throws db::engine::Error with
   // SQLite's message when one fails. Returns the rows of the last one,
   // each value as text, NULL as "NULL".
-  Rows Run(std::string_view jet_sql, const db::jet::TranslateOptions& options = {});
+  Rows Run(std::string_view jet_sql,
+           const db::engine::jetsql::TranslateOptions& options = {});
   // Runs SQLite SQL directly (set-up and checks).
-  Rows RunNative(const std::string& sql, const std::vector<db::Value>& params = {});
+  Rows RunNative(const std::string& sql,
+                 const std::vector<db::engine::Value>& params = {});
   // EXPLAIN QUERY PLAN of a translated one-statement query, details joined.
   std::string QueryPlan(std::string_view jet_sql);
   // The declared types of a table's columns, "name TYPE" each.
@@ -40,4 +42,4 @@ class JetDatabase : public db::jet::Schema {
   sqlite3* db_ = nullptr;
 };
 
-#endif  // PREISLISTE_TESTS_DB_JET_JET_DATABASE_H_
+#endif  // PREISLISTE_TESTS_DB_ENGINE_JETSQL_JET_DATABASE_H_

@@ -2,7 +2,7 @@
 // on data in SQLite.
 #include <gtest/gtest.h>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 #include "jet_database.h"
 
 namespace {
@@ -28,7 +28,7 @@ class JetSqlTest : public ::testing::Test {
         "INSERT INTO Numbers (Number, Name, Price_EUR, Rate_EK, GraceTime) VALUES (?, "
         "?, " +
             std::string(price) + ", 0.05, 0)",
-        {db::Value::Text(number), db::Value::Text(name)});
+        {db::engine::Value::Text(number), db::engine::Value::Text(name)});
   }
 
   void AddImport(const char* vorwahl, const char* ziel, const char* preis_ek) {
@@ -46,7 +46,7 @@ class JetSqlTest : public ::testing::Test {
   std::string Error(std::string_view jet_sql) {
     try {
       db_.Run(jet_sql);
-    } catch (const db::Error& e) {
+    } catch (const db::engine::Error& e) {
       return e.what();
     }
     return "(no error)";
@@ -370,7 +370,7 @@ TEST_F(JetSqlTest, MostFrequentPriceLookup) {
 
 TEST_F(JetSqlTest, ResultColumnsCarryJetNames) {
   sqlite3_stmt* stmt = nullptr;
-  const auto t = db::jet::Translate(
+  const auto t = db::engine::jetsql::Translate(
       "SELECT Import2.Ziel, Count(Import2.VkPreis) AS AnzahlvonVkPreis, Max(PreisEk) "
       "FROM Import2 GROUP BY Ziel",
       db_);
@@ -407,7 +407,7 @@ TEST_F(JetSqlTest, RowidColumnOfOneTableSets) {
   AddImport("'b'", "'y'", "2");
   db_.Run("DELETE FROM Import2 WHERE Vorwahl = 'a'");
   AddImport("'c'", "'z'", "3");
-  const db::jet::TranslateOptions options{true, true};
+  const db::engine::jetsql::TranslateOptions options{true, true};
   EXPECT_EQ(
       db_.Run("SELECT * FROM Import2 WHERE PreisEk > 1 ORDER BY Ziel", options),
       db_.RunNative("SELECT rowid, * FROM Import2 WHERE PreisEk > 1 ORDER BY Ziel"));

@@ -1,10 +1,10 @@
-#include "db/jet/like_pattern.h"
+#include "db/engine/jetsql/like_pattern.h"
 
 #include <gtest/gtest.h>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 
-namespace db::jet {
+namespace db::engine::jetsql {
 namespace {
 
 TEST(LikePattern, MatchesJetPatterns) {
@@ -86,9 +86,9 @@ TEST(LikePattern, LiteralTextOfPatternsWithoutWildcard) {
 TEST(LikePattern, RefusesInvalidPatterns) {
   for (const char* pattern : {"[abc", "abc[", "[z-a]", "x[!"}) {
     SCOPED_TRACE(pattern);
-    EXPECT_THROW(LikePattern{pattern}, db::Error);
+    EXPECT_THROW(LikePattern{pattern}, db::engine::Error);
   }
 }
 
 }  // namespace
-}  // namespace db::jet
+}  // namespace db::engine::jetsql
