@@ -10,7 +10,6 @@
 #include "db/engine/ascii.h"
 
 namespace app {
-
 namespace {
 
 std::string MapKey(std::string_view section, std::string_view key) {
