@@ -102,7 +102,7 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   session->CheckReadable(path);
   session->Run(kCacheSizePragma);
   session->Run(kTempStorePragma);
-  jet::RegisterSqliteFunctions(db);
+  jet::RegisterSqliteFunctions(db, &session->refused_text_);
   return session;
 }
 
@@ -127,6 +127,7 @@ sqlite3_stmt* SqliteSession::Prepare(const std::string& sql,
 }
 
 bool SqliteSession::Step(sqlite3_stmt* statement) {
+  refused_text_.reset();
   const int result = sqlite3_step(statement);
   if (result == SQLITE_ROW) return true;
   if (result == SQLITE_DONE) {
@@ -137,6 +138,7 @@ bool SqliteSession::Step(sqlite3_stmt* statement) {
   // and hold its locks.
   const std::string message = DescribeSqliteError(db_, file_name_);
   sqlite3_reset(statement);
+  if (refused_text_) throw TextTooLong(std::move(*refused_text_));
   throw Error(message);
 }
 

@@ -1,6 +1,7 @@
 #ifndef PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
 #define PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ class PipelineSteps {
   void Overall(float value) { view_.SetOverallProgress(value); }
   void Action(float value) { view_.SetActionProgress(value); }
   void Execute(std::string_view sql) { connection_.Execute(sql); }
+  std::unique_ptr<db::Recordset> Query(std::string_view sql) {
+    return connection_.ExecuteQuery(sql);
+  }
 
   // The minimum rate as statement text, e.g. " .1".
   std::string MinimumRate() const;
@@ -54,7 +58,8 @@ void MatchKnownPrices(PipelineSteps& steps);
 // Overall 82 to 100. Computes prices for the rows still undecided (state 5),
 // keeps the domestic prefixes of the current list that the file lacks
 // (state 6), restores the stored prefix form, replaces the rows of Numbers
-// with those of Import2 and drops the working tables.
+// with those of Import2 and drops the working tables. A name too long for
+// Numbers stops it with a description that names the prefix of its row.
 void WriteBack(PipelineSteps& steps);
 
 #endif  // PREISLISTE_PRICING_PIPELINE_STRETCHES_H_

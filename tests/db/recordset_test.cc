@@ -9,6 +9,7 @@
 #include "db/connection.h"
 #include "db/error.h"
 #include "db/tables.h"
+#include "db/text_too_long.h"
 #include "tests/db/db_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -202,7 +203,14 @@ TEST_F(RecordsetTest, WritesAreStoredOnMoveNextAndSeenByLaterQueries) {
 TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
   auto set = connection_->OpenRecordset(db::kImport2);
   set->AddNew();
-  EXPECT_THROW(set->SetField("Vorwahl", Value::Text(std::string(256, 'x'))), db::Error);
+  try {
+    set->SetField("Vorwahl", Value::Text(std::string(256, 'x')));
+    ADD_FAILURE() << "a text of 256 characters was taken";
+  } catch (const db::TextTooLong& refused) {
+    EXPECT_EQ(refused.column(), "Vorwahl");
+    EXPECT_EQ(refused.limit(), 255u);
+    EXPECT_EQ(refused.value(), std::string(256, 'x'));
+  }
   set->SetField("Ziel",
                 Value::Text(std::string(254, 'x') + "\xC3\xA4"));  // 255 characters
   EXPECT_THROW(set->SetField("ImportState", Value::Double(2.5)), db::Error);
