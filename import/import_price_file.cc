@@ -9,6 +9,7 @@
 
 #include "db/ascii.h"
 #include "db/tables.h"
+#include "db/tolerated_statement.h"
 #include "import/import_price_source.h"
 #include "import/line_decoder.h"
 #include "import/price_file_location.h"
@@ -68,11 +69,8 @@ void StoreRow(db::Recordset& rows, PriceLineFields fields) {
 // the first failure: a missing row would silently drop a prefix from the
 // tariff table.
 void LoadImport2(db::Connection& connection, PriceFileReader& reader, db::RunView& view) {
-  try {
-    connection.Execute("DROP TABLE Import2");
-  } catch (const std::exception&) {
-    // There is no Import2 from an earlier run.
-  }
+  // Normally there is no Import2 from an earlier run.
+  db::ExecuteToleratingFailure(connection, "DROP TABLE Import2");
   connection.Execute(std::string(db::kCreateImport2Head) +
                      std::string(db::kCreateImport2Columns));
   const std::unique_ptr<db::Recordset> rows = connection.OpenRecordset(db::kImport2);

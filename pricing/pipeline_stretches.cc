@@ -57,14 +57,10 @@ void InsertImport2IntoNumbers(PipelineSteps& s) {
 }  // namespace
 
 void DropLeftoverTables(PipelineSteps& s) {
-  for (std::string_view table : {db::kNumbersPrevious, db::kTmpMaxPreis}) {
-    try {
-      s.Execute(DropTable(table));
-    } catch (const std::exception&) {
-      // Normally the table does not exist; a table that is really stuck
-      // makes the statement that creates it fail later.
-    }
-  }
+  // Normally the table does not exist; a table that is really stuck makes
+  // the statement that creates it fail later.
+  for (std::string_view table : {db::kNumbersPrevious, db::kTmpMaxPreis})
+    s.ExecuteToleratingFailure(DropTable(table));
 }
 
 void PrepareCurrentList(PipelineSteps& s) {

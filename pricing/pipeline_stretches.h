@@ -8,6 +8,7 @@
 #include "app/run_settings.h"
 #include "db/connection.h"
 #include "db/run_view.h"
+#include "db/tolerated_statement.h"
 
 // The SQL stretches of the price update, each a fixed series of statements
 // with the overall and action progress shown between them. UpdatePrices runs
@@ -25,6 +26,10 @@ class PipelineSteps {
   void Overall(float value) { view_.SetOverallProgress(value); }
   void Action(float value) { view_.SetActionProgress(value); }
   void Execute(std::string_view sql) { connection_.Execute(sql); }
+  // Ignores a failure unless it has ended the transaction.
+  void ExecuteToleratingFailure(std::string_view sql) {
+    db::ExecuteToleratingFailure(connection_, sql);
+  }
   std::unique_ptr<db::Recordset> Query(std::string_view sql) {
     return connection_.ExecuteQuery(sql);
   }
@@ -42,7 +47,8 @@ class PipelineSteps {
 };
 
 // Drops NumbersPrevious and tmpMaxPreis left behind by a run that did not
-// reach its end. Normally they do not exist: failures are ignored.
+// reach its end. Normally they do not exist: failures are ignored, unless
+// one has ended the transaction.
 void DropLeftoverTables(PipelineSteps& steps);
 
 // Overall 5 to 32. Corrects the prices of Numbers in place, copies it into
