@@ -45,7 +45,7 @@ class SqliteSession {
 
  private:
   SqliteSession(sqlite3* db, std::string file_name);
-  void CheckReadable(const std::string& path);
+  void CheckReadable(const std::string& shown);
 
   sqlite3* db_;
   std::string file_name_;

@@ -75,9 +75,11 @@ class ArmingView : public RecordingView {
       FaultVfs::Arm(fault_.operation, 1, fault_.error, false);
     }
   }
-  void ShowMessage(const std::string& text, Icon icon) override {
+  using RecordingView::ShowMessage;
+  void ShowMessage(const std::string& text, Icon icon,
+                   const std::string& detail) override {
     Observe();
-    RecordingView::ShowMessage(text, icon);
+    RecordingView::ShowMessage(text, icon, detail);
   }
 
   // Whether the transaction was still open right after the fault struck;
