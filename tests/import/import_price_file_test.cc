@@ -1,6 +1,7 @@
 #include "import/import_price_file.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <string>
@@ -236,6 +237,20 @@ TEST_F(ImportPriceFileTest, RowThatCannotBeStoredFailsTheImport) {
         "Fehler: Zeile 4 der Preisdatei kann nicht gespeichert werden: " + c.reason;
     EXPECT_EQ(messages[0], start);
   }
+}
+
+// Without Import2 no line can be stored; the run stops instead of going on
+// with an empty price list.
+TEST_F(ImportPriceFileTest, AnImport2ThatCannotBeCreatedFailsTheImport) {
+  ASSERT_EQ(sqlite3_exec(connection_.native_handle(),
+                         "CREATE VIEW Import2 AS SELECT 1 AS Vorwahl", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+  EXPECT_FALSE(Import("#Vorwahl\n0044;London;0,05\n"));
+  const Strings messages = view_.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("Fehler: ", 0), 0u) << messages[0];
+  EXPECT_EQ(view_.Overall(), Floats{0});
 }
 
 }  // namespace
