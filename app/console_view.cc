@@ -25,10 +25,12 @@ void ConsoleView::SetActionProgress(float value) {
   DrawProgress(false);
 }
 
-void ConsoleView::ShowMessage(const std::string& text, Icon icon) {
+void ConsoleView::ShowMessage(const std::string& text, Icon icon,
+                              const std::string& detail) {
   EndProgressLine();
   std::FILE* stream = icon == Icon::kError ? err_ : out_;
   std::fprintf(stream, "%s\n", text.c_str());
+  if (!detail.empty()) std::fprintf(stream, "  Grund: %s\n", detail.c_str());
   std::fflush(stream);
 }
 

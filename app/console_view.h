@@ -9,7 +9,8 @@
 namespace app {
 
 // The run's view in a terminal or a pipe. Error messages go to err, other
-// messages to out, one per line, without waiting for anyone. When
+// messages to out, one per line, without waiting for anyone; a message's
+// detail follows on the next line as "  Grund: ...". When
 // draw_progress is set (out is a terminal) both bars are drawn on one line of
 // out that is rewritten in place, at most about ten times a second.
 class ConsoleView : public db::RunView {
@@ -21,7 +22,9 @@ class ConsoleView : public db::RunView {
 
   void SetOverallProgress(float value) override;
   void SetActionProgress(float value) override;
-  void ShowMessage(const std::string& text, Icon icon) override;
+  using db::RunView::ShowMessage;
+  void ShowMessage(const std::string& text, Icon icon,
+                   const std::string& detail) override;
 
  private:
   void DrawProgress(bool force);

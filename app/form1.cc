@@ -164,10 +164,11 @@ void Form1::ShowProgress() {
   progress_bar2_->setValue(static_cast<int>(std::lround(action_progress_)));
 }
 
-void Form1::ShowMessage(const std::string& text, Icon icon) {
+void Form1::ShowMessage(const std::string& text, Icon icon, const std::string& detail) {
   ShowProgress();  // the box comes up over the bars as they stand
   QMessageBox box(icon == Icon::kError ? QMessageBox::Critical : QMessageBox::Information,
                   windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
+  if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
   box.exec();
 }
 

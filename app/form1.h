@@ -37,7 +37,9 @@ class Form1 : public QWidget, public db::RunView {
 
   void SetOverallProgress(float value) override;
   void SetActionProgress(float value) override;
-  void ShowMessage(const std::string& text, Icon icon) override;
+  using db::RunView::ShowMessage;
+  void ShowMessage(const std::string& text, Icon icon,
+                   const std::string& detail) override;
 
  protected:
   void showEvent(QShowEvent* event) override;

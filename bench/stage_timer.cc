@@ -78,7 +78,7 @@ class TimingView : public db::RunView {
     }
   }
   void SetActionProgress(float) override { ++action_updates_; }
-  void ShowMessage(const std::string& text, Icon) override {
+  void ShowMessage(const std::string& text, Icon, const std::string&) override {
     std::fprintf(stderr, "message: %s\n", text.c_str());
   }
 

@@ -45,7 +45,7 @@ class SilentMessages : public db::RunView {
   explicit SilentMessages(db::RunView& window) : window_(window) {}
   void SetOverallProgress(float value) override { window_.SetOverallProgress(value); }
   void SetActionProgress(float value) override { window_.SetActionProgress(value); }
-  void ShowMessage(const std::string& text, Icon) override {
+  void ShowMessage(const std::string& text, Icon, const std::string&) override {
     if (text != kFinishedMessage) std::fprintf(stderr, "message: %s\n", text.c_str());
   }
 

@@ -19,14 +19,16 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
   connection->set_mode(16);            // share-deny-none: others may use the file
   connection->set_connection_string(
       BuildConnectionString(folder + file_name, kDatabasePassword));
+  std::string reason;
   try {
     connection->Open();
-  } catch (const std::exception&) {
-    // The state alone decides; the message below is the one the user sees.
+  } catch (const std::exception& failure) {
+    // The state alone decides; the description tells the operator why.
+    reason = failure.what();
   }
   if (connection->state() == Connection::State::kOpen) return connection;
   view.ShowMessage("Datenbank " + file_name + " konnte nicht geöffnet werden!",
-                   RunView::Icon::kError);
+                   RunView::Icon::kError, reason);
   return nullptr;
 }
 

@@ -20,7 +20,7 @@ std::string BuildConnectionString(const std::string& full_path,
 // Opens <folder><file_name> (the folder ends in the path separator) with
 // client-side cursors and shared access. On any failure shows
 // "Datenbank <file_name> konnte nicht geöffnet werden!" with the error icon
-// and returns null.
+// and the cause as its detail, and returns null.
 std::unique_ptr<engine::Connection> OpenDatabase(const std::string& folder,
                                                  const std::string& file_name,
                                                  RunView& view);

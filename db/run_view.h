@@ -19,7 +19,12 @@ class RunView {
   // ProgressBar2: progress of the current action, 0..100.
   virtual void SetActionProgress(float value) = 0;
   // A modal message with one OK button; returns when it has been dismissed.
-  virtual void ShowMessage(const std::string& text, Icon icon) = 0;
+  // `detail`, when not empty, is the reason beside the fixed text: the
+  // console prints it on the next line, the window as the box's informative
+  // text.
+  virtual void ShowMessage(const std::string& text, Icon icon,
+                           const std::string& detail) = 0;
+  void ShowMessage(const std::string& text, Icon icon) { ShowMessage(text, icon, {}); }
 };
 
 }  // namespace db

@@ -28,7 +28,8 @@ class FileSource : public ByteSource {
     for (;;) {
       const ssize_t n = read(fd_, buffer, capacity);
       if (n >= 0) return static_cast<size_t>(n);
-      if (errno != EINTR) throw std::runtime_error(Describe("Cannot read", path_, errno));
+      if (errno != EINTR)
+        throw std::runtime_error(Describe("Lesefehler in", path_, errno));
     }
   }
   int64_t Length() const override { return length_; }
@@ -43,7 +44,7 @@ class FileSource : public ByteSource {
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error(Describe("Cannot open", path, errno));
+  if (fd < 0) throw std::runtime_error(Describe("Kann nicht öffnen:", path, errno));
   struct stat info;
   const int64_t length =
       fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;

@@ -7,10 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "db/engine/ascii.h"
 #include "db/tables.h"
+#include "db/tolerated_statement.h"
 #include "import/import_price_source.h"
 #include "import/line_decoder.h"
+#include "import/price_file_header.h"
 #include "import/price_file_location.h"
 #include "import/price_file_reader.h"
 #include "import/read_price_number.h"
@@ -20,13 +21,6 @@ namespace price_import {
 namespace {
 
 using Icon = db::RunView::Icon;
-
-// The first line of a price file begins with "#Vorwahl" in any letter case.
-bool IsHeader(const std::optional<std::string>& line) {
-  constexpr std::string_view kHeader = "#Vorwahl";
-  return line && db::engine::EqualIgnoringAsciiCase(
-                     std::string_view(*line).substr(0, kHeader.size()), kHeader);
-}
 
 // The first line of the file, or none. A failure to open or read is not an
 // error of its own here: it only explains why no header came, in `failure`.
@@ -58,7 +52,7 @@ void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
   const std::optional<db::engine::Currency> price =
       ReadPriceNumber(fields[2].value_or(""));
   if (!price)
-    throw std::runtime_error("the purchase price " + *fields[2] + " is too large");
+    throw std::runtime_error("der Einkaufspreis " + *fields[2] + " ist zu groß");
   rows.AddNew();
   rows.SetField("Vorwahl", TextOrNull(fields[0]));
   rows.SetField("Ziel", TextOrNull(fields[1]));
@@ -71,11 +65,8 @@ void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
 // tariff table.
 void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
                  db::RunView& view) {
-  try {
-    connection.Execute("DROP TABLE Import2");
-  } catch (const std::exception&) {
-    // There is no Import2 from an earlier run.
-  }
+  // Normally there is no Import2 from an earlier run.
+  db::ExecuteToleratingFailure(connection, "DROP TABLE Import2");
   connection.Execute(std::string(db::kCreateImport2Head) +
                      std::string(db::kCreateImport2Columns));
   const std::unique_ptr<db::engine::Recordset> rows =
@@ -89,8 +80,9 @@ void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
     try {
       StoreRow(*rows, SplitPriceLine(*line));
     } catch (const std::exception& e) {
-      throw std::runtime_error("line " + std::to_string(reader.LineNumber()) +
-                               " of the price file cannot be stored: " + e.what());
+      throw std::runtime_error(
+          "Zeile " + std::to_string(reader.LineNumber()) +
+          " der Preisdatei kann nicht gespeichert werden: " + e.what());
     }
   }
   rows->Close();
@@ -103,8 +95,10 @@ bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpene
   view.SetOverallProgress(0);
   std::string last_failure;
   std::unique_ptr<PriceFileReader> reader;
-  if (!IsHeader(ReadHeader(reader, open, last_failure))) {
-    view.ShowMessage("Falsche Datei", Icon::kError);
+  const std::optional<std::string> first_line = ReadHeader(reader, open, last_failure);
+  if (!first_line || !IsPriceFileHeader(*first_line)) {
+    view.ShowMessage("Falsche Datei", Icon::kError,
+                     WhyNoPriceFileHeader(first_line, !last_failure.empty()));
     view.ShowMessage("Fehler:" + last_failure, Icon::kError);
     return false;
   }

@@ -2,7 +2,10 @@
 
 #include <exception>
 
+#include "db/engine/ascii.h"
+#include "db/engine/text_too_long.h"
 #include "db/tables.h"
+#include "pricing/jet_text_literal.h"
 #include "pricing/price_factor.h"
 #include "pricing/sql_number_text.h"
 
@@ -23,17 +26,43 @@ std::string DropTable(std::string_view table) {
 }
 std::string State(int code) { return std::to_string(code); }
 
+// The prefix of the Import2 row whose destination name is `name`, as
+// " (Vorwahl 0033)"; empty when none can be found.
+std::string PrefixOfName(PipelineSteps& s, const std::string& name) {
+  try {
+    const auto rows = s.Query("SELECT Vorwahl FROM Import2 WHERE Ziel LIKE '" +
+                              JetLikeLiteral(name) + "'");
+    if (!rows->IsEof()) return " (Vorwahl " + rows->Field("Vorwahl").ToText() + ")";
+  } catch (const std::exception&) {
+    // The refusal itself is what the operator must see.
+  }
+  return "";
+}
+
+// Replaces the rows of Numbers with those of Import2. Numbers may declare a
+// narrower Name than Import2's Ziel; a name that does not fit stops the run
+// (Jet refuses it too), and the prefix tells the operator which line of the
+// price file, or which kept row of the old list, holds it.
+void InsertImport2IntoNumbers(PipelineSteps& s) {
+  try {
+    s.Execute(
+        "INSERT INTO Numbers ( [Number], Name, Price_EUR, Rate_EK, GraceTime, Profile)"
+        "SELECT Import2.[Vorwahl], Import2.Ziel, Import2.VkPreis, Import2.PreisEk, 0, "
+        "Null FROM Import2;");
+  } catch (const db::engine::TextTooLong& refused) {
+    // A refused Number is the prefix itself.
+    if (!db::engine::EqualIgnoringAsciiCase(refused.column(), "Name")) throw;
+    throw db::engine::Error(refused.what() + PrefixOfName(s, refused.value()));
+  }
+}
+
 }  // namespace
 
 void DropLeftoverTables(PipelineSteps& s) {
-  for (std::string_view table : {db::kNumbersPrevious, db::kTmpMaxPreis}) {
-    try {
-      s.Execute(DropTable(table));
-    } catch (const std::exception&) {
-      // Normally the table does not exist; a table that is really stuck
-      // makes the statement that creates it fail later.
-    }
-  }
+  // Normally the table does not exist; a table that is really stuck makes
+  // the statement that creates it fail later.
+  for (std::string_view table : {db::kNumbersPrevious, db::kTmpMaxPreis})
+    s.ExecuteToleratingFailure(DropTable(table));
 }
 
 void PrepareCurrentList(PipelineSteps& s) {
@@ -120,10 +149,7 @@ void WriteBack(PipelineSteps& s) {
   s.Overall(92);
   s.Execute("DELETE FROM Numbers");
   s.Overall(94);
-  s.Execute(
-      "INSERT INTO Numbers ( [Number], Name, Price_EUR, Rate_EK, GraceTime, Profile)"
-      "SELECT Import2.[Vorwahl], Import2.Ziel, Import2.VkPreis, Import2.PreisEk, 0, Null "
-      "FROM Import2;");
+  InsertImport2IntoNumbers(s);
   s.Overall(98);
   // Unlike the drops at the start, these must succeed.
   s.Execute(DropTable(db::kNumbersPrevious) + ";");

@@ -1,12 +1,14 @@
 #ifndef PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
 #define PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "db/engine/connection.h"
 #include "db/run_settings.h"
 #include "db/run_view.h"
+#include "db/tolerated_statement.h"
 
 namespace pricing {
 
@@ -26,6 +28,13 @@ class PipelineSteps {
   void Overall(float value) { view_.SetOverallProgress(value); }
   void Action(float value) { view_.SetActionProgress(value); }
   void Execute(std::string_view sql) { connection_.Execute(sql); }
+  // Ignores a failure unless it has ended the transaction.
+  void ExecuteToleratingFailure(std::string_view sql) {
+    db::ExecuteToleratingFailure(connection_, sql);
+  }
+  std::unique_ptr<db::engine::Recordset> Query(std::string_view sql) {
+    return connection_.ExecuteQuery(sql);
+  }
 
   // The minimum rate as statement text, e.g. " .1".
   std::string MinimumRate() const;
@@ -40,7 +49,8 @@ class PipelineSteps {
 };
 
 // Drops NumbersPrevious and tmpMaxPreis left behind by a run that did not
-// reach its end. Normally they do not exist: failures are ignored.
+// reach its end. Normally they do not exist: failures are ignored, unless
+// one has ended the transaction.
 void DropLeftoverTables(PipelineSteps& steps);
 
 // Overall 5 to 32. Corrects the prices of Numbers in place, copies it into
@@ -56,7 +66,8 @@ void MatchKnownPrices(PipelineSteps& steps);
 // Overall 82 to 100. Computes prices for the rows still undecided (state 5),
 // keeps the domestic prefixes of the current list that the file lacks
 // (state 6), restores the stored prefix form, replaces the rows of Numbers
-// with those of Import2 and drops the working tables.
+// with those of Import2 and drops the working tables. A name too long for
+// Numbers stops it with a description that names the prefix of its row.
 void WriteBack(PipelineSteps& steps);
 
 }  // namespace pricing

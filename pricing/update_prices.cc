@@ -11,10 +11,10 @@ namespace pricing {
 bool UpdatePrices(db::engine::Connection& connection, const db::RunSettings& settings,
                   db::RunView& view) {
   PipelineSteps steps(connection, settings, view);
-  DropLeftoverTables(steps);
-  // From here on the first failure ends the pipeline: no further statement,
-  // loop step or progress value.
+  // The first failure that is not tolerated ends the pipeline: no further
+  // statement, loop step or progress value.
   try {
+    DropLeftoverTables(steps);
     PrepareCurrentList(steps);  // overall 5 .. 32
     MatchKnownPrices(steps);    // overall 35 .. 45
     // Each loop looks up rows of Import2 by destination name; without an index

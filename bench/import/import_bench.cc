@@ -35,7 +35,7 @@ class SilentView : public db::RunView {
  public:
   void SetOverallProgress(float) override {}
   void SetActionProgress(float) override { ++action_updates; }
-  void ShowMessage(const std::string& text, Icon) override {
+  void ShowMessage(const std::string& text, Icon, const std::string&) override {
     std::fprintf(stderr, "message: %s\n", text.c_str());
   }
   long action_updates = 0;

@@ -36,7 +36,7 @@ class SilentView : public db::RunView {
  public:
   void SetOverallProgress(float) override {}
   void SetActionProgress(float) override {}
-  void ShowMessage(const std::string& text, Icon) override {
+  void ShowMessage(const std::string& text, Icon, const std::string&) override {
     std::fprintf(stderr, "%s\n", text.c_str());
   }
 };

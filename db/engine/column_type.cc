@@ -6,6 +6,7 @@
 
 #include "db/engine/error.h"
 #include "db/engine/jetsql/column_type.h"
+#include "db/engine/text_too_long.h"
 
 namespace db::engine {
 namespace {
@@ -35,9 +36,7 @@ Value ToInteger32(const Value& value, std::string_view column) {
 Value ToText(const ColumnType& type, const Value& value, std::string_view column) {
   std::string text = value.ToText();
   if (type.max_chars != 0 && CountCharacters(text) > type.max_chars)
-    throw Error("Field " + std::string(column) + " holds at most " +
-                std::to_string(type.max_chars) + " characters; the value has " +
-                std::to_string(CountCharacters(text)));
+    throw TextTooLong(std::string(column), type.max_chars, std::move(text));
   return Value::Text(std::move(text));
 }
 

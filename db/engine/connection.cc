@@ -99,6 +99,10 @@ void Connection::RollbackTrans() {
   impl_->session->Run("ROLLBACK");
 }
 
+bool Connection::InTransaction() const {
+  return impl_ && sqlite3_get_autocommit(impl_->session->handle()) == 0;
+}
+
 void Connection::Execute(std::string_view jet_sql) {
   if (!impl_) throw Error(kClosed);
   const jetsql::Translation translation = jetsql::Translate(jet_sql, impl_->schema);

@@ -61,6 +61,10 @@ class Connection {
   void BeginTrans();
   void CommitTrans();
   void RollbackTrans();
+  // True while a transaction is open. SQLite ends one on its own after some
+  // failures (an I/O error, a full disk, no memory, a busy database), and
+  // every later statement would then be committed at once.
+  bool InTransaction() const;
 
   // Runs one Jet statement that returns no rows, completely, before returning.
   void Execute(std::string_view jet_sql);

@@ -10,7 +10,7 @@ std::string DescribeSqliteError(sqlite3* db, std::string_view file_name) {
   const int code = sqlite3_errcode(db) & 0xff;
   std::string message = sqlite3_errmsg(db);
   if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-    message += " (another program is using " + std::string(file_name) + ")";
+    message += " (ein anderes Programm benutzt " + std::string(file_name) + ")";
   return message;
 }
 

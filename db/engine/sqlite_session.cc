@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -35,29 +37,51 @@ std::string BaseName(const std::string& path) {
 
 // Refuses what SQLite would accept but is no price database: a missing file
 // (SQLite must never create one), a folder, and an empty file, which SQLite
-// treats as a new, empty database.
-void CheckIsDatabaseFile(const std::filesystem::path& file, const std::string& shown) {
+// treats as a new, empty database. A file this user may not read and write
+// is refused with that reason; SQLite would only say that it cannot open it.
+void CheckIsDatabaseFile(const std::filesystem::path& file) {
+  const std::string shown = file.string();
   std::error_code error;
   const auto status = std::filesystem::status(file, error);
-  if (!std::filesystem::exists(status)) throw Error(shown + ": no such file");
+  if (!std::filesystem::exists(status)) throw Error("Datei nicht gefunden: " + shown);
   if (std::filesystem::is_directory(status))
-    throw Error(shown + " is a folder, not a file");
+    throw Error(shown + " ist ein Ordner, keine Datei");
   if (!std::filesystem::is_regular_file(status))
-    throw Error(shown + " is not a regular file");
+    throw Error(shown + " ist keine gewöhnliche Datei");
   const auto size = std::filesystem::file_size(file, error);
   if (error) throw Error(shown + ": " + error.message());
-  if (size == 0) throw Error(shown + " is empty: not a database");
+  if (size == 0) throw Error(shown + " ist leer, also keine Datenbank");
+  if (access(file.c_str(), R_OK | W_OK) != 0) {
+    throw Error("Keine Berechtigung, " + shown + " zu lesen und zu schreiben (" +
+                std::strerror(errno) + ")");
+  }
 }
 
 // Every change is first recorded in a journal file beside the database, which
 // is what makes a commit atomic. Without write access to the folder the first
 // change of a run would fail, so refuse the database before any work.
-void CheckFolderTakesJournal(const std::filesystem::path& file,
-                             const std::string& shown) {
+void CheckFolderTakesJournal(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path();
   if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    throw Error(shown + ": the folder " + folder.string() +
-                " cannot be written, so no journal can protect the update");
+    throw Error("Keine Berechtigung, im Ordner " + folder.string() +
+                " zu schreiben: ohne Journal neben " + file.filename().string() +
+                " kann das Update nicht abgesichert werden");
+  }
+}
+
+// Why SQLite cannot read a file that exists, in the operator's terms.
+std::string Unreadable(const std::string& shown, int code) {
+  const std::string cause = std::string(" (") + sqlite3_errstr(code) + ")";
+  switch (code & 0xff) {
+    case SQLITE_NOTADB:
+      return shown + " ist keine Datenbank" + cause;
+    case SQLITE_CORRUPT:
+      return shown + " ist beschädigt" + cause;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return shown + " ist von einem anderen Programm gesperrt" + cause;
+    default:
+      return shown + ":" + cause;
   }
 }
 
@@ -79,8 +103,8 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   std::error_code error;
   const std::filesystem::path file = std::filesystem::absolute(path, error);
   if (error) throw Error(path + ": " + error.message());
-  CheckIsDatabaseFile(file, path);
-  CheckFolderTakesJournal(file, path);
+  CheckIsDatabaseFile(file);
+  CheckFolderTakesJournal(file);
 
   sqlite3* db = nullptr;
   // One thread uses a connection, so it needs no mutex of its own. Serialized
@@ -90,31 +114,32 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
       file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   // From here the session owns the handle, whatever happens.
   std::unique_ptr<SqliteSession> session(new SqliteSession(db, BaseName(path)));
-  if (db == nullptr) throw Error(path + ": out of memory");
-  if (opened != SQLITE_OK) throw Error(path + ": " + sqlite3_errmsg(db));
-  if (sqlite3_db_readonly(db, "main") == 1) throw Error(path + " cannot be written");
+  if (db == nullptr) throw Error(file.string() + ": out of memory");
+  if (opened != SQLITE_OK) throw Error(file.string() + ": " + sqlite3_errmsg(db));
+  if (sqlite3_db_readonly(db, "main") == 1)
+    throw Error("Keine Berechtigung, " + file.string() + " zu schreiben");
   sqlite3_busy_timeout(db, static_cast<int>(busy_timeout.count()));
   // Names are emitted in double quotes; SQLite's legacy rule would read a
   // double-quoted name that matches no column as a text literal, so that a
   // statement naming a missing column ran instead of failing.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  session->CheckReadable(path);
+  session->CheckReadable(file.string());
   session->Run(kCacheSizePragma);
   session->Run(kTempStorePragma);
-  jetsql::RegisterSqliteFunctions(db);
+  jetsql::RegisterSqliteFunctions(db, &session->refused_text_);
   return session;
 }
 
 // Opening reads nothing; reading the schema proves that the file is a
 // complete SQLite database (SQLite reports a truncated file as malformed).
-void SqliteSession::CheckReadable(const std::string& path) {
+void SqliteSession::CheckReadable(const std::string& shown) {
   try {
     sqlite3_stmt* statement = Prepare("SELECT count(*) FROM sqlite_master", {});
     while (Step(statement)) {
     }
-  } catch (const Error& error) {
-    throw Error(path + ": " + error.what());
+  } catch (const Error&) {
+    throw Error(Unreadable(shown, sqlite3_errcode(db_)));
   }
 }
 
@@ -127,6 +152,7 @@ sqlite3_stmt* SqliteSession::Prepare(const std::string& sql,
 }
 
 bool SqliteSession::Step(sqlite3_stmt* statement) {
+  refused_text_.reset();
   const int result = sqlite3_step(statement);
   if (result == SQLITE_ROW) return true;
   if (result == SQLITE_DONE) {
@@ -137,6 +163,7 @@ bool SqliteSession::Step(sqlite3_stmt* statement) {
   // and hold its locks.
   const std::string message = DescribeSqliteError(db_, file_name_);
   sqlite3_reset(statement);
+  if (refused_text_) throw TextTooLong(std::move(*refused_text_));
   throw Error(message);
 }
 

@@ -3,10 +3,12 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "db/engine/statement_cache.h"
+#include "db/engine/text_too_long.h"
 #include "db/engine/value.h"
 
 struct sqlite3;
@@ -16,7 +18,8 @@ namespace db::engine {
 
 // An open SQLite database file with its prepared-statement cache: what the
 // connection and its record sets run their SQLite statements on. Every
-// failure throws db::engine::Error with SQLite's message.
+// failure throws db::engine::Error with SQLite's message; a text refused for its
+// column's width throws TextTooLong.
 class SqliteSession {
  public:
   // Opens an existing database file for reading and writing. Never creates a
@@ -42,11 +45,13 @@ class SqliteSession {
 
  private:
   SqliteSession(sqlite3* db, std::string file_name);
-  void CheckReadable(const std::string& path);
+  void CheckReadable(const std::string& shown);
 
   sqlite3* db_;
   std::string file_name_;
   std::unique_ptr<StatementCache> cache_;
+  // Where jet_text_fits leaves the text it refused during the current step.
+  std::optional<TextTooLong> refused_text_;
 };
 
 // Binds a value to parameter `index` (1-based) the way the database stores

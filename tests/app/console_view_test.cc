@@ -31,13 +31,13 @@ TEST_F(ConsoleViewTest, WithoutTerminalPrintsOnlyMessagesErrorsApart) {
     ConsoleView view(out_, err_, false);
     view.SetOverallProgress(0);
     view.SetActionProgress(50);
-    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError);
+    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError, "Die Datei ist leer.");
     view.ShowMessage("Fehler:", db::RunView::Icon::kError);
     view.SetOverallProgress(100);
     view.ShowMessage("Fertig!", db::RunView::Icon::kInformation);
   }
   EXPECT_EQ(Contents(out_), "Fertig!\n");
-  EXPECT_EQ(Contents(err_), "Falsche Datei\nFehler:\n");
+  EXPECT_EQ(Contents(err_), "Falsche Datei\n  Grund: Die Datei ist leer.\nFehler:\n");
 }
 
 TEST_F(ConsoleViewTest, OnTerminalRewritesOneProgressLineAndEndsItBeforeAMessage) {

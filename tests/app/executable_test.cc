@@ -61,7 +61,11 @@ TEST(ExecutableTest, StoppedRunPrintsTheErrorsExitsWithOneAndLeavesTheFileAlone)
   const Result result = RunProgram(folder, Settings(folder));
   EXPECT_EQ(result.exit_status, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "Falsche Datei\nFehler:\n");
+  EXPECT_EQ(result.err,
+            "Falsche Datei\n"
+            "  Grund: Die erste Zeile beginnt mit „Vorwahl;Ziel;Preis“; sie muss mit "
+            "„#Vorwahl“ beginnen.\n"
+            "Fehler:\n");
   EXPECT_EQ(ReadFileBytes(folder.database()), before);
 }
 

@@ -150,7 +150,7 @@ TEST_F(Form1Test, CloseIsRefusedWhileRunningAndCommitClosesTheWindow) {
 
 TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
   struct Seen {
-    QString text, title;
+    QString text, title, informative_text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttons = 0;
     float overall_while_shown = -1;
@@ -162,7 +162,7 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
   const auto inspect_and_dismiss = [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
-    seen.push_back({box->text(), box->windowTitle(), box->icon(),
+    seen.push_back({box->text(), box->windowTitle(), box->informativeText(), box->icon(),
                     static_cast<int>(box->buttons().size()),
                     form_pointer->overall_progress(),
                     Child<QProgressBar>(*form_pointer, "ProgressBar1")->value()});
@@ -170,7 +170,7 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
   };
   Form1 form(CountingRunner([&](db::RunView& view) {
     QTimer::singleShot(0, inspect_and_dismiss);
-    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError);
+    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError, "Die Datei ist leer.");
     view.SetOverallProgress(50);
     view.SetOverallProgress(100);  // too soon after 50 for a repaint
     QTimer::singleShot(0, inspect_and_dismiss);
@@ -182,8 +182,10 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
   ProcessEvents();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].text, "Falsche Datei");
+  EXPECT_EQ(seen[0].informative_text, "Die Datei ist leer.");
   EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
   EXPECT_EQ(seen[1].text, "Fertig!");
+  EXPECT_EQ(seen[1].informative_text, "");
   EXPECT_EQ(seen[1].icon, QMessageBox::Information);
   EXPECT_FLOAT_EQ(seen[1].overall_while_shown, 100);
   EXPECT_EQ(seen[1].bar_while_shown, 100);  // shown although no repaint was due

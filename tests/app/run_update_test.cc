@@ -135,5 +135,65 @@ TEST(RunUpdateTest, PipelineFailureRollsBackEverythingItChanged) {
   EXPECT_EQ(folder.Tables(), std::vector<std::string>{"Numbers"});
 }
 
+// Numbers as a new user may declare it: names of at most 10 characters;
+// the rows follow.
+constexpr char kNarrowNumbers[] =
+    "CREATE TABLE Numbers (Number VARCHAR(30), Name VARCHAR(10), Price_EUR CURRENCY, "
+    "Rate_EK CURRENCY, GraceTime INTEGER, Profile VARCHAR(50), Aktiv INTEGER DEFAULT 1);"
+    "INSERT INTO Numbers (Number, Name, Price_EUR, Rate_EK, GraceTime) VALUES ";
+
+// A name longer than Numbers allows stops the run before it is committed, so
+// that no later run trips over it; with the file mended the next run commits.
+TEST(RunUpdateTest, ANameTooLongForNumbersStopsTheRunAndTheMendedFileCommits) {
+  RunFolder folder(std::string(kNarrowNumbers) + "('0044', 'England', 0.12, 0.05, 3);");
+  folder.WriteFile("preise.csv",
+                   "#Vorwahl;Ziel;Preis\r\n0033;AAAAAAAAAAAAAAAAAAAA;0,05\r\n");
+  const std::string bytes_before = ReadFileBytes(folder.database());
+  const RunResult stopped = RunIn(folder, SettingsFor(folder));
+
+  EXPECT_EQ(stopped.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(stopped.view.Messages(),
+            std::vector<std::string>{
+                "Fehler: Name: Text länger als 10 Zeichen: AAAAAAAAAAAAAAAAAAAA "
+                "(Vorwahl 0033)"});
+  EXPECT_EQ(ReadFileBytes(folder.database()), bytes_before);
+
+  folder.WriteFile("preise.csv", "#Vorwahl;Ziel;Preis\r\n0033;Frankreich;0,05\r\n");
+  const RunResult committed = RunIn(folder, SettingsFor(folder));
+  EXPECT_EQ(committed.outcome, RunOutcome::kCommitted);
+  EXPECT_EQ(committed.view.Messages(), std::vector<std::string>{"Fertig!"});
+  EXPECT_EQ(folder.Numbers(),
+            (std::vector<std::vector<std::string>>{
+                {"0033", "Frankreich", "0.1000", "0.0500", "0", "NULL", "1"}}));
+}
+
+// SQLite never enforced the declared widths, so another program may have
+// stored longer names. Copying them is no new input: a run whose file
+// replaces such a row commits. A kept domestic row is written anew, and its
+// name must fit; the description names its prefix.
+TEST(RunUpdateTest, NamesStoredTooLongAreCopiedButNotWrittenAnew) {
+  const std::string stored_too_long =
+      std::string(kNarrowNumbers) + "('0033', 'Frankreich Festnetz', 0.12, 0.05, 3)";
+  RunFolder replaced(stored_too_long + ";");  // the price of the prefix is kept
+  replaced.WriteFile("preise.csv", "#Vorwahl;Ziel;Preis\r\n0033;Frankreich;0,05\r\n");
+  const RunResult committed = RunIn(replaced, SettingsFor(replaced));
+  EXPECT_EQ(committed.outcome, RunOutcome::kCommitted);
+  EXPECT_EQ(committed.view.Messages(), std::vector<std::string>{"Fertig!"});
+  EXPECT_EQ(replaced.Numbers(),
+            (std::vector<std::vector<std::string>>{
+                {"0033", "Frankreich", "0.1200", "0.0500", "0", "NULL", "1"}}));
+
+  RunFolder kept(stored_too_long + ", ('030', 'Berlin Festnetz', 0.05, 0.01, 0);");
+  kept.WriteFile("preise.csv", "#Vorwahl;Ziel;Preis\r\n0033;Frankreich;0,05\r\n");
+  const std::string bytes_before = ReadFileBytes(kept.database());
+  const RunResult stopped = RunIn(kept, SettingsFor(kept));
+  EXPECT_EQ(stopped.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(
+      stopped.view.Messages(),
+      std::vector<std::string>{
+          "Fehler: Name: Text länger als 10 Zeichen: Berlin Festnetz (Vorwahl 030)"});
+  EXPECT_EQ(ReadFileBytes(kept.database()), bytes_before);
+}
+
 }  // namespace
 }  // namespace app

@@ -67,23 +67,27 @@ TEST(OpenDatabaseTest, OpensAnExistingDatabaseWithoutMessages) {
 }
 
 // Everything that is not a complete SQLite database must fail at open, with
-// the one message, and leave nothing behind.
-TEST(OpenDatabaseTest, FilesThatAreNoDatabaseGiveTheMessageAndNoConnection) {
+// the one message and the reason as its detail, and leave nothing behind.
+TEST(OpenDatabaseTest, FilesThatAreNoDatabaseGiveTheMessageWithTheReason) {
   struct Case {
     const char* what;
     std::function<void(const TempDir&)> prepare;
+    std::string reason;  // <file> stands for the full path of Numbers.mdb
   };
   const std::vector<Case> cases = {
-      {"missing file", [](const TempDir&) {}},
+      {"missing file", [](const TempDir&) {}, "Datei nicht gefunden: <file>"},
       {"folder",
        [](const TempDir& dir) {
          std::filesystem::create_directory(dir.path() / "Numbers.mdb");
-       }},
-      {"empty file", [](const TempDir& dir) { dir.WriteFile("Numbers.mdb", ""); }},
+       },
+       "<file> ist ein Ordner, keine Datei"},
+      {"empty file", [](const TempDir& dir) { dir.WriteFile("Numbers.mdb", ""); },
+       "<file> ist leer, also keine Datenbank"},
       {"text file",
        [](const TempDir& dir) {
          dir.WriteFile("Numbers.mdb", "#Vorwahl;Ziel;Preis\n0044;London;0,05\n");
-       }},
+       },
+       "<file> ist keine Datenbank (file is not a database)"},
       {"truncated database",
        [](const TempDir& dir) {
          const auto file = dir.path() / "whole.db";
@@ -95,11 +99,13 @@ TEST(OpenDatabaseTest, FilesThatAreNoDatabaseGiveTheMessageAndNoConnection) {
          const std::string bytes = testing_support::ReadFileBytes(file);
          ASSERT_GT(bytes.size(), 3 * 4096u);
          dir.WriteFile("Numbers.mdb", bytes.substr(0, bytes.size() / 2));
-       }},
+       },
+       "<file> ist beschädigt (database disk image is malformed)"},
       {"header only",
        [](const TempDir& dir) {
          dir.WriteFile("Numbers.mdb", std::string("SQLite format 3") + '\0' + "\x10");
-       }},
+       },
+       "<file> ist keine Datenbank (file is not a database)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -112,6 +118,9 @@ TEST(OpenDatabaseTest, FilesThatAreNoDatabaseGiveTheMessageAndNoConnection) {
     ASSERT_EQ(view.events.size(), 1u);
     EXPECT_EQ(view.events[0].text, "Datenbank Numbers.mdb konnte nicht geöffnet werden!");
     EXPECT_EQ(view.events[0].icon, db::RunView::Icon::kError);
+    std::string reason = c.reason;
+    reason.replace(reason.find("<file>"), 6, (dir.path() / "Numbers.mdb").string());
+    EXPECT_EQ(view.events[0].detail, reason);
     EXPECT_EQ(std::filesystem::exists(dir.path() / "Numbers.mdb"), existed);
   }
 }
@@ -123,9 +132,9 @@ TEST(ConnectionTest, FailedOpenDescribesTheCauseAndStaysClosed) {
     std::string path;
     std::string part_of_description;
   };
-  for (const Case& c : {Case{(dir.path() / "Missing.mdb").string(), "no such file"},
-                        Case{(dir.path() / "Numbers.mdb").string(), "empty"},
-                        Case{dir.path().string(), "folder"}}) {
+  for (const Case& c : {Case{(dir.path() / "Missing.mdb").string(), "nicht gefunden"},
+                        Case{(dir.path() / "Numbers.mdb").string(), "leer"},
+                        Case{dir.path().string(), "Ordner"}}) {
     Connection connection;
     connection.set_connection_string(db::BuildConnectionString(c.path, "Falter"));
     try {

@@ -1,6 +1,7 @@
 #include "import/import_price_file.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <string>
@@ -90,26 +91,42 @@ TEST_F(ImportPriceFileTest, StoresOneRowPerLineAfterTheHeader) {
   EXPECT_EQ(view_.Overall(), (Floats{0, 14}));
 }
 
+// A rejected file gets the fixed messages; the first carries the reason.
 TEST_F(ImportPriceFileTest, HeaderTest) {
+  const std::string must_begin = "; sie muss mit „#Vorwahl“ beginnen.";
+  const std::string begins = "Die erste Zeile beginnt mit „";
   const struct {
     std::string bytes;
     bool passes;
+    std::string reason;
   } cases[] = {
-      {"#VORWAHL\n", true},
-      {"#vorwahlXYZ;anything\n", true},
-      {" #Vorwahl\n", false},
-      {"#Vorwahx;Ziel\n", false},
-      {"#Vorwah\n", false},
-      {"\xEF\xBB\xBF#Vorwahl\n", false},
-      {"Vorwahl;Ziel;Preis\n#Vorwahl\n", false},
-      {"", false},
-      {"\r\n\n\r", false},
+      {"#VORWAHL\n", true, ""},
+      {"#vorwahlXYZ;anything\n", true, ""},
+      {" #Vorwahl\n", false, begins + " #Vorwahl“" + must_begin},
+      {"#Vorwahx;Ziel\n", false, begins + "#Vorwahx;Ziel“" + must_begin},
+      {"#Vorwah\n", false, begins + "#Vorwah“" + must_begin},
+      {"Vorwahl;Ziel;Preis\n#Vorwahl\n", false,
+       begins + "Vorwahl;Ziel;Preis“" + must_begin},
+      // Decoded like the data lines, control characters shown, cut.
+      {"Pr\xE4\x66ix\t" + std::string(40, 'x') + "\n", false,
+       begins + "Präfix?" + std::string(23, 'x') + "…“" + must_begin},
+      {"\xEF\xBB\xBF#Vorwahl\n", false,
+       "Die Datei beginnt mit einer UTF-8-Bytereihenfolge-Markierung (BOM) vor "
+       "„#Vorwahl“, wie sie beim Speichern als „CSV UTF-8“ entsteht. Bitte die Datei "
+       "als CSV ohne BOM speichern."},
+      {"\xEF\xBB\xBFVorwahl\n", false,
+       "Die Datei beginnt mit einer UTF-8-Bytereihenfolge-Markierung (BOM), wie sie "
+       "beim Speichern als „CSV UTF-8“ entsteht. Bitte die Datei als CSV ohne BOM "
+       "speichern."},
+      {"", false, "Die Datei enthält keine Zeile" + must_begin},
+      {"\r\n\n\r", false, "Die Datei enthält keine Zeile" + must_begin},
   };
   for (const auto& c : cases) {
     view_.events.clear();
     EXPECT_EQ(Import(c.bytes), c.passes) << c.bytes;
     const Strings rejected = {"Falsche Datei", "Fehler:"};
     EXPECT_EQ(view_.Messages(), c.passes ? Strings{} : rejected) << c.bytes;
+    EXPECT_EQ(view_.Details(), c.passes ? Strings{} : (Strings{c.reason, ""})) << c.bytes;
   }
 }
 
@@ -168,6 +185,7 @@ TEST_F(ImportPriceFileTest, MissingFileIsDescribed) {
   const Strings messages = view_.Messages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "Falsche Datei");
+  EXPECT_EQ(view_.Details()[0], "Die Preisdatei konnte nicht gelesen werden.");
   EXPECT_EQ(messages[1].rfind("Fehler:", 0), 0u);
   EXPECT_NE(messages[1].find("preise.csv"), std::string::npos) << messages[1];
 }
@@ -207,8 +225,9 @@ TEST_F(ImportPriceFileTest, RowThatCannotBeStoredFailsTheImport) {
     std::string line;
     std::string reason;
   } cases[] = {
-      {"0049;Berlin;1e300", "the purchase price 1e300 is too large"},
-      {"0049;" + std::string(256, 'x') + ";0,01", ""},
+      {"0049;Berlin;1e300", "der Einkaufspreis 1e300 ist zu groß"},
+      {"0049;" + std::string(256, 'x') + ";0,01",
+       "Ziel: Text länger als 255 Zeichen: " + std::string(60, 'x') + "…"},
   };
   for (const auto& c : cases) {
     view_.events.clear();
@@ -216,9 +235,23 @@ TEST_F(ImportPriceFileTest, RowThatCannotBeStoredFailsTheImport) {
     const Strings messages = view_.Messages();
     ASSERT_EQ(messages.size(), 1u);
     const std::string start =
-        "Fehler: line 4 of the price file cannot be stored: " + c.reason;
-    EXPECT_EQ(messages[0].substr(0, start.size()), start) << messages[0];
+        "Fehler: Zeile 4 der Preisdatei kann nicht gespeichert werden: " + c.reason;
+    EXPECT_EQ(messages[0], start);
   }
+}
+
+// Without Import2 no line can be stored; the run stops instead of going on
+// with an empty price list.
+TEST_F(ImportPriceFileTest, AnImport2ThatCannotBeCreatedFailsTheImport) {
+  ASSERT_EQ(sqlite3_exec(connection_.native_handle(),
+                         "CREATE VIEW Import2 AS SELECT 1 AS Vorwahl", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+  EXPECT_FALSE(Import("#Vorwahl\n0044;London;0,05\n"));
+  const Strings messages = view_.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("Fehler: ", 0), 0u) << messages[0];
+  EXPECT_EQ(view_.Overall(), Floats{0});
 }
 
 }  // namespace

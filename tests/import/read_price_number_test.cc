@@ -5,6 +5,8 @@
 #include <clocale>
 #include <string>
 
+#include "tests/app/german_numeric_locale.h"
+
 namespace price_import {
 namespace {
 
@@ -64,17 +66,12 @@ TEST(ReadPriceNumberTest, TooLargeForCurrencyHasNoValue) {
 }
 
 TEST(ReadPriceNumberTest, IgnoresTheProcessLocale) {
-  // Any installed locale whose decimal separator is a comma will do.
-  const char* const comma_locales[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE",
-                                       "fr_FR.UTF-8"};
-  const std::string saved = std::setlocale(LC_ALL, nullptr);
-  const char* used = nullptr;
-  for (const char* name : comma_locales)
-    if ((used = std::setlocale(LC_ALL, name)) != nullptr) break;
-  if (used == nullptr) GTEST_SKIP() << "no comma-decimal locale installed";
+  const testing_support::GermanNumericLocale german;
+  if (!german.active())
+    GTEST_SKIP() << "no German locale: scripts/bootstrap installs the package locales";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_EQ(Ticks("0.0123"), 123);
   EXPECT_EQ(Ticks("1,5"), 10000);
-  std::setlocale(LC_ALL, saved.c_str());
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pricing/pipeline_stretches.h"
+#include "tests/app/german_numeric_locale.h"
 #include "tests/pricing/pipeline_fixture.h"
 
 namespace pricing {
@@ -102,17 +104,17 @@ TEST(MatchKnownPricesTest, MinimumRateAppliesOnlyBelowIt) {
 // The factor 1.904 and the minimum .1 go into the statements with a period
 // even when the process formats numbers the German way.
 TEST(MatchKnownPricesTest, StatementsDoNotDependOnTheNumericLocale) {
-  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
-      std::setlocale(LC_NUMERIC, "de_DE") == nullptr)
-    GTEST_SKIP() << "no German locale installed";
+  std::optional<testing_support::GermanNumericLocale> german(std::in_place);
+  if (!german->active())
+    GTEST_SKIP() << "no German locale: scripts/bootstrap installs the package locales";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
 
   PriceDatabase db({{"0056", "Chile", {}, {}}, {"0057", "Kolumbien", {}, {}}});
   db.settings.vat_fraction = 0.19;
   db.settings.minimum_rate = db::engine::Currency::FromTicks(500);  // 0.05
   const Rows rows =
       MatchAndRead(db, {{"0056", "Chile", 0.0525}, {"0057", "Kolumbien", 0.01}});
-  std::setlocale(LC_NUMERIC, previous.c_str());
+  german.reset();
   EXPECT_TRUE(db.view.Messages().empty());
   // 0.0525 x 1.904 = 0.09996 -> 0.10; 0.01 x 1.904 -> 0.02, raised to 0.05
   EXPECT_EQ(rows, (Rows{{"0056", "Chile", "1", "Chile", "0.1000"},

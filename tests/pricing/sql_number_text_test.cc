@@ -7,6 +7,7 @@
 #include <string>
 
 #include "pricing/price_factor.h"
+#include "tests/app/german_numeric_locale.h"
 
 namespace pricing {
 namespace {
@@ -63,18 +64,16 @@ TEST(SqlNumberTextTest, RefusesNumbersThatAreNotFinite) {
 // Statements must read the same whatever decimal separator the process
 // locale uses.
 TEST(SqlNumberTextTest, IgnoresAGermanNumericLocale) {
-  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-  const char* german = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de_DE@euro"})
-    if ((german = std::setlocale(LC_NUMERIC, name)) != nullptr) break;
-  if (german == nullptr) GTEST_SKIP() << "no German locale installed";
+  const testing_support::GermanNumericLocale german;
+  if (!german.active())
+    GTEST_SKIP() << "no German locale: scripts/bootstrap installs the package locales";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
 
   db::RunSettings settings;
   settings.vat_fraction = 0.19;
   EXPECT_EQ(SqlNumberText(PriceFactor(settings)), " 1.904");
   EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(1000)), " .1");
   EXPECT_EQ(CentRoundedPriceSql("PreisEk", settings), "ROUND(PreisEk* 1.904+0.0049, 2)");
-  std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
 }  // namespace

@@ -47,8 +47,10 @@ class ReadingView : public RecordingView {
     RecordingView::SetOverallProgress(value);
     Read();
   }
-  void ShowMessage(const std::string& text, Icon icon) override {
-    RecordingView::ShowMessage(text, icon);
+  using RecordingView::ShowMessage;
+  void ShowMessage(const std::string& text, Icon icon,
+                   const std::string& detail) override {
+    RecordingView::ShowMessage(text, icon, detail);
     Read();
   }
 
@@ -158,6 +160,7 @@ class LockHolder {
 struct LockCase {
   const char* begin;
   const char* message;
+  const char* detail_end;  // the reason shown beside it, if any
 };
 
 class LockedDatabaseTest : public testing::TestWithParam<LockCase> {};
@@ -182,6 +185,7 @@ TEST_P(LockedDatabaseTest, TheRunGivesUpAfterABoundedWaitAndChangesNothing) {
   EXPECT_EQ(outcome, RunOutcome::kStopped);
   ASSERT_EQ(view.Messages().size(), 1u);
   EXPECT_TRUE(view.Messages()[0].starts_with(GetParam().message)) << view.Messages()[0];
+  EXPECT_TRUE(view.Details()[0].ends_with(GetParam().detail_end)) << view.Details()[0];
   EXPECT_GE(waited, std::chrono::seconds(2));
   EXPECT_LE(waited, std::chrono::seconds(20));
   EXPECT_EQ(DumpDatabase(folder.database()), before);
@@ -190,9 +194,11 @@ TEST_P(LockedDatabaseTest, TheRunGivesUpAfterABoundedWaitAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Locks, LockedDatabaseTest,
     testing::Values(LockCase{"BEGIN IMMEDIATE",
-                             "Fehler: database is locked (another program"},
+                             "Fehler: database is locked (ein anderes Programm", ""},
                     LockCase{"BEGIN EXCLUSIVE",
-                             "Datenbank Numbers.mdb konnte nicht geöffnet werden!"}));
+                             "Datenbank Numbers.mdb konnte nicht geöffnet werden!",
+                             "/Numbers.mdb ist von einem anderen Programm gesperrt "
+                             "(database is locked)"}));
 
 // The program's file permissions only bind a user who is not root: as root
 // the test runs the program as "nobody".
@@ -206,6 +212,7 @@ struct ReadOnlyCase {
   fs::perms folder;
   fs::perms database;
   const char* message;
+  const char* reason;
 };
 
 class ReadOnlyTest : public testing::TestWithParam<ReadOnlyCase> {};
@@ -224,6 +231,7 @@ TEST_P(ReadOnlyTest, TheRunStopsWithAMessageAndChangesNothing) {
   if (result.exit_status == 125) GTEST_SKIP() << "cannot switch to the user nobody";
   EXPECT_EQ(result.exit_status, 1) << result.output;
   EXPECT_NE(result.output.find(GetParam().message), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find(GetParam().reason), std::string::npos) << result.output;
   EXPECT_EQ(testing_support::ReadFileBytes(folder.database()), before);
   EXPECT_FALSE(fs::exists(folder.path() / "Numbers.mdb-journal"));
 }
@@ -237,11 +245,13 @@ constexpr fs::perms kWritable = fs::perms::all;
 INSTANTIATE_TEST_SUITE_P(
     Permissions, ReadOnlyTest,
     testing::Values(ReadOnlyCase{"file", kWritable, kReadOnly,
-                                 "Datenbank Numbers.mdb konnte nicht geöffnet werden!"},
+                                 "Datenbank Numbers.mdb konnte nicht geöffnet werden!",
+                                 "\n  Grund: Keine Berechtigung, "},
                     // The journal could not be created beside the file: refused
                     // before any work.
                     ReadOnlyCase{"folder", kReadOnlyFolder, kWritable,
-                                 "Datenbank Numbers.mdb konnte nicht geöffnet werden!"}),
+                                 "Datenbank Numbers.mdb konnte nicht geöffnet werden!",
+                                 "\n  Grund: Keine Berechtigung, im Ordner "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -130,7 +130,7 @@ TEST_P(OddPriceFileTest, TheGoodLinesArePricedAndNothingElseGetsIn) {
   const RunRecord run = RunIn(folder);
   if (GetParam().may_stop && run.outcome == RunOutcome::kStopped) {
     ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_TRUE(run.messages[0].starts_with("Fehler: line ")) << run.messages[0];
+    EXPECT_TRUE(run.messages[0].starts_with("Fehler: Zeile ")) << run.messages[0];
     EXPECT_EQ(DumpDatabase(folder.database()), before);
     return;
   }
@@ -220,7 +220,9 @@ TEST(HostileInputTest, AnUnreadablePriceFileIsRejectedWithTheReason) {
                                           std::chrono::seconds(60), UnprivilegedUser());
   if (result.exit_status == 125) GTEST_SKIP() << "cannot switch to the user nobody";
   EXPECT_EQ(result.exit_status, 1);
-  EXPECT_NE(result.output.find("Falsche Datei\r\nFehler:Cannot open preise.csv"),
+  EXPECT_NE(result.output.find("Falsche Datei\r\n  Grund: Die Preisdatei konnte nicht "
+                               "gelesen werden.\r\nFehler:Kann nicht öffnen: preise.csv: "
+                               "Permission denied"),
             std::string::npos)
       << result.output;
   EXPECT_EQ(ReadFileBytes(folder.database()), before);

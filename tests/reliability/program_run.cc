@@ -12,7 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <vector>
+
+#include "tests/support/test_files.h"
 
 namespace reliability {
 
@@ -62,6 +65,27 @@ void ParseProgress(const std::string& output, size_t& parsed, ProgressState& sta
   }
 }
 
+// The program, copied into a fresh folder that every user may enter. The
+// build tree may lie in a private folder (a home folder, a checkout in
+// mktemp -d), where another user cannot reach the program itself.
+class ProgramCopy {
+ public:
+  ProgramCopy() {
+    namespace fs = std::filesystem;
+    constexpr fs::perms kOpenToAll = fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec;
+    fs::permissions(folder_.path(), kOpenToAll);
+    fs::copy_file(UPDATE_PREISLISTE_EXE, program_);
+    fs::permissions(program_, kOpenToAll);
+  }
+  const std::filesystem::path& program() const { return program_; }
+
+ private:
+  testing_support::TempDir folder_;
+  std::filesystem::path program_ = folder_.path() / "update-preisliste";
+};
+
 }  // namespace
 
 ProgramResult RunProgram(const std::filesystem::path& folder,
@@ -72,7 +96,9 @@ ProgramResult RunProgram(const std::filesystem::path& folder,
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
   envp.push_back(nullptr);
-  const std::string program = UPDATE_PREISLISTE_EXE;
+  const std::unique_ptr<ProgramCopy> copy =
+      user_id ? std::make_unique<ProgramCopy>() : nullptr;
+  const std::string program = copy ? copy->program().string() : UPDATE_PREISLISTE_EXE;
 
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -87,6 +113,7 @@ ProgramResult RunProgram(const std::filesystem::path& folder,
     if (chdir(folder.c_str()) != 0) _exit(126);
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     execve(program.c_str(), argv, envp.data());
+    std::fprintf(stderr, "cannot run %s: %s\n", program.c_str(), std::strerror(errno));
     _exit(127);
   }
 

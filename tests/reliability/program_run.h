@@ -40,8 +40,10 @@ using KillDecision = std::function<bool(const ProgressState&)>;
 // preise.csv lies) with the settings file `settings`, attached to a
 // pseudo-terminal so that it draws its progress line. Sends SIGKILL as soon as
 // `kill_when` says so (never when it is empty). Fails the test when the
-// program runs longer than `limit`. With `user_id` set, the program runs as
-// that user (the caller must be root); exit status 125 when it cannot switch.
+// program runs longer than `limit`. With `user_id` set, a copy of the program
+// in a folder open to every user runs as that user (the caller must be root,
+// and `folder` must be open to that user); exit status 125 when it cannot
+// switch.
 ProgramResult RunProgram(const std::filesystem::path& folder,
                          const std::filesystem::path& settings,
                          const KillDecision& kill_when,

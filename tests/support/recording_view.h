@@ -16,16 +16,19 @@ class RecordingView : public db::RunView {
     float value = 0;                        // progress events
     std::string text;                       // message events
     Icon icon = Icon::kError;               // message events
+    std::string detail;                     // message events
   };
 
   void SetOverallProgress(float value) override {
-    events.push_back({Event::Kind::kOverall, value, {}, {}});
+    events.push_back({Event::Kind::kOverall, value, {}, {}, {}});
   }
   void SetActionProgress(float value) override {
-    events.push_back({Event::Kind::kAction, value, {}, {}});
+    events.push_back({Event::Kind::kAction, value, {}, {}, {}});
   }
-  void ShowMessage(const std::string& text, Icon icon) override {
-    events.push_back({Event::Kind::kMessage, 0, text, icon});
+  using db::RunView::ShowMessage;
+  void ShowMessage(const std::string& text, Icon icon,
+                   const std::string& detail) override {
+    events.push_back({Event::Kind::kMessage, 0, text, icon, detail});
   }
 
   std::vector<float> Overall() const { return Values(Event::Kind::kOverall); }
@@ -35,6 +38,13 @@ class RecordingView : public db::RunView {
     for (const Event& e : events)
       if (e.kind == Event::Kind::kMessage) texts.push_back(e.text);
     return texts;
+  }
+  // The detail of every message, in order; empty for a message without one.
+  std::vector<std::string> Details() const {
+    std::vector<std::string> details;
+    for (const Event& e : events)
+      if (e.kind == Event::Kind::kMessage) details.push_back(e.detail);
+    return details;
   }
 
   std::vector<Event> events;

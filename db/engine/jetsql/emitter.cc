@@ -37,6 +37,39 @@ bool HasAggregate(const ast::Select& select) {
   return false;
 }
 
+// What a value written into a column goes through to fit it, as in Jet: a
+// CURRENCY column rounds it to four decimals, a VARCHAR(n) column refuses a
+// text longer than n characters. Only writes of new values go through this;
+// SELECT ... INTO copies the rows as they are stored, so that a value which
+// another program stored too long does not make the copy fail.
+struct ColumnWrite {
+  std::string column;  // as the table declares it, for the description
+  bool currency = false;
+  int max_length = 0;  // 0: no limit
+};
+
+ColumnWrite WriteInto(const ColumnInfo& column) {
+  const ColumnType type = DeclaredColumnType(column.declared_type);
+  return {column.name, type.kind == ColumnType::Kind::kCurrency,
+          type.kind == ColumnType::Kind::kText ? type.max_chars : 0};
+}
+
+bool Converts(const ColumnWrite& write) { return write.currency || write.max_length > 0; }
+
+void BeginWrite(SqlBuilder& builder, const ColumnWrite& write) {
+  if (write.currency) builder.Append("jet_currency(");
+  if (write.max_length > 0) builder.Append("jet_text_fits(");
+}
+
+void EndWrite(SqlBuilder& builder, const ColumnWrite& write) {
+  if (write.currency) builder.Append(")");
+  if (write.max_length > 0) {
+    builder.Append(", " + std::to_string(write.max_length) + ", ");
+    builder.Param(Value::Text(write.column));
+    builder.Append(")");
+  }
+}
+
 // One result column of a SELECT with its Jet name and declared type; a
 // "*" item stands for one such column per column of its table.
 struct OutputColumn {
@@ -197,7 +230,7 @@ class Emitter {
   }
 
   void Statement(const ast::Insert& insert) {
-    std::vector<bool> currency = TargetCurrencyColumns(insert);
+    const std::vector<ColumnWrite> writes = TargetColumns(insert);
     SqlBuilder builder;
     builder.Append("INSERT INTO ").Name(insert.table);
     if (!insert.columns.empty()) {
@@ -210,88 +243,86 @@ class Emitter {
     }
     builder.Append(" ");
     if (insert.select) {
-      InsertSelect(builder, *insert.select, currency);
+      InsertSelect(builder, *insert.select, writes);
     } else {
-      CheckValueCount(currency, insert.values.size());
+      CheckValueCount(writes, insert.values.size());
       builder.Append("VALUES (");
       for (size_t i = 0; i < insert.values.size(); ++i) {
         if (i > 0) builder.Append(", ");
-        Written(builder, *insert.values[i], !currency.empty() && currency[i]);
+        Written(builder, *insert.values[i], writes.empty() ? ColumnWrite{} : writes[i]);
       }
       builder.Append(")");
     }
     Add(builder);
   }
 
-  // Per target column: does it hold currency? Empty when the target table is
-  // unknown (SQLite then reports it missing).
-  std::vector<bool> TargetCurrencyColumns(const ast::Insert& insert) {
+  // The writes into the target columns, in order. Empty when the target table
+  // is unknown (SQLite then reports it missing); a column the table lacks
+  // takes its value as it is (SQLite reports it missing).
+  std::vector<ColumnWrite> TargetColumns(const ast::Insert& insert) {
     const std::vector<ColumnInfo>* columns = Columns(insert.table);
     if (!columns) return {};
-    std::vector<bool> currency;
+    std::vector<ColumnWrite> writes;
     if (insert.columns.empty()) {
-      for (const ColumnInfo& column : *columns) currency.push_back(IsCurrency(column));
-      return currency;
+      for (const ColumnInfo& column : *columns) writes.push_back(WriteInto(column));
+      return writes;
     }
-    for (const std::string& name : insert.columns) {
-      bool is_currency = false;
-      for (const ColumnInfo& column : *columns) {
-        if (SameName(column.name, name)) is_currency = IsCurrency(column);
-      }
-      currency.push_back(is_currency);
-    }
-    return currency;
+    for (const std::string& name : insert.columns)
+      writes.push_back(WriteNamed(*columns, name));
+    return writes;
   }
 
-  static bool IsCurrency(const ColumnInfo& column) {
-    return DeclaredColumnType(column.declared_type).kind == ColumnType::Kind::kCurrency;
+  static ColumnWrite WriteNamed(const std::vector<ColumnInfo>& columns,
+                                std::string_view name) {
+    for (const ColumnInfo& column : columns) {
+      if (SameName(column.name, name)) return WriteInto(column);
+    }
+    return {};
   }
 
-  static void CheckValueCount(const std::vector<bool>& targets, size_t values) {
+  static void CheckValueCount(const std::vector<ColumnWrite>& targets, size_t values) {
     if (!targets.empty() && targets.size() != values) {
       throw Error("Number of query values and destination fields are not the same");
     }
   }
 
   void InsertSelect(SqlBuilder& builder, const ast::Select& select,
-                    const std::vector<bool>& currency) {
+                    const std::vector<ColumnWrite>& writes) {
     if (!select.into.empty())
       throw Error("SELECT ... INTO cannot be the source of an INSERT");
-    bool any_currency = false;
-    for (bool is_currency : currency) any_currency |= is_currency;
+    bool any_conversion = false;
+    for (const ColumnWrite& write : writes) any_conversion |= Converts(write);
     bool has_star = false;
     for (const ast::SelectItem& item : select.items) {
       has_star |= item.kind != ast::SelectItem::Kind::kExpr;
     }
-    if (!any_currency) {
-      if (!has_star) CheckValueCount(currency, select.items.size());
+    if (!any_conversion) {
+      if (!has_star) CheckValueCount(writes, select.items.size());
       builder.WholeSelect(select);
       return;
     }
-    // Currency targets: every selected value is written out one by one, so
-    // that those going into a CURRENCY column can be rounded.
+    // Every selected value is written out one by one, so that each goes
+    // through what its target column demands.
     const std::vector<OutputColumn> columns = OutputColumns(select);
-    CheckValueCount(currency, columns.size());
+    CheckValueCount(writes, columns.size());
     builder.Append("SELECT ");
     for (size_t i = 0; i < columns.size(); ++i) {
       if (i > 0) builder.Append(", ");
-      if (currency[i]) builder.Append("jet_currency(");
+      BeginWrite(builder, writes[i]);
       if (columns[i].expr) {
         builder.Expression(*columns[i].expr);
       } else {
         builder.Name(columns[i].table).Append(".").Name(columns[i].name);
       }
-      if (currency[i]) builder.Append(")");
+      EndWrite(builder, writes[i]);
     }
     builder.SelectTail(select);
   }
 
-  // A value written into a column, rounded when the column holds currency.
-  static void Written(SqlBuilder& builder, const Expr& value, bool currency) {
-    if (!currency) return builder.Expression(value);
-    builder.Append("jet_currency(");
+  static void Written(SqlBuilder& builder, const Expr& value, const ColumnWrite& write) {
+    BeginWrite(builder, write);
     builder.Expression(value);
-    builder.Append(")");
+    EndWrite(builder, write);
   }
 
   void Statement(const ast::Update& update) {
@@ -305,13 +336,11 @@ class Emitter {
         throw Error("Cannot update '" + assignment.qualifier + "." + assignment.column +
                     "': only columns of table '" + update.table + "' can be set");
       }
-      bool currency = false;
-      for (const ColumnInfo& column : columns ? *columns : std::vector<ColumnInfo>{}) {
-        if (SameName(column.name, assignment.column)) currency = IsCurrency(column);
-      }
+      const ColumnWrite write =
+          columns ? WriteNamed(*columns, assignment.column) : ColumnWrite{};
       if (i > 0) builder.Append(", ");
       builder.Name(assignment.column).Append(" = ");
-      Written(builder, *assignment.value, currency);
+      Written(builder, *assignment.value, write);
     }
     if (update.join) builder.Append(" FROM ").Name(update.join->table);
     if (update.join || update.where) builder.Append(" WHERE ");
@@ -339,7 +368,9 @@ class Emitter {
   }
 
   // Every column compares text without regard to case, so that indexes on
-  // it serve the translated comparisons; VARCHAR(n) refuses longer texts.
+  // it serve the translated comparisons. The width of VARCHAR(n) is kept in
+  // the declared type and enforced on every write (ColumnWrite), not by a
+  // constraint: a constraint would also refuse copies of rows stored before.
   static void CreateTableText(SqlBuilder& builder, const std::string& table,
                               const std::vector<ast::ColumnDefinition>& columns) {
     builder.Append("CREATE TABLE ").Name(table).Append(" (");
@@ -350,14 +381,6 @@ class Emitter {
       if (!column.type.declared.empty()) builder.Append(" ").Append(column.type.declared);
       builder.Append(kCollate);
       if (column.not_null) builder.Append(" NOT NULL");
-      if (column.type.max_chars > 0) {
-        const std::string limit = std::to_string(column.type.max_chars);
-        builder.Append(" CONSTRAINT ")
-            .Name(column.name + ": text longer than " + limit + " characters")
-            .Append(" CHECK (length(")
-            .Name(column.name)
-            .Append(") <= " + limit + ")");
-      }
     }
     builder.Append(")");
   }

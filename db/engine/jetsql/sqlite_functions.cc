@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "db/engine/column_type.h"
 #include "db/engine/error.h"
 #include "db/engine/jetsql/case_fold.h"
 #include "db/engine/jetsql/like_pattern.h"
@@ -96,6 +97,29 @@ void JetCurrency(sqlite3_context* context, int, sqlite3_value** args) {
   }
 }
 
+// The characters of a value as text; a number is counted as SQLite would
+// store it in a text column.
+size_t TextLength(sqlite3_value* value) {
+  if (sqlite3_value_type(value) == SQLITE_TEXT) return CountCharacters(TextOf(value));
+  // Reading a number as text would change the argument; count on a copy.
+  std::unique_ptr<sqlite3_value, void (*)(sqlite3_value*)> copy(sqlite3_value_dup(value),
+                                                                sqlite3_value_free);
+  return copy ? CountCharacters(TextOf(copy.get())) : 0;
+}
+
+// jet_text_fits(x, n, column): x unchanged when it is NULL or has at most n
+// characters; otherwise the error TextTooLong describes, which is also kept
+// where the registration asked for it.
+void JetTextFits(sqlite3_context* context, int, sqlite3_value** args) {
+  const auto limit = static_cast<size_t>(sqlite3_value_int64(args[1]));
+  if (sqlite3_value_type(args[0]) == SQLITE_NULL || TextLength(args[0]) <= limit)
+    return sqlite3_result_value(context, args[0]);
+  TextTooLong refused(std::string(TextOf(args[2])), limit, std::string(TextOf(args[0])));
+  sqlite3_result_error(context, refused.what(), -1);
+  if (auto* kept = static_cast<std::optional<TextTooLong>*>(sqlite3_user_data(context)))
+    *kept = std::move(refused);
+}
+
 // The text a value contributes to "&": whole doubles without ".0".
 void AppendText(sqlite3_value* value, std::string* out) {
   if (sqlite3_value_type(value) == SQLITE_FLOAT) {
@@ -129,7 +153,7 @@ void Check(sqlite3* db, int rc, const char* what) {
 
 }  // namespace
 
-void RegisterSqliteFunctions(sqlite3* db) {
+void RegisterSqliteFunctions(sqlite3* db, std::optional<TextTooLong>* refused_text) {
   constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
   Check(db,
         sqlite3_create_collation_v2(db, "JETNOCASE", SQLITE_UTF8, nullptr, JetNoCase,
@@ -152,6 +176,10 @@ void RegisterSqliteFunctions(sqlite3* db) {
                                      function.call, nullptr, nullptr, nullptr),
           function.name);
   }
+  Check(db,
+        sqlite3_create_function_v2(db, "jet_text_fits", 3, kFlags, refused_text,
+                                   JetTextFits, nullptr, nullptr, nullptr),
+        "jet_text_fits");
 }
 
 }  // namespace db::engine::jetsql

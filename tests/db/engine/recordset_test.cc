@@ -8,6 +8,7 @@
 
 #include "db/engine/connection.h"
 #include "db/engine/error.h"
+#include "db/engine/text_too_long.h"
 #include "db/tables.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
@@ -202,8 +203,14 @@ TEST_F(RecordsetTest, WritesAreStoredOnMoveNextAndSeenByLaterQueries) {
 TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
   auto set = connection_->OpenRecordset(db::kImport2);
   set->AddNew();
-  EXPECT_THROW(set->SetField("Vorwahl", Value::Text(std::string(256, 'x'))),
-               db::engine::Error);
+  try {
+    set->SetField("Vorwahl", Value::Text(std::string(256, 'x')));
+    ADD_FAILURE() << "a text of 256 characters was taken";
+  } catch (const db::engine::TextTooLong& refused) {
+    EXPECT_EQ(refused.column(), "Vorwahl");
+    EXPECT_EQ(refused.limit(), 255u);
+    EXPECT_EQ(refused.value(), std::string(256, 'x'));
+  }
   set->SetField("Ziel",
                 Value::Text(std::string(254, 'x') + "\xC3\xA4"));  // 255 characters
   EXPECT_THROW(set->SetField("ImportState", Value::Double(2.5)), db::engine::Error);

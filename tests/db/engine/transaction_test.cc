@@ -119,7 +119,7 @@ TEST(TransactionTest, AnotherProgramsWriteLockFailsAfterTheTimeoutWithADescripti
       ADD_FAILURE() << "no failure while another program holds the lock";
     } catch (const db::engine::Error& error) {
       EXPECT_EQ(std::string(error.what()),
-                "database is locked (another program is using Numbers.mdb)");
+                "database is locked (ein anderes Programm benutzt Numbers.mdb)");
     }
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 250ms);

@@ -1,0 +1,22 @@
+#include "db/tolerated_statement.h"
+
+#include <exception>
+#include <string>
+
+#include "db/engine/error.h"
+
+namespace db {
+
+void ExecuteToleratingFailure(engine::Connection& connection, std::string_view jet_sql) {
+  const bool in_transaction = connection.InTransaction();
+  try {
+    connection.Execute(jet_sql);
+  } catch (const std::exception& failure) {
+    if (in_transaction && !connection.InTransaction()) {
+      throw engine::Error("Die Datenbank hat die Transaktion abgebrochen, als \"" +
+                          std::string(jet_sql) + "\" scheiterte: " + failure.what());
+    }
+  }
+}
+
+}  // namespace db
