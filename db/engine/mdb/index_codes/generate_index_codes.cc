@@ -119,11 +119,11 @@ void ReadFile(const char* path, unsigned first, unsigned last, std::vector<Code>
 }
 
 std::string Bytes(const std::vector<unsigned>& bytes) {
-  std::string out = "{" + std::to_string(bytes.size()) + ", {";
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    out += (i ? "," : "") + std::to_string(bytes[i]);
-  }
-  return out + "}}";
+  std::ostringstream out;
+  out << "{" << bytes.size() << ", {";
+  for (size_t i = 0; i < bytes.size(); ++i) out << (i ? "," : "") << bytes[i];
+  out << "}}";
+  return out.str();
 }
 
 }  // namespace
