@@ -60,25 +60,25 @@ double RealOf(const KeyColumn& column, const Value& value) {
 // The bytes after the flag of a non-text value, for an ascending column.
 void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
   switch (column.type) {
-    case KeyType::kLong:
+    case ColumnType::kLong:
       AppendSigned(IntegerIn(column, value, INT32_MIN, INT32_MAX), 4, key);
       return;
-    case KeyType::kInteger:
+    case ColumnType::kInteger:
       AppendSigned(IntegerIn(column, value, INT16_MIN, INT16_MAX), 2, key);
       return;
-    case KeyType::kByte:
+    case ColumnType::kByte:
       key.push_back(static_cast<uint8_t>(IntegerIn(column, value, 0, 255)));
       return;
-    case KeyType::kCurrency:
+    case ColumnType::kCurrency:
       if (value.type() != Value::Type::kCurrency)
         WrongValue(column, "an amount is expected");
       AppendSigned(value.currency().ticks(), 8, key);
       return;
-    case KeyType::kDouble:
-    case KeyType::kDateTime:
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime:
       AppendFloating(std::bit_cast<uint64_t>(RealOf(column, value)), 8, key);
       return;
-    case KeyType::kSingle: {
+    case ColumnType::kSingle: {
       const double real = RealOf(column, value);
       const auto single = static_cast<float>(real);
       if (static_cast<double>(single) != real) {
@@ -87,13 +87,18 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
       AppendFloating(std::bit_cast<uint32_t>(single), 4, key);
       return;
     }
-    case KeyType::kYesNo:
+    case ColumnType::kBoolean:
       key.push_back(!value.is_null() && IntegerIn(column, value, -1, 1) != 0 ? kYes
                                                                              : kNo);
       return;
-    case KeyType::kText:
-      break;  // text keys are built by AppendTextKey
+    default:
+      WrongValue(column, "a " + ColumnTypeName(static_cast<uint8_t>(column.type)) +
+                             " column cannot be part of an index key");
   }
+}
+
+bool IsText(ColumnType type) {
+  return type == ColumnType::kText || type == ColumnType::kMemo;
 }
 
 }  // namespace
@@ -101,11 +106,11 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
 void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
   const uint8_t null_flag = column.ascending ? kNullFlag : ~kNullFlag & 0xFF;
   const uint8_t value_flag = column.ascending ? kValueFlag : ~kValueFlag & 0xFF;
-  if (value.is_null() && column.type != KeyType::kYesNo) {
+  if (value.is_null() && column.type != ColumnType::kBoolean) {
     key.push_back(null_flag);
     return;
   }
-  if (column.type == KeyType::kText) {
+  if (IsText(column.type)) {
     if (value.type() != Value::Type::kText) WrongValue(column, "a text is expected");
     key.push_back(value_flag);
     AppendTextKey(TextKeySource(value.text()), column.ascending, key);
@@ -118,6 +123,42 @@ void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
   if (!column.ascending) {
     for (size_t i = start; i < key.size(); ++i) key[i] = static_cast<uint8_t>(~key[i]);
   }
+}
+
+std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
+                                    const RealIndex& index) {
+  std::vector<KeyColumn> columns;
+  for (const IndexColumn& c : index.columns) {
+    const ColumnDefinition* column = table.FindColumn(c.column_number);
+    if (!column) {
+      throw Error("An index refers to column number " + std::to_string(c.column_number) +
+                  ", which the table lacks");
+    }
+    KeyColumn key{column->name, column->column_type(), c.ascending};
+    switch (key.type) {
+      case ColumnType::kText:
+      case ColumnType::kMemo:
+        if (!(column->sort_order == kGeneralSortOrder)) {
+          WrongValue(key,
+                     "text keys in a sort order other than General cannot be written");
+        }
+        break;
+      case ColumnType::kBoolean:
+      case ColumnType::kByte:
+      case ColumnType::kInteger:
+      case ColumnType::kLong:
+      case ColumnType::kCurrency:
+      case ColumnType::kSingle:
+      case ColumnType::kDouble:
+      case ColumnType::kDateTime:
+        break;
+      default:
+        WrongValue(key, "a " + ColumnTypeName(column->type) +
+                            " column cannot be part of an index key");
+    }
+    columns.push_back(std::move(key));
+  }
+  return columns;
 }
 
 KeyBytes IndexKey(std::span<const KeyColumn> columns, std::span<const Value> values) {

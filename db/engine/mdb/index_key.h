@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/mdb/table_definition.h"
 #include "db/value.h"
 
 namespace db::engine::mdb {
@@ -14,26 +15,18 @@ namespace db::engine::mdb {
 // plain unsigned byte strings, so sorting keys sorts the index.
 using KeyBytes = std::vector<uint8_t>;
 
-// How a column's values are written into an index key. AutoNumber is kLong, Memo
-// is kText (text keys hold at most the first 255 characters).
-enum class KeyType {
-  kText,
-  kLong,
-  kInteger,
-  kByte,
-  kCurrency,
-  kDouble,
-  kSingle,
-  kDateTime,
-  kYesNo
-};
-
-// One column of an index, in the index's column order.
+// One column of an index, in the index's column order. Text and Memo keys hold
+// at most the first 255 characters; AutoNumber is a Long.
 struct KeyColumn {
   std::string name;  // for error descriptions
-  KeyType type;
+  ColumnType type;
   bool ascending;
 };
+
+// The key columns of `index`. A column the table lacks, a type Jet 4 keys cannot
+// hold here (OLE, binary, GUID, Numeric, ...) or a text column in a sort order other
+// than General (0x409, version 0) is a db::Error naming the column.
+std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table, const RealIndex& index);
 
 // Appends the key part of `value` for `column`, as Jet 4 writes it with the General
 // (legacy) sort order: a flag byte (NULL 0x00, a value 0x7F; for a descending

@@ -6,18 +6,10 @@
 #include <span>
 #include <vector>
 
+#include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/index_key.h"
 
 namespace db::engine::mdb {
-
-inline constexpr size_t kPageSize = 4096;
-
-// Where a row lives: data page and row number on it.
-struct RowPointer {
-  uint32_t page = 0;
-  uint8_t row = 0;
-  friend auto operator<=>(const RowPointer&, const RowPointer&) = default;
-};
 
 // One entry of an index: the key and the row it stands for. Entries sort by key
 // bytes, equal keys by row pointer.

@@ -18,8 +18,8 @@ constexpr int kMaxDepth = 32;
 
 class IndexWalk {
  public:
-  IndexWalk(const PageAt& page_at, uint32_t table_page)
-      : page_at_(page_at), table_page_(table_page) {}
+  IndexWalk(const FileImage& image, uint32_t table_page)
+      : image_(image), table_page_(table_page) {}
 
   IndexTree Read(uint32_t root) {
     Visit(root, 0);
@@ -32,7 +32,7 @@ class IndexWalk {
     if (depth > kMaxDepth) Bad(number, "the tree is too deep");
     if (!visited_.insert(number).second) Bad(number, "reached twice");
     tree_.pages.push_back(number);
-    const IndexPage page = DecodeIndexPage(page_at_(number), number);
+    const IndexPage page = DecodeIndexPage(image_.Page(number).bytes(), number);
     if (page.table_page != table_page_) Bad(number, "belongs to another table");
     if (page.leaf) {
       for (const IndexEntry& entry : page.entries) Add(entry, number);
@@ -72,7 +72,7 @@ class IndexWalk {
   struct Leaf {
     uint32_t number, prev, next;
   };
-  const PageAt& page_at_;
+  const FileImage& image_;
   const uint32_t table_page_;
   IndexTree tree_;
   std::set<uint32_t> visited_;
@@ -81,8 +81,8 @@ class IndexWalk {
 
 }  // namespace
 
-IndexTree ReadIndex(const PageAt& page_at, uint32_t root, uint32_t table_page) {
-  return IndexWalk(page_at, table_page).Read(root);
+IndexTree ReadIndex(const FileImage& image, uint32_t root, uint32_t table_page) {
+  return IndexWalk(image, table_page).Read(root);
 }
 
 }  // namespace db::engine::mdb

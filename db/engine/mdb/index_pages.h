@@ -11,10 +11,6 @@
 
 namespace db::engine::mdb {
 
-// The bytes of page `number` of the file (kPageSize of them); throws db::Error for
-// a page the file does not have.
-using PageAt = std::function<std::span<const uint8_t>(uint32_t number)>;
-
 // An index as it is stored: its entries in order and the pages that hold them.
 struct IndexTree {
   std::vector<IndexEntry> entries;
@@ -27,7 +23,7 @@ struct IndexTree {
 // order, each intermediate entry equal to the last entry below it, and the leaf
 // pages linked (prev/next) in that order. Any violation is a db::Error naming the
 // page. Links between intermediate pages are not checked.
-IndexTree ReadIndex(const PageAt& page_at, uint32_t root, uint32_t table_page);
+IndexTree ReadIndex(const FileImage& image, uint32_t root, uint32_t table_page);
 
 // The pages of an index built from `entries`, which must be in strictly
 // increasing order (db::Error otherwise). Leaf pages are filled in order as far as

@@ -16,37 +16,31 @@ namespace {
 
 const std::filesystem::path kJet = PREISLISTE_SHARED_JET;
 
-std::vector<uint8_t> FileBytes(const std::string& name) {
+FileImage TestFile(const std::string& name) {
   const std::string bytes = testing_support::ReadFileBytes(kJet / name);
-  return std::vector<uint8_t>(bytes.begin(), bytes.end());
+  return FileImage(std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
-PageAt PagesOf(const std::vector<uint8_t>& file) {
-  return [&file](uint32_t n) -> std::span<const uint8_t> {
-    if ((uint64_t{n} + 1) * kPageSize > file.size()) throw Error("no such page");
-    return std::span<const uint8_t>(file).subspan(n * kPageSize, kPageSize);
-  };
-}
-
-// Built pages, readable through PageAt.
+// An index built on the page numbers `free` hands out, and a file image with
+// its pages at those numbers (all other pages empty).
 struct BuiltPages {
   BuiltPages(std::span<const IndexEntry> entries, uint32_t table,
              std::vector<uint32_t> free)
       : free_pages(std::move(free)) {
     size_t next = 0;
     built = BuildIndex(entries, table, [&] { return free_pages.at(next++); });
-    for (const auto& [number, bytes] : built.pages) pages[number] = bytes;
-  }
-  PageAt Pages() const {
-    return [this](uint32_t n) -> std::span<const uint8_t> {
-      auto it = pages.find(n);
-      if (it == pages.end()) throw Error("no such page");
-      return it->second;
-    };
+    std::vector<uint8_t> bytes;
+    for (const auto& [number, page] : built.pages) {
+      pages[number] = page;
+      bytes.resize(std::max(bytes.size(), (size_t{number} + 1) * kPageSize));
+      std::copy(page.begin(), page.end(), bytes.begin() + size_t{number} * kPageSize);
+    }
+    file = FileImage(std::move(bytes));
   }
   std::vector<uint32_t> free_pages;
   BuiltIndex built;
   std::map<uint32_t, std::vector<uint8_t>> pages;
+  FileImage file{{}};
 };
 
 size_t Used(std::span<const uint8_t> page) {
@@ -59,13 +53,13 @@ size_t Used(std::span<const uint8_t> page) {
 // Access wrote them. The second leaf differs only in that we share the prefix of
 // its two equal keys, which Access did not.
 TEST(BuildIndex, RebuildsAnAccessIndexAsAccessLaidItOut) {
-  const std::vector<uint8_t> file = FileBytes("access-made/compIndexTestV2000.mdb");
-  const IndexTree access = ReadIndex(PagesOf(file), 29, 15);
+  const FileImage file = TestFile("access-made/compIndexTestV2000.mdb");
+  const IndexTree access = ReadIndex(file, 29, 15);
   const BuiltPages ours(access.entries, 15, {29, 32, 33});
   EXPECT_EQ(ours.built.root, 29u);
-  EXPECT_EQ(ReadIndex(ours.Pages(), 29, 15).entries, access.entries);
+  EXPECT_EQ(ReadIndex(ours.file, 29, 15).entries, access.entries);
   for (uint32_t n : {29u, 32u}) {
-    const std::span<const uint8_t> theirs = PagesOf(file)(n);
+    const std::span<const uint8_t> theirs = file.Page(n).bytes();
     ASSERT_EQ(Used(ours.pages.at(n)), Used(theirs)) << n;
     EXPECT_TRUE(std::equal(theirs.begin(), theirs.begin() + Used(theirs),
                            ours.pages.at(n).begin()))
@@ -74,7 +68,7 @@ TEST(BuildIndex, RebuildsAnAccessIndexAsAccessLaidItOut) {
   const IndexPage tail = DecodeIndexPage(ours.pages.at(33), 33);
   EXPECT_EQ(tail.prefix_length, 1u);
   EXPECT_EQ(tail.prev, 32u);
-  EXPECT_EQ(DecodeIndexPage(PagesOf(file)(33), 33).entries, tail.entries);
+  EXPECT_EQ(DecodeIndexPage(file.Page(33).bytes(), 33).entries, tail.entries);
 }
 
 std::vector<uint32_t> Numbers(uint32_t first, size_t count) {
@@ -84,10 +78,10 @@ std::vector<uint32_t> Numbers(uint32_t first, size_t count) {
 }
 
 TEST(BuildIndex, RebuildsThirtyThousandEntriesOnFullerPages) {
-  const std::vector<uint8_t> file = FileBytes("numbers/numbers-big.mdb");
-  const IndexTree original = ReadIndex(PagesOf(file), 26, 24);
+  const FileImage file = TestFile("numbers/numbers-big.mdb");
+  const IndexTree original = ReadIndex(file, 26, 24);
   const BuiltPages ours(original.entries, 24, Numbers(5000, 1000));
-  const IndexTree again = ReadIndex(ours.Pages(), ours.built.root, 24);
+  const IndexTree again = ReadIndex(ours.file, ours.built.root, 24);
   EXPECT_EQ(again.entries, original.entries);
   // Leaves are filled, not split in halves as pages filled by inserts are.
   EXPECT_LT(again.pages.size(), original.pages.size());
@@ -111,7 +105,7 @@ TEST(BuildIndex, BuildsThreeLevelsWhenOneIntermediatePageIsNotEnough) {
     entries.push_back({key, {100 + i / 50, static_cast<uint8_t>(i % 50)}});
   }
   const BuiltPages ours(entries, 7, Numbers(10, 1000));
-  const IndexTree tree = ReadIndex(ours.Pages(), ours.built.root, 7);
+  const IndexTree tree = ReadIndex(ours.file, ours.built.root, 7);
   EXPECT_EQ(tree.entries, entries);
   const IndexPage root = DecodeIndexPage(ours.pages.at(ours.built.root), ours.built.root);
   ASSERT_FALSE(root.leaf);
@@ -122,11 +116,11 @@ TEST(BuildIndex, BuildsThreeLevelsWhenOneIntermediatePageIsNotEnough) {
 TEST(BuildIndex, BuildsSmallAndEmptyIndexesOnOneLeaf) {
   const BuiltPages empty({}, 3, {40});
   EXPECT_EQ(empty.built.root, 40u);
-  EXPECT_TRUE(ReadIndex(empty.Pages(), 40, 3).entries.empty());
+  EXPECT_TRUE(ReadIndex(empty.file, 40, 3).entries.empty());
 
   const std::vector<IndexEntry> one{{{0x7f, 0x80, 0, 0, 1}, {9, 0}}};
   const BuiltPages single(one, 3, {41});
-  EXPECT_EQ(ReadIndex(single.Pages(), 41, 3).entries, one);
+  EXPECT_EQ(ReadIndex(single.file, 41, 3).entries, one);
   EXPECT_EQ(single.pages.size(), 1u);
 }
 

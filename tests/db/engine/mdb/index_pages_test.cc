@@ -15,18 +15,13 @@ namespace {
 
 const std::filesystem::path kJet = PREISLISTE_SHARED_JET;
 
-// A file's bytes with page access as the index reader takes it.
+// A test file's bytes, to be damaged at will.
 struct Image {
   explicit Image(const std::string& name) {
     const std::string bytes = testing_support::ReadFileBytes(kJet / name);
     data.assign(bytes.begin(), bytes.end());
   }
-  PageAt Pages() const {
-    return [this](uint32_t n) -> std::span<const uint8_t> {
-      if ((uint64_t{n} + 1) * kPageSize > data.size()) throw Error("no such page");
-      return std::span<const uint8_t>(data).subspan(n * kPageSize, kPageSize);
-    };
-  }
+  FileImage File() const { return FileImage(data); }
   uint8_t& At(uint32_t page, size_t offset) { return data[page * kPageSize + offset]; }
   std::vector<uint8_t> data;
 };
@@ -39,7 +34,7 @@ constexpr uint32_t kCompTable = 15;
 
 TEST(ReadIndex, ReadsAnAccessMadeTwoLevelIndex) {
   const Image image("access-made/compIndexTestV2000.mdb");
-  const IndexTree tree = ReadIndex(image.Pages(), kCompRoot, kCompTable);
+  const IndexTree tree = ReadIndex(image.File(), kCompRoot, kCompTable);
   EXPECT_EQ(tree.pages, (std::vector<uint32_t>{29, 32, 33}));
   ASSERT_EQ(tree.entries.size(), 512u);
   EXPECT_EQ(tree.entries.front(),
@@ -55,14 +50,14 @@ TEST(ReadIndex, ReadsAnAccessMadeTwoLevelIndex) {
 TEST(ReadIndex, ReadsAMultiPageIndexOfThirtyThousandRows) {
   // numbers-big.mdb: the primary key of Numbers, table definition page 24.
   const Image image("numbers/numbers-big.mdb");
-  const IndexTree tree = ReadIndex(image.Pages(), 26, 24);
+  const IndexTree tree = ReadIndex(image.File(), 26, 24);
   EXPECT_EQ(tree.entries.size(), 30000u);
   EXPECT_GT(tree.pages.size(), 100u);
 }
 
 TEST(ReadIndex, ReadsAnEmptyIndex) {
   const Image image("access-made/compIndexTestV2000.mdb");
-  const IndexTree tree = ReadIndex(image.Pages(), 10, 4);
+  const IndexTree tree = ReadIndex(image.File(), 10, 4);
   EXPECT_TRUE(tree.entries.empty());
   EXPECT_EQ(tree.pages, std::vector<uint32_t>{10});
 }
@@ -91,7 +86,7 @@ TEST(ReadIndex, RefusesDamagedPages) {
   for (const Case& c : cases) {
     Image image("access-made/compIndexTestV2000.mdb");
     image.At(c.page, c.offset) = c.value;
-    EXPECT_THROW(ReadIndex(image.Pages(), kCompRoot, kCompTable), Error) << c.what;
+    EXPECT_THROW(ReadIndex(image.File(), kCompRoot, kCompTable), Error) << c.what;
   }
 }
 
@@ -100,16 +95,17 @@ TEST(ReadIndex, RefusesDamagedPages) {
 // differs, where Access leaves what a split left behind and we write zeros.
 TEST(IndexPage, EncodesAccessPagesAsAccessWroteThem) {
   int pages = 0;
-  for (const auto& file : std::filesystem::directory_iterator(kJet / "access-made")) {
-    const Image image("access-made/" + file.path().filename().string());
-    for (uint32_t n = 1; n < image.data.size() / kPageSize; ++n) {
-      const std::span<const uint8_t> bytes = image.Pages()(n);
+  for (const auto& entry : std::filesystem::directory_iterator(kJet / "access-made")) {
+    const FileImage file =
+        Image("access-made/" + entry.path().filename().string()).File();
+    for (uint32_t n = 1; n < file.page_count(); ++n) {
+      const std::span<const uint8_t> bytes = file.Page(n).bytes();
       if (bytes[0] != 0x03 && bytes[0] != 0x04) continue;
       ++pages;
       const std::vector<uint8_t> again = EncodeIndexPage(DecodeIndexPage(bytes, n));
       const size_t used = kPageSize - (bytes[2] | bytes[3] << 8);
       EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + used, again.begin()))
-          << file.path().filename() << " page " << n;
+          << entry.path().filename() << " page " << n;
       EXPECT_TRUE(
           std::all_of(again.begin() + used, again.end(), [](uint8_t b) { return !b; }));
     }
