@@ -134,7 +134,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
       throw Error("An index refers to column number " + std::to_string(c.column_number) +
                   ", which the table lacks");
     }
-    KeyColumn key{column->name, column->column_type(), c.ascending};
+    KeyColumn key{column->name, column->column_type(), c.ascending,
+                  static_cast<size_t>(column - table.columns().data())};
     switch (key.type) {
       case ColumnType::kText:
       case ColumnType::kMemo:

@@ -21,6 +21,7 @@ struct KeyColumn {
   std::string name;  // for error descriptions
   ColumnType type;
   bool ascending;
+  size_t position = 0;  // of the column's value in a row (TableDefinition::columns())
 };
 
 // The key columns of `index`. A column the table lacks, a type Jet 4 keys cannot
