@@ -23,11 +23,14 @@ size_t CommonPrefix(const KeyBytes& a, const KeyBytes& b) {
                              a.begin());
 }
 
-// Shares the longest prefix of the first and the last key; a page with one entry
-// shares nothing, as Access leaves it.
-size_t SharedPrefix(const std::vector<IndexEntry>& entries) {
-  if (entries.size() < 2) return 0;
-  return CommonPrefix(entries.front().key, entries.back().key);
+// The prefix a page shares: the longest prefix of its first and last key, but
+// only when the entries would not fit without it. That is what Access's pages
+// show: it shares a prefix on pages that filled up and leaves it out elsewhere.
+size_t SharedPrefix(const IndexPage& page) {
+  size_t raw = 0;
+  for (const IndexEntry& entry : page.entries) raw += EntrySize(entry, page.leaf);
+  if (raw <= kMaxEntryBytes) return 0;
+  return CommonPrefix(page.entries.front().key, page.entries.back().key);
 }
 
 // Bytes `entries` take on a page once the entries after the first leave out the
@@ -133,7 +136,7 @@ BuiltIndex BuildIndex(std::span<const IndexEntry> entries, uint32_t table_page,
       IndexPage& page = level[i].page;
       page.leaf = l == 0;
       page.table_page = table_page;
-      page.prefix_length = SharedPrefix(page.entries);
+      page.prefix_length = SharedPrefix(page);
       if (l > 0) {
         for (size_t child : level[i].children)
           page.children.push_back(numbers[l - 1][child]);

@@ -27,7 +27,8 @@ IndexTree ReadIndex(const FileImage& image, uint32_t root, uint32_t table_page);
 
 // The pages of an index built from `entries`, which must be in strictly
 // increasing order (db::Error otherwise). Leaf pages are filled in order as far as
-// a page takes them with its shared prefix; above them come intermediate levels
+// a page takes them with its shared prefix (stored only on pages that need it to
+// fit, as Access does); above them come intermediate levels
 // until one page, the root, holds the rest. Each page's page number comes from
 // `allocate`, root first, then level by level from the top, left to right.
 struct BuiltIndex {

@@ -12,7 +12,7 @@
 
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
-#include "db/error.h"
+#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 
 namespace mdb_test {

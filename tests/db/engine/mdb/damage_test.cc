@@ -13,7 +13,7 @@
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/usage_map.h"
-#include "db/error.h"
+#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/read_whole_file.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "db/error.h"
+#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/oracles.h"
 

@@ -8,17 +8,16 @@
 #include <vector>
 
 #include "db/engine/error.h"
+#include "tests/db/engine/mdb/test_indexes.h"
 #include "tests/support/test_files.h"
 
 namespace db::engine::mdb {
 namespace {
 
-const std::filesystem::path kJet = PREISLISTE_SHARED_JET;
-
 // A test file's bytes, to be damaged at will.
 struct Image {
   explicit Image(const std::string& name) {
-    const std::string bytes = testing_support::ReadFileBytes(kJet / name);
+    const std::string bytes = testing_support::ReadFileBytes(SharedJet() / name);
     data.assign(bytes.begin(), bytes.end());
   }
   FileImage File() const { return FileImage(data); }
@@ -95,7 +94,8 @@ TEST(ReadIndex, RefusesDamagedPages) {
 // differs, where Access leaves what a split left behind and we write zeros.
 TEST(IndexPage, EncodesAccessPagesAsAccessWroteThem) {
   int pages = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(kJet / "access-made")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(SharedJet() / "access-made")) {
     const FileImage file =
         Image("access-made/" + entry.path().filename().string()).File();
     for (uint32_t n = 1; n < file.page_count(); ++n) {

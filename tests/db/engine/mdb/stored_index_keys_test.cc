@@ -5,26 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "db/engine/mdb/catalog.h"
-#include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/index_key.h"
 #include "db/engine/mdb/index_pages.h"
 #include "db/engine/mdb/key_coverage.h"
-#include "db/engine/mdb/table_definition.h"
-#include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/text_key.h"
+#include "tests/db/engine/mdb/test_indexes.h"
 
 namespace db::engine::mdb {
 namespace {
-
-const std::filesystem::path kJet = PREISLISTE_SHARED_JET;
 
 // What the comparison has seen: entries per column type, and the characters of
 // indexed texts, each with the number of keys it took part in.
@@ -58,29 +52,17 @@ std::vector<IndexEntry> ExpectedEntries(const std::vector<StoredRow>& rows,
   return entries;
 }
 
-void CheckFile(const std::filesystem::path& path, Seen& seen) {
-  SCOPED_TRACE(path.filename().string());
-  const FileImage image = FileImage::ReadFile(path.string());
-  const Catalog catalog = Catalog::Read(image);
-  for (const std::string& table : catalog.UserTables()) {
-    const TableDefinition definition =
-        TableDefinition::Read(image, catalog.TableDefinitionPage(table));
-    const std::vector<StoredRow> rows = TableReader(image, definition).ReadAll();
-    for (size_t i = 0; i < definition.real_indexes().size(); ++i) {
-      SCOPED_TRACE(table + ", index " + std::to_string(i));
-      const RealIndex& index = definition.real_indexes()[i];
-      const std::vector<KeyColumn> columns = KeyColumnsOf(definition, index);
-      const std::vector<IndexEntry> expected =
-          ExpectedEntries(rows, columns, index, seen);
-      const IndexTree stored =
-          ReadIndex(image, index.first_page, definition.first_page());
-      ASSERT_EQ(stored.entries.size(), expected.size());
-      for (size_t e = 0; e < expected.size(); ++e) {
-        ASSERT_EQ(stored.entries[e], expected[e]) << "entry " << e;
-      }
-      ++seen.indexes;
-    }
+void CheckIndex(const StoredIndex& stored, Seen& seen) {
+  const std::vector<KeyColumn> columns = KeyColumnsOf(stored.definition, stored.index());
+  const std::vector<IndexEntry> expected =
+      ExpectedEntries(stored.rows, columns, stored.index(), seen);
+  const IndexTree tree =
+      ReadIndex(stored.image, stored.index().first_page, stored.definition.first_page());
+  ASSERT_EQ(tree.entries.size(), expected.size());
+  for (size_t e = 0; e < expected.size(); ++e) {
+    ASSERT_EQ(tree.entries[e], expected[e]) << "entry " << e;
   }
+  ++seen.indexes;
 }
 
 std::string CodePoint(char16_t c) {
@@ -90,14 +72,9 @@ std::string CodePoint(char16_t c) {
 }
 
 Seen CheckFolder(const char* folder) {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(kJet / folder)) {
-    files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  EXPECT_FALSE(files.empty()) << folder;
   Seen seen;
-  for (const auto& file : files) CheckFile(file, seen);
+  ForEachStoredIndex(folder,
+                     [&](const StoredIndex& stored) { CheckIndex(stored, seen); });
   std::cout << folder << ": " << seen.indexes << " indexes;";
   for (const auto& [type, count] : seen.types) {
     std::cout << " " << ColumnTypeName(static_cast<uint8_t>(type)) << " " << count;
