@@ -60,6 +60,9 @@ class FileImage {
   // Whole pages only: a cut-off last page counts as missing.
   uint32_t page_count() const { return static_cast<uint32_t>(bytes_.size() / kPageSize); }
   const std::vector<uint8_t>& bytes() const { return bytes_; }
+  // For the writer, which changes and extends its own copy of an image
+  // (see WritableImage); readers never need it.
+  std::vector<uint8_t>& mutable_bytes() { return bytes_; }
 
   // Page `number`; throws db::Error for a page beyond the end of the file.
   ByteView Page(uint32_t number) const;

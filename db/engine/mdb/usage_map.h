@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/engine/mdb/file_image.h"
+#include "db/engine/mdb/writable_image.h"
 
 namespace db::engine::mdb {
 
@@ -24,6 +25,17 @@ std::vector<uint32_t> DecodeUsageMap(const FileImage& image, RowPointer map);
 
 // The same, for the bytes of a map row already at hand.
 std::vector<uint32_t> DecodeUsageMap(const FileImage& image, const ByteView& map_row);
+
+// Writes the set `pages` (ascending, no repeats) into the usage map row at
+// `map`, which keeps its place and its size. An inline map keeps its start
+// page while the pages fit its window, and otherwise starts at the block of
+// window size that holds the first page (or at the first page itself); pages
+// that no window of the row can hold turn it into a reference map. A
+// reference map gets a new map page at the end of the file for each block of
+// pages that had none; its other map pages are rewritten in place. Throws
+// db::Error when even a reference map of this row cannot hold the pages.
+void WriteUsageMap(WritableImage& image, RowPointer map,
+                   const std::vector<uint32_t>& pages);
 
 }  // namespace db::engine::mdb
 

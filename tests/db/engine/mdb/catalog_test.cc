@@ -246,16 +246,16 @@ TEST(CatalogTest, ColumnPropertiesOfTheTestFiles) {
   ASSERT_NE(remark, nullptr);
   const mdb::Property* fallback = remark->Find("DefaultValue");
   ASSERT_NE(fallback, nullptr);
-  EXPECT_EQ(fallback->value, db::Value::Text("\"neu\""));
+  EXPECT_EQ(fallback->value, db::engine::Value::Text("\"neu\""));
   EXPECT_EQ(remark->Find("ValidationRule"), nullptr);
 
   const OpenTable nulls("access-made/testIndexPropertiesV2000.mdb", "TableIgnoreNulls2");
   const mdb::TableProperties more = nulls.catalog.Properties("TableIgnoreNulls2");
   const mdb::PropertyBlock* data2 = more.Column("data2");
   ASSERT_NE(data2, nullptr);
-  EXPECT_EQ(data2->Find("DefaultValue")->value, db::Value::Text("0"));
-  EXPECT_EQ(data2->Find("Required")->value, db::Value::Integer(0));
-  EXPECT_EQ(more.Column("row")->Find("AllowZeroLength")->value, db::Value::Integer(-1));
+  EXPECT_EQ(data2->Find("DefaultValue")->value, db::engine::Value::Text("0"));
+  EXPECT_EQ(data2->Find("Required")->value, db::engine::Value::Integer(0));
+  EXPECT_EQ(more.Column("row")->Find("AllowZeroLength")->value, db::engine::Value::Integer(-1));
 }
 
 TEST(CatalogTest, RelationshipsOnEitherSide) {

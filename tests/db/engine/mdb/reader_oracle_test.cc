@@ -26,7 +26,7 @@ namespace mdb_test {
 namespace {
 
 namespace mdb = db::engine::mdb;
-using db::Value;
+using db::engine::Value;
 using mdb::ColumnType;
 
 // A decimal text ("-0.023", "12") as 1/10000 units; none if it has more
