@@ -4,7 +4,6 @@
 #include <string>
 
 namespace app {
-
 namespace {
 
 constexpr auto kDrawInterval = std::chrono::milliseconds(100);

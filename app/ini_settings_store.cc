@@ -10,17 +10,10 @@
 #include "db/engine/ascii.h"
 
 namespace app {
-
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = db::engine::AsciiLower(c);
-  return lower;
-}
-
 std::string MapKey(std::string_view section, std::string_view key) {
-  return Lower(section) + '\n' + Lower(key);
+  return db::engine::ToAsciiLower(section) + '\n' + db::engine::ToAsciiLower(key);
 }
 
 std::runtime_error BadFile(const std::filesystem::path& file, const std::string& why) {

@@ -3,7 +3,6 @@
 #include <exception>
 
 namespace app {
-
 namespace {
 
 #ifdef _WIN32

@@ -10,7 +10,6 @@
 #include "pricing/update_prices.h"
 
 namespace app {
-
 namespace {
 
 // Rolls back what the transaction did and closes; a failure here changes

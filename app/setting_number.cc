@@ -7,7 +7,6 @@
 #include "db/engine/ascii.h"
 
 namespace app {
-
 namespace {
 
 size_t SkipDigits(std::string_view text, size_t at) {

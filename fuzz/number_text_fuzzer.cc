@@ -8,6 +8,8 @@
 #include "db/engine/numeric_text.h"
 #include "import/read_price_number.h"
 
+using price_import::ReadPriceNumber;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::optional<db::engine::Currency> price = ReadPriceNumber(text);

@@ -15,6 +15,12 @@
 #include "import/split_price_line.h"
 #include "tests/import/memory_source.h"
 
+using price_import::LineDecoder;
+using price_import::PriceFileReader;
+using price_import::PriceLineFields;
+using price_import::ReadPriceNumber;
+using price_import::SplitPriceLine;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const size_t chunk = 1 + data[0] % 64;  // cuts lines and CR LF pairs at block edges

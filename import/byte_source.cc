@@ -10,7 +10,6 @@
 #include <string>
 
 namespace price_import {
-
 namespace {
 
 std::string Describe(const char* what, const std::filesystem::path& path, int error) {

@@ -17,7 +17,6 @@
 #include "import/split_price_line.h"
 
 namespace price_import {
-
 namespace {
 
 using Icon = db::RunView::Icon;

@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 namespace price_import {
-
 namespace {
 
 bool IsAscii(const std::string& text) {

@@ -7,7 +7,6 @@
 #include "db/engine/ascii.h"
 
 namespace price_import {
-
 namespace {
 
 bool IsFile(const std::filesystem::path& path) {

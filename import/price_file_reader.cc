@@ -3,7 +3,6 @@
 #include <algorithm>
 
 namespace price_import {
-
 namespace {
 
 constexpr size_t kBlockSize = 1 << 20;

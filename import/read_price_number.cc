@@ -7,7 +7,6 @@
 #include "db/engine/ascii.h"
 
 namespace price_import {
-
 namespace {
 
 bool IsIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }

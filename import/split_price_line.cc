@@ -5,7 +5,6 @@
 #include "db/engine/numeric_text.h"
 
 namespace price_import {
-
 namespace {
 
 std::string CleanField(std::string_view field) {

@@ -18,7 +18,6 @@
 #include "pricing/sql_number_text.h"
 
 namespace pricing {
-
 namespace {
 
 // A name sorts before every longer name that extends it after a blank, so a

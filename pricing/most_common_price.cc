@@ -14,7 +14,6 @@
 #include "pricing/record_progress.h"
 
 namespace pricing {
-
 namespace {
 
 // In name order, so that one lookup serves a whole run of rows with the same

@@ -6,7 +6,6 @@
 #include <string_view>
 
 namespace pricing {
-
 namespace {
 
 // Writes a non-negative magnitude given as a text in plain decimal notation

@@ -62,21 +62,7 @@ Value Convert(const ColumnType& type, const Value& value, std::string_view colum
 
 // The translator decides what a declared type means; the record sets follow it.
 ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
-  const jetsql::ColumnType type = jetsql::DeclaredColumnType(declared_type);
-  switch (type.kind) {
-    case jetsql::ColumnType::Kind::kText:
-      return {Kind::kText, static_cast<size_t>(type.max_length)};
-    case jetsql::ColumnType::Kind::kInteger:
-      return {Kind::kInteger};
-    case jetsql::ColumnType::Kind::kCurrency:
-      return {Kind::kCurrency};
-    case jetsql::ColumnType::Kind::kReal:
-      return {Kind::kDouble};
-    case jetsql::ColumnType::Kind::kNone:
-    case jetsql::ColumnType::Kind::kOther:
-      break;
-  }
-  return {Kind::kUntyped};
+  return jetsql::DeclaredColumnType(declared_type);
 }
 
 Value ConvertForColumn(const ColumnType& type, const Value& value,

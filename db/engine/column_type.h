@@ -2,6 +2,7 @@
 #define PREISLISTE_DB_ENGINE_COLUMN_TYPE_H_
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "db/engine/value.h"
@@ -9,7 +10,8 @@
 namespace db::engine {
 
 // What a column's declared type ("VARCHAR(255)", "CURRENCY", "INTEGER", ...)
-// means for the values read from it and written into it, as in Jet.
+// means for the values read from it and written into it, as in Jet, and the
+// declared type the translator writes into SQLite for it.
 struct ColumnType {
   enum class Kind {
     kText,      // VARCHAR(n), TEXT, MEMO: text of at most max_chars characters
@@ -20,6 +22,9 @@ struct ColumnType {
   };
   Kind kind = Kind::kUntyped;
   size_t max_chars = 0;  // kText only; 0 = no limit
+  // Canonical: "VARCHAR(255)", "TEXT", "CURRENCY", "INTEGER", ...; another
+  // harmless type name as it stands; empty when none may be repeated.
+  std::string declared;
 
   static ColumnType FromDeclared(std::string_view declared_type);
 };

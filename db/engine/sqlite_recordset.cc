@@ -1,11 +1,11 @@
 #include "db/engine/sqlite_recordset.h"
 
 #include <sqlite3.h>
-#include <strings.h>
 
 #include <algorithm>
 #include <cstdint>
 
+#include "db/engine/ascii.h"
 #include "db/engine/error.h"
 
 namespace db::engine {
@@ -15,10 +15,6 @@ constexpr char kNoCurrentRow[] =
     "Either BOF or EOF is True, or the current record has been deleted. Requested "
     "operation requires a current record.";
 constexpr char kClosed[] = "Operation is not allowed when the object is closed.";
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 std::string Quoted(std::string_view name) {
   std::string quoted = "\"";
@@ -57,7 +53,8 @@ void SqliteRecordset::Fetch(const jetsql::SqliteStatement& query) {
     column.type =
         ColumnType::FromDeclared(OrEmpty(sqlite3_column_decltype(statement, i)));
     if (!base_table_.empty() &&
-        SameName(OrEmpty(sqlite3_column_table_name(statement, i)), base_table_))
+        EqualIgnoringAsciiCase(OrEmpty(sqlite3_column_table_name(statement, i)),
+                               base_table_))
       column.table_column = OrEmpty(sqlite3_column_origin_name(statement, i));
     columns_.push_back(std::move(column));
   }
@@ -185,7 +182,7 @@ void SqliteRecordset::Close() {
 
 size_t SqliteRecordset::ColumnIndex(std::string_view name) const {
   for (size_t i = 0; i < columns_.size(); ++i)
-    if (SameName(columns_[i].name, name)) return i;
+    if (EqualIgnoringAsciiCase(columns_[i].name, name)) return i;
   throw Error(
       "Item cannot be found in the collection corresponding to the requested name "
       "or ordinal: " +

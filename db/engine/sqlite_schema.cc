@@ -2,17 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <cctype>
+#include "db/engine/ascii.h"
 
 namespace db::engine {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
 
 std::string ColumnText(sqlite3_stmt* statement, int column) {
   const unsigned char* text = sqlite3_column_text(statement, column);
@@ -23,7 +16,7 @@ std::string ColumnText(sqlite3_stmt* statement, int column) {
 
 std::optional<std::vector<jetsql::ColumnInfo>> SqliteSchema::TableColumns(
     std::string_view table) const {
-  const std::string key = Lower(table);
+  const std::string key = ToAsciiLower(table);
   if (auto found = tables_.find(key); found != tables_.end()) return found->second;
 
   const std::vector<Value> params = {Value::Text(std::string(table))};

@@ -7,7 +7,6 @@
 #include <string>
 
 namespace app {
-
 namespace {
 
 std::string Contents(std::FILE* file) {
@@ -59,5 +58,4 @@ TEST_F(ConsoleViewTest, OnTerminalRewritesOneProgressLineAndEndsItBeforeAMessage
 }
 
 }  // namespace
-
 }  // namespace app

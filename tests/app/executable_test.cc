@@ -9,7 +9,6 @@
 #include "tests/app/run_folder.h"
 
 namespace app {
-
 namespace {
 
 using testing_support::ReadFileBytes;
@@ -77,5 +76,4 @@ TEST(ExecutableTest, EmptySettingsFileStopsAtTheMissingVat) {
 }
 
 }  // namespace
-
 }  // namespace app

@@ -195,5 +195,4 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
 }
 
 }  // namespace
-
 }  // namespace app

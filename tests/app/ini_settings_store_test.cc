@@ -8,7 +8,6 @@
 #include "tests/support/test_files.h"
 
 namespace app {
-
 namespace {
 
 using testing_support::TempDir;
@@ -91,5 +90,4 @@ TEST(DefaultSettingsFileTest, EnvironmentThenXdgThenHome) {
 }
 
 }  // namespace
-
 }  // namespace app

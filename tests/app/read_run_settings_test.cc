@@ -9,7 +9,6 @@
 #include "tests/app/map_settings_store.h"
 
 namespace app {
-
 namespace {
 
 using testing_support::MapSettingsStore;
@@ -134,5 +133,4 @@ TEST(ReadRunSettingsTest, UnreadableStoreStopsWithItsDescription) {
 }
 
 }  // namespace
-
 }  // namespace app

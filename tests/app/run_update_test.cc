@@ -9,7 +9,6 @@
 #include "tests/support/recording_view.h"
 
 namespace app {
-
 namespace {
 
 using testing_support::CurrentFolder;
@@ -137,5 +136,4 @@ TEST(RunUpdateTest, PipelineFailureRollsBackEverythingItChanged) {
 }
 
 }  // namespace
-
 }  // namespace app

@@ -8,7 +8,6 @@
 #include "tests/app/german_numeric_locale.h"
 
 namespace app {
-
 namespace {
 
 struct Case {
@@ -65,5 +64,4 @@ TEST(NumberFormatOfCurrentLocaleTest, GermanLocaleUsesComma) {
 }
 
 }  // namespace
-
 }  // namespace app

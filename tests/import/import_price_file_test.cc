@@ -13,7 +13,6 @@
 #include "tests/support/test_files.h"
 
 namespace price_import {
-
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -223,5 +222,4 @@ TEST_F(ImportPriceFileTest, RowThatCannotBeStoredFailsTheImport) {
 }
 
 }  // namespace
-
 }  // namespace price_import

@@ -5,7 +5,6 @@
 #include <string>
 
 namespace price_import {
-
 namespace {
 
 std::string Decode(std::string bytes) {
@@ -40,5 +39,4 @@ TEST(LineDecoderTest, RejectsOverlongAndSurrogateForms) {
 }
 
 }  // namespace
-
 }  // namespace price_import

@@ -7,7 +7,6 @@
 #include "tests/support/test_files.h"
 
 namespace price_import {
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,5 +54,4 @@ TEST(PriceFileLocationTest, LooksInTheCurrentFolderFirst) {
 }
 
 }  // namespace
-
 }  // namespace price_import

@@ -11,7 +11,6 @@
 #include "tests/support/test_files.h"
 
 namespace price_import {
-
 namespace {
 
 using testing_support::MemorySource;
@@ -116,5 +115,4 @@ TEST(PriceFileReaderTest, FileErrorsAreDescribed) {
 }
 
 }  // namespace
-
 }  // namespace price_import

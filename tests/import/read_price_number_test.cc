@@ -6,7 +6,6 @@
 #include <string>
 
 namespace price_import {
-
 namespace {
 
 int64_t Ticks(const std::string& text) {
@@ -79,5 +78,4 @@ TEST(ReadPriceNumberTest, IgnoresTheProcessLocale) {
 }
 
 }  // namespace
-
 }  // namespace price_import

@@ -6,7 +6,6 @@
 #include <string>
 
 namespace price_import {
-
 namespace {
 
 constexpr std::nullopt_t kNone = std::nullopt;
@@ -46,5 +45,4 @@ TEST(SplitPriceLineTest, Examples) {
 }
 
 }  // namespace
-
 }  // namespace price_import

@@ -6,7 +6,6 @@
 #include "tests/pricing/pipeline_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using testing_support::Money;
@@ -53,5 +52,4 @@ TEST(CentRoundingTest, RoundsUpOnlyARemainderAboveATenthOfACent) {
 }
 
 }  // namespace
-
 }  // namespace pricing

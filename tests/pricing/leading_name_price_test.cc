@@ -8,7 +8,6 @@
 #include "tests/pricing/import2_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using pricing_testing::Import2Fixture;
@@ -150,5 +149,4 @@ TEST_F(LeadingNamePriceProgressTest, EmptySetLeavesTheActionBarAlone) {
 }
 
 }  // namespace
-
 }  // namespace pricing

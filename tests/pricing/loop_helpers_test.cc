@@ -9,7 +9,6 @@
 #include "pricing/record_progress.h"
 
 namespace pricing {
-
 namespace {
 
 TEST(RecordProgressTest, PositionTimesHundredOverCount) {
@@ -50,5 +49,4 @@ TEST(JetLikeLiteralTest, MakesEveryCharacterLiteral) {
 }
 
 }  // namespace
-
 }  // namespace pricing

@@ -8,7 +8,6 @@
 #include "tests/pricing/pipeline_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using testing_support::ImportRow;
@@ -121,5 +120,4 @@ TEST(MatchKnownPricesTest, StatementsDoNotDependOnTheNumericLocale) {
 }
 
 }  // namespace
-
 }  // namespace pricing

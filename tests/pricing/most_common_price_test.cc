@@ -8,7 +8,6 @@
 #include "tests/pricing/import2_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using pricing_testing::Import2Fixture;
@@ -131,5 +130,4 @@ TEST_F(MostCommonPriceProgressTest, EmptySetLeavesTheActionBarAlone) {
 }
 
 }  // namespace
-
 }  // namespace pricing

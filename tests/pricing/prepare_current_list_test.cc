@@ -7,7 +7,6 @@
 #include "tests/pricing/pipeline_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using testing_support::ImportRow;
@@ -141,5 +140,4 @@ TEST(PrepareCurrentListTest, ReplacesWorkingTablesLeftByAnInterruptedRun) {
 }
 
 }  // namespace
-
 }  // namespace pricing

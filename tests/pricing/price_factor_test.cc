@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 namespace pricing {
-
 namespace {
 
 db::RunSettings Settings(double margin_percent, double vat_fraction) {
@@ -52,5 +51,4 @@ TEST(PriceFactorTest, ANonFiniteFactorIsAnErrorWithADescription) {
 }
 
 }  // namespace
-
 }  // namespace pricing

@@ -9,7 +9,6 @@
 #include "pricing/price_factor.h"
 
 namespace pricing {
-
 namespace {
 
 struct CurrencyCase {
@@ -79,5 +78,4 @@ TEST(SqlNumberTextTest, IgnoresAGermanNumericLocale) {
 }
 
 }  // namespace
-
 }  // namespace pricing

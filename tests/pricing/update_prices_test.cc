@@ -11,7 +11,6 @@
 #include "tests/pricing/pipeline_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using testing_support::ImportRow;
@@ -243,5 +242,4 @@ TEST(UpdatePricesTest, ProducesTheNewListRowByRow) {
 }
 
 }  // namespace
-
 }  // namespace pricing

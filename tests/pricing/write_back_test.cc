@@ -7,7 +7,6 @@
 #include "tests/pricing/pipeline_fixture.h"
 
 namespace pricing {
-
 namespace {
 
 using testing_support::ImportRow;
@@ -111,5 +110,4 @@ TEST(WriteBackTest, PrefixesStayText) {
 }
 
 }  // namespace
-
 }  // namespace pricing

@@ -2,16 +2,10 @@
 
 #include <charconv>
 
+#include "db/engine/ascii.h"
+
 namespace db::engine::jetsql {
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 bool IsHarmlessTypeName(std::string_view text) {
   for (char c : text) {
@@ -27,14 +21,17 @@ bool IsHarmlessTypeName(std::string_view text) {
 
 std::optional<ColumnType> JetColumnType(std::string_view name, std::optional<int> size) {
   using Kind = ColumnType::Kind;
-  const std::string upper = Upper(name);
-  if (upper == "TEXT" || upper == "VARCHAR" || upper == "CHAR" || upper == "CHARACTER") {
+  const auto is = [name](std::string_view word) {
+    return EqualIgnoringAsciiCase(name, word);
+  };
+  if (is("TEXT") || is("VARCHAR") || is("CHAR") || is("CHARACTER")) {
     if (!size) {
-      if (upper != "TEXT") return std::nullopt;
-      return ColumnType{Kind::kText, "TEXT", 0};
+      if (!is("TEXT")) return std::nullopt;
+      return ColumnType{Kind::kText, 0, "TEXT"};
     }
     if (*size < 1) return std::nullopt;
-    return ColumnType{Kind::kText, "VARCHAR(" + std::to_string(*size) + ")", *size};
+    return ColumnType{Kind::kText, static_cast<size_t>(*size),
+                      "VARCHAR(" + std::to_string(*size) + ")"};
   }
   if (size) return std::nullopt;
   struct Alias {
@@ -54,16 +51,15 @@ std::optional<ColumnType> JetColumnType(std::string_view name, std::optional<int
       {"SHORT", Kind::kInteger, "SMALLINT"},
       {"BYTE", Kind::kInteger, "TINYINT"},
       {"TINYINT", Kind::kInteger, "TINYINT"},
-      {"DOUBLE", Kind::kReal, "DOUBLE"},
-      {"FLOAT", Kind::kReal, "DOUBLE"},
-      {"REAL", Kind::kReal, "REAL"},
-      {"SINGLE", Kind::kReal, "REAL"},
-      {"BIT", Kind::kOther, "BIT"},
-      {"DATETIME", Kind::kOther, "DATETIME"},
+      {"DOUBLE", Kind::kDouble, "DOUBLE"},
+      {"FLOAT", Kind::kDouble, "DOUBLE"},
+      {"REAL", Kind::kDouble, "REAL"},
+      {"SINGLE", Kind::kDouble, "REAL"},
+      {"BIT", Kind::kUntyped, "BIT"},
+      {"DATETIME", Kind::kUntyped, "DATETIME"},
   };
   for (const Alias& alias : kAliases) {
-    if (upper == alias.name)
-      return ColumnType{alias.kind, std::string(alias.declared), 0};
+    if (is(alias.name)) return ColumnType{alias.kind, 0, std::string(alias.declared)};
   }
   return std::nullopt;
 }
@@ -83,7 +79,7 @@ ColumnType DeclaredColumnType(std::string_view declared) {
   }
   if (auto type = JetColumnType(name, size)) return *type;
   if (IsHarmlessTypeName(declared)) {
-    return ColumnType{ColumnType::Kind::kOther, std::string(declared), 0};
+    return ColumnType{ColumnType::Kind::kUntyped, 0, std::string(declared)};
   }
   return ColumnType{};
 }

@@ -350,8 +350,8 @@ class Emitter {
       if (!column.type.declared.empty()) builder.Append(" ").Append(column.type.declared);
       builder.Append(kCollate);
       if (column.not_null) builder.Append(" NOT NULL");
-      if (column.type.max_length > 0) {
-        const std::string limit = std::to_string(column.type.max_length);
+      if (column.type.max_chars > 0) {
+        const std::string limit = std::to_string(column.type.max_chars);
         builder.Append(" CONSTRAINT ")
             .Name(column.name + ": text longer than " + limit + " characters")
             .Append(" CHECK (length(")

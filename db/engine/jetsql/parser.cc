@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "db/engine/ascii.h"
 #include "db/engine/error.h"
 #include "db/engine/jetsql/token.h"
 
@@ -17,17 +18,6 @@ using Op = Expr::Op;
 // Expression trees deeper than this are refused instead of exhausting the
 // stack (parsing, emitting and freeing all recurse over the tree).
 constexpr int kMaxDepth = 250;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::string Upper(std::string_view text) {
   std::string upper(text);
@@ -47,7 +37,7 @@ bool IsReservedWord(std::string_view word) {
       "INDEX",  "UNIQUE",  "HAVING", "UNION",  "DISTINCT", "TOP",    "LEFT",
       "RIGHT",  "BETWEEN", "EXISTS", "XOR",    "MOD",      "ALTER"};
   for (std::string_view reserved : kWords) {
-    if (EqualsIgnoringCase(word, reserved)) return true;
+    if (EqualIgnoringAsciiCase(word, reserved)) return true;
   }
   return false;
 }
@@ -110,7 +100,7 @@ class Parser {
 
   bool PeekKeyword(std::string_view word, size_t ahead = 0) const {
     const Token& token = Peek(ahead);
-    return token.kind == Token::Kind::kName && EqualsIgnoringCase(token.text, word);
+    return token.kind == Token::Kind::kName && EqualIgnoringAsciiCase(token.text, word);
   }
 
   bool PeekSymbol(std::string_view symbol, size_t ahead = 0) const {
