@@ -12,6 +12,7 @@ namespace {
 constexpr size_t kHeaderSize = 14;
 constexpr size_t kOffsetSize = 2;
 constexpr size_t kMaxRowsPerPage = 255;
+constexpr uint32_t kDeletedFlags = 0xC000;
 
 void Put16(PageBytes& page, size_t offset, uint32_t value) {
   page[offset] = static_cast<uint8_t>(value);
@@ -41,6 +42,14 @@ class PageFill {
     Record();
   }
 
+  // A deleted row keeps its entry, flagged, and gives its bytes back.
+  void AddDeleted() {
+    Put16(page_, kHeaderSize + kOffsetSize * rows_,
+          static_cast<uint32_t>(end_) | kDeletedFlags);
+    ++rows_;
+    Record();
+  }
+
   bool empty() const { return rows_ == 0; }
   const PageBytes& page() const { return page_; }
 
@@ -57,6 +66,12 @@ class PageFill {
 };
 
 }  // namespace
+
+PageBytes EmptyDataPage(uint32_t owner) {
+  PageFill fill(owner);
+  fill.AddDeleted();
+  return fill.page();
+}
 
 std::vector<PageBytes> LayOutDataPages(uint32_t owner,
                                        const std::vector<std::vector<uint8_t>>& rows) {

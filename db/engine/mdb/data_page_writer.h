@@ -20,6 +20,12 @@ using PageBytes = std::array<uint8_t, kPageSize>;
 // holds 255 rows, all a one-byte row number can address. The rows keep
 // their order: row i of page p is the i-th row given to that page.
 // Throws db::Error for a row that no page can hold.
+// A data page of the table `owner` that holds no row, as Access leaves a
+// page whose rows were all deleted: one deleted row of no bytes at the end
+// of the page. (A page with a row count of 0, which Access does not write,
+// makes mdbtools read an empty row from it.)
+PageBytes EmptyDataPage(uint32_t owner);
+
 std::vector<PageBytes> LayOutDataPages(uint32_t owner,
                                        const std::vector<std::vector<uint8_t>>& rows);
 

@@ -9,15 +9,14 @@
 
 #include "db/engine/mdb/index_pages.h"
 #include "db/engine/error.h"
+#include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/test_indexes.h"
-#include "tests/support/test_files.h"
 
 namespace db::engine::mdb {
 namespace {
 
 FileImage TestFile(const std::string& name) {
-  const std::string bytes = testing_support::ReadFileBytes(SharedJet() / name);
-  return FileImage(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  return FileImage(mdb_test::ReadBytes(mdb_test::JetFile(name)));
 }
 
 // An index built on the page numbers `free` hands out, and a file image with

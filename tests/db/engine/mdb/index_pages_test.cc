@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/engine/error.h"
+#include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/test_indexes.h"
 #include "tests/support/test_files.h"
 
@@ -17,8 +18,7 @@ namespace {
 // A test file's bytes, to be damaged at will.
 struct Image {
   explicit Image(const std::string& name) {
-    const std::string bytes = testing_support::ReadFileBytes(SharedJet() / name);
-    data.assign(bytes.begin(), bytes.end());
+    data = mdb_test::ReadBytes(mdb_test::JetFile(name));
   }
   FileImage File() const { return FileImage(data); }
   uint8_t& At(uint32_t page, size_t offset) { return data[page * kPageSize + offset]; }
@@ -95,7 +95,7 @@ TEST(ReadIndex, RefusesDamagedPages) {
 TEST(IndexPage, EncodesAccessPagesAsAccessWroteThem) {
   int pages = 0;
   for (const auto& entry :
-       std::filesystem::directory_iterator(SharedJet() / "access-made")) {
+       std::filesystem::directory_iterator(mdb_test::SharedJet() / "access-made")) {
     const FileImage file =
         Image("access-made/" + entry.path().filename().string()).File();
     for (uint32_t n = 1; n < file.page_count(); ++n) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/mdb/index_entries.h"
 #include "db/engine/mdb/index_key.h"
 #include "db/engine/mdb/index_pages.h"
 #include "db/engine/mdb/key_coverage.h"
@@ -28,34 +29,24 @@ struct Seen {
   size_t indexes = 0;
 };
 
-std::vector<IndexEntry> ExpectedEntries(const std::vector<StoredRow>& rows,
-                                        const std::vector<KeyColumn>& columns,
-                                        const RealIndex& index, Seen& seen) {
-  std::vector<IndexEntry> entries;
-  for (const StoredRow& row : rows) {
-    std::vector<Value> values;
-    for (const KeyColumn& column : columns)
-      values.push_back(row.values.at(column.position));
-    // An index that ignores NULLs has no entry for a row whose key is all NULL.
-    if (index.ignore_nulls() && std::all_of(values.begin(), values.end(),
-                                            [](const Value& v) { return v.is_null(); })) {
-      continue;
-    }
-    entries.push_back({IndexKey(columns, values), row.pointer});
-    for (size_t i = 0; i < columns.size(); ++i) {
-      ++seen.types[columns[i].type];
-      if (values[i].type() != Value::Type::kText) continue;
-      for (char16_t c : TextKeySource(values[i].text())) ++seen.characters[c];
+// Tallies the key columns' types and the characters of their texts.
+void Tally(const std::vector<StoredRow>& rows, const std::vector<KeyColumn>& columns,
+           size_t entries, Seen& seen) {
+  for (const KeyColumn& column : columns) {
+    seen.types[column.type] += entries;
+    for (const StoredRow& row : rows) {
+      const Value& value = row.values.at(column.position);
+      if (value.type() != Value::Type::kText) continue;
+      for (char16_t c : TextKeySource(value.text())) ++seen.characters[c];
     }
   }
-  std::sort(entries.begin(), entries.end());
-  return entries;
 }
 
 void CheckIndex(const StoredIndex& stored, Seen& seen) {
-  const std::vector<KeyColumn> columns = KeyColumnsOf(stored.definition, stored.index());
   const std::vector<IndexEntry> expected =
-      ExpectedEntries(stored.rows, columns, stored.index(), seen);
+      IndexEntriesOf(stored.definition, stored.index(), stored.rows);
+  Tally(stored.rows, KeyColumnsOf(stored.definition, stored.index()), expected.size(),
+        seen);
   const IndexTree tree =
       ReadIndex(stored.image, stored.index().first_page, stored.definition.first_page());
   ASSERT_EQ(tree.entries.size(), expected.size());

@@ -5,18 +5,15 @@
 #include <algorithm>
 
 #include "db/engine/mdb/catalog.h"
+#include "tests/db/engine/mdb/jet_files.h"
 
 namespace db::engine::mdb {
-
-const std::filesystem::path& SharedJet() {
-  static const std::filesystem::path path = PREISLISTE_SHARED_JET;
-  return path;
-}
 
 void ForEachStoredIndex(const std::string& folder,
                         const std::function<void(const StoredIndex&)>& visit) {
   std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(SharedJet() / folder)) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(mdb_test::SharedJet() / folder)) {
     files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());

@@ -12,9 +12,6 @@
 
 namespace db::engine::mdb {
 
-// The folder of Jet test files beside the checkout.
-const std::filesystem::path& SharedJet();
-
 // One index of a user table of a test file, with what it is made from.
 struct StoredIndex {
   std::string file;  // e.g. "compIndexTestV2000.mdb"
@@ -28,8 +25,8 @@ struct StoredIndex {
 };
 
 // Calls `visit` for every index of every user table of every file in `folder`
-// (a folder of SharedJet()), files in name order. A missing or empty folder
-// fails the test.
+// of the shared Jet test files (mdb_test::SharedJet()), files in name order. A
+// missing or empty folder fails the test.
 void ForEachStoredIndex(const std::string& folder,
                         const std::function<void(const StoredIndex&)>& visit);
 
