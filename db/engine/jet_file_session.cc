@@ -9,12 +9,18 @@
 #include "db/engine/error.h"
 #include "db/engine/jet_index_key_function.h"
 #include "db/engine/jet_table_layout.h"
+#include "db/engine/jet_value.h"
+#include "db/engine/jetsql/sql_builder.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/file_replace.h"
 #include "db/engine/mdb/header.h"
+#include "db/engine/mdb/index_pages.h"
+#include "db/engine/mdb/index_writer.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
+#include "db/engine/mdb/table_writer.h"
+#include "db/engine/mdb/writable_image.h"
 
 namespace db::engine {
 namespace {
@@ -38,6 +44,34 @@ void CheckPassword(const mdb::Header& header, std::string_view password) {
     header.CheckPassword(password);
   } catch (const Error&) {
     throw Error("das Datenbankkennwort stimmt nicht");
+  }
+}
+
+// Reads the copy back from the disk as the next run will: its header, its
+// catalog, every row of the table and every index B-tree with the reader's
+// structural checks (entries in order, pages of this table, links).
+void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
+                      size_t row_count) {
+  try {
+    const mdb::FileImage image = mdb::FileImage::ReadFile(copy);
+    mdb::Header::Parse(image);
+    mdb::Catalog::Read(image);
+    const mdb::TableDefinition definition = mdb::TableDefinition::Read(image, table_page);
+    const size_t read = mdb::TableReader(image, definition).ReadAll().size();
+    if (read != row_count || definition.row_count() != row_count)
+      throw Error("sie hat " + std::to_string(read) + " Zeilen statt " +
+                  std::to_string(row_count));
+    // An index that ignores NULL keys holds fewer entries than rows.
+    for (const mdb::RealIndex& index : definition.real_indexes()) {
+      const size_t entries =
+          mdb::ReadIndex(image, index.first_page, table_page).entries.size();
+      if (index.ignore_nulls() ? entries > row_count : entries != row_count)
+        throw Error("ein Index hat " + std::to_string(entries) + " Einträge für " +
+                    std::to_string(row_count) + " Zeilen");
+    }
+  } catch (const Error& error) {
+    throw Error("die neue Datei ist fehlerhaft (" + std::string(error.what()) +
+                "); die Datenbank wurde nicht ersetzt");
   }
 }
 
@@ -109,12 +143,43 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
   }
 }
 
+// The rows of the table in the in-memory database, in row-id order (the
+// order they were loaded and inserted), typed for the writer.
+std::vector<std::vector<Value>> JetFileSession::NumbersRows() const {
+  const mdb::TableDefinition& definition = file_->definition;
+  jetsql::SqlBuilder select;
+  select.Append("SELECT ");
+  for (const mdb::ColumnDefinition& column : definition.columns()) {
+    if (&column != &definition.columns().front()) select.Append(", ");
+    select.Name(column.name);
+  }
+  select.Append(" FROM ").Name(file_->table).Append(" ORDER BY rowid");
+  sqlite3_stmt* statement = session_->Prepare(select.Finish().sql, {});
+  std::vector<std::vector<Value>> rows;
+  while (session_->Step(statement)) {
+    rows.emplace_back();
+    for (size_t i = 0; i < definition.columns().size(); ++i) {
+      const mdb::ColumnDefinition& column = definition.columns()[i];
+      rows.back().push_back(JetValue(column.column_type(),
+                                     sqlite3_column_value(statement, static_cast<int>(i)),
+                                     column.name));
+    }
+  }
+  return rows;
+}
+
 void JetFileSession::WriteNumbers() const {
-  // The native writer of the table's pages and indexes is not part of the
-  // program yet. Refusing here, before anything is written, keeps the file
-  // exactly as it was: the run rolls back.
-  throw Error("Die Tabelle " + file_->table + " kann noch nicht in die Jet-Datei " +
-              file_->database.path().filename().string() + " geschrieben werden");
+  const std::vector<std::vector<Value>> rows = NumbersRows();
+  mdb::WritableImage writable(file_->image);
+  mdb::ReplaceTableRows(writable, file_->definition.first_page(), rows,
+                        mdb::RebuildIndexes);
+  const mdb::FileImage written = std::move(writable).Finish();
+  const std::string_view bytes(reinterpret_cast<const char*>(written.bytes().data()),
+                               written.bytes().size());
+  const uint32_t table_page = file_->definition.first_page();
+  file_->database.Replace(bytes, [&](const std::filesystem::path& copy) {
+    CheckWrittenCopy(copy, table_page, rows.size());
+  });
 }
 
 }  // namespace db::engine

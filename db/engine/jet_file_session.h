@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/engine/sqlite_session.h"
 
@@ -35,13 +36,18 @@ class JetFileSession {
 
   SqliteSession& session() const { return *session_; }
 
-  // Writes the rows of Numbers from the in-memory database into the file.
+  // Writes the rows of Numbers from the in-memory database into the file:
+  // the table's pages and indexes are rebuilt in a copy of the file's image,
+  // which is written beside the file, read back and checked, and renamed
+  // over it, the old file kept as Numbers.mdb.bak (mdb::DatabaseFile).
   // Called inside the open transaction, before it is committed; throws, with
-  // nothing written, when the file cannot take them.
+  // the file unchanged, when the rows cannot be written, the copy is not
+  // sound, the file changed since the open or its lock file appeared.
   void WriteNumbers() const;
 
  private:
   struct File;
+  std::vector<std::vector<Value>> NumbersRows() const;
   JetFileSession(std::unique_ptr<File> file, std::unique_ptr<SqliteSession> session);
 
   std::unique_ptr<File> file_;

@@ -2,48 +2,12 @@
 
 #include <sqlite3.h>
 
-#include <cmath>
-
-#include "db/engine/currency.h"
 #include "db/engine/error.h"
+#include "db/engine/jet_value.h"
 #include "db/engine/mdb/key_coverage.h"
 
 namespace db::engine {
 namespace {
-
-std::string TextOf(sqlite3_value* value) {
-  const unsigned char* text = sqlite3_value_text(value);
-  return text ? std::string(reinterpret_cast<const char*>(text),
-                            static_cast<size_t>(sqlite3_value_bytes(value)))
-              : std::string();
-}
-
-// The value as the reader would have handed it out for a column of this
-// type, which is what the key encoder expects.
-Value KeyValue(const mdb::KeyColumn& column, sqlite3_value* stored) {
-  using mdb::ColumnType;
-  if (sqlite3_value_type(stored) == SQLITE_NULL) return Value::Null();
-  switch (column.type) {
-    case ColumnType::kText:
-    case ColumnType::kMemo:
-      return Value::Text(TextOf(stored));
-    case ColumnType::kCurrency:
-      return Value::Money(Value::Double(sqlite3_value_double(stored)).ToCurrency());
-    case ColumnType::kSingle:
-    case ColumnType::kDouble:
-    case ColumnType::kDateTime:
-      return Value::Double(sqlite3_value_double(stored));
-    default:
-      break;
-  }
-  if (sqlite3_value_type(stored) == SQLITE_INTEGER)
-    return Value::Integer(sqlite3_value_int64(stored));
-  const double number = sqlite3_value_double(stored);
-  if (sqlite3_value_type(stored) != SQLITE_FLOAT || number != std::floor(number))
-    throw Error("Spalte " + column.name + " nimmt nur ganze Zahlen auf, nicht " +
-                TextOf(stored));
-  return Value::Integer(static_cast<int64_t>(number));
-}
 
 void IndexKeyOf(sqlite3_context* context, int count, sqlite3_value** arguments) {
   const auto& columns =
@@ -54,7 +18,7 @@ void IndexKeyOf(sqlite3_context* context, int count, sqlite3_value** arguments) 
     std::vector<Value> values;
     bool all_null = true;
     for (size_t i = 0; i < columns.size(); ++i) {
-      values.push_back(KeyValue(columns[i], arguments[i]));
+      values.push_back(JetValue(columns[i].type, arguments[i], columns[i].name));
       if (values.back().is_null()) continue;
       all_null = false;
       mdb::RequireCoveredValue(columns[i], values.back());

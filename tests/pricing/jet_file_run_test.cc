@@ -139,7 +139,10 @@ TEST(JetFileRunTest, UpdatePricesOnAJetFileEqualsTheSameRunOnAnSqliteFile) {
     const std::vector<std::vector<std::string>> after = NumbersRows(*jet);
     EXPECT_EQ(after, NumbersRows(*sqlite));
     EXPECT_NE(after, before);  // the run changed prices
-    jet->RollbackTrans();
+    // What the commit writes into the Jet file is what the run left.
+    jet->CommitTrans();
+    jet->Close();
+    EXPECT_EQ(NumbersRows(*Connect(jet_file)), NumbersRows(*sqlite));
     sqlite->RollbackTrans();
   }
 }
