@@ -4,6 +4,7 @@
 
 #include "db/engine/connection_string.h"
 #include "db/engine/error.h"
+#include "db/engine/jet_file_session.h"
 #include "db/engine/jetsql/translate.h"
 #include "db/engine/sqlite_recordset.h"
 #include "db/engine/sqlite_schema.h"
@@ -24,11 +25,17 @@ constexpr char kUndoSavepoint[] = "ROLLBACK TO jet_statement";
 class Connection::Impl {
  public:
   explicit Impl(std::unique_ptr<SqliteSession> opened)
-      : session(std::move(opened)), schema(*session) {}
+      : sqlite_file(std::move(opened)), session(sqlite_file.get()), schema(*session) {}
+  explicit Impl(std::unique_ptr<JetFileSession> opened)
+      : jet_file(std::move(opened)), session(&jet_file->session()), schema(*session) {}
 
   void Run(const jetsql::Translation& translation);
 
-  std::unique_ptr<SqliteSession> session;
+  // The statements run on an SQLite database file directly, or on the
+  // in-memory copy of a Jet file's tables.
+  std::unique_ptr<SqliteSession> sqlite_file;
+  std::unique_ptr<JetFileSession> jet_file;
+  SqliteSession* session;
   SqliteSchema schema;
 };
 
@@ -62,6 +69,11 @@ Connection::~Connection() { Close(); }
 void Connection::Open() {
   if (impl_) throw Error("Operation is not allowed when the object is open.");
   const ConnectionSettings settings = ParseConnectionString(connection_string_);
+  if (HasJetHeader(settings.data_source)) {
+    impl_ = std::make_unique<Impl>(
+        JetFileSession::Open(settings.data_source, settings.database_password));
+    return;
+  }
   impl_ =
       std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));
 }
@@ -89,6 +101,9 @@ void Connection::BeginTrans() {
 
 void Connection::CommitTrans() {
   if (!impl_) throw Error(kClosed);
+  // The Jet file takes the rows first: when it cannot, the transaction stays
+  // open for the caller to roll back, and neither database has changed.
+  if (impl_->jet_file) impl_->jet_file->WriteNumbers();
   impl_->session->Run("COMMIT");
 }
 

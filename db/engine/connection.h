@@ -18,8 +18,11 @@ class Schema;
 
 // The one connection of a run to the price database. It speaks the Jet SQL
 // dialect of the billing product's database: every statement text is
-// translated (db/engine/jetsql) into SQLite SQL and executed on an SQLite file that
-// stands in for the Jet file.
+// translated (db/engine/jetsql) into SQLite SQL and executed by SQLite, on
+// one of two kinds of file, told apart by their header: an SQLite file that
+// stands in for the Jet file, used directly; or the billing product's Jet 4
+// file, whose table Numbers is loaded into an in-memory SQLite database at
+// the open (see jet_file_session.h) and written back at the commit.
 //
 // Set up like an ADO connection: properties first, then Open(). Every
 // operation that fails throws db::engine::Error with a description; nothing fails
@@ -47,8 +50,10 @@ class Connection {
 
   // Opens the file named by the connection string. Never creates a file: a
   // missing, empty, unreadable, read-only or non-database file throws and
-  // leaves the state closed. The database password is accepted unchecked:
-  // SQLite files carry none. Opening an open connection throws.
+  // leaves the state closed, and so does a Jet file that JetFileSession
+  // refuses (the description gives the reason). The database password is
+  // checked for a Jet file and accepted unchecked for an SQLite file, which
+  // carries none. Opening an open connection throws.
   void Open();
   State state() const;
   // Closes; an open transaction is rolled back first. Closing a closed
@@ -59,6 +64,8 @@ class Connection {
   // rather than half-way through a run. Statements that create and drop
   // tables belong to the transaction: a rollback undoes them too.
   void BeginTrans();
+  // On a Jet file, Numbers is written into the file first; when that fails
+  // the transaction stays open and nothing has changed.
   void CommitTrans();
   void RollbackTrans();
   // True while a transaction is open. SQLite ends one on its own after some

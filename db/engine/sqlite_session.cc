@@ -119,16 +119,33 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   if (sqlite3_db_readonly(db, "main") == 1)
     throw Error("Keine Berechtigung, " + file.string() + " zu schreiben");
   sqlite3_busy_timeout(db, static_cast<int>(busy_timeout.count()));
+  session->Configure();
+  session->CheckReadable(file.string());
+  session->Run(kCacheSizePragma);
+  return session;
+}
+
+std::unique_ptr<SqliteSession> SqliteSession::OpenInMemory(
+    const std::string& shown_name) {
+  sqlite3* db = nullptr;
+  const int opened = sqlite3_open_v2(
+      ":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+      nullptr);
+  std::unique_ptr<SqliteSession> session(new SqliteSession(db, shown_name));
+  if (db == nullptr) throw Error(shown_name + ": out of memory");
+  if (opened != SQLITE_OK) throw Error(shown_name + ": " + sqlite3_errmsg(db));
+  session->Configure();
+  return session;
+}
+
+void SqliteSession::Configure() {
   // Names are emitted in double quotes; SQLite's legacy rule would read a
   // double-quoted name that matches no column as a text literal, so that a
   // statement naming a missing column ran instead of failing.
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  session->CheckReadable(file.string());
-  session->Run(kCacheSizePragma);
-  session->Run(kTempStorePragma);
-  jetsql::RegisterSqliteFunctions(db, &session->refused_text_);
-  return session;
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  Run(kTempStorePragma);
+  jetsql::RegisterSqliteFunctions(db_, &refused_text_);
 }
 
 // Opening reads nothing; reading the schema proves that the file is a

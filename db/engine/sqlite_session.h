@@ -27,6 +27,9 @@ class SqliteSession {
   // and for one that is not an SQLite database. Registers the Jet functions.
   static std::unique_ptr<SqliteSession> Open(const std::string& path,
                                              std::chrono::milliseconds busy_timeout);
+  // A new, empty database in memory, for the tables of a file that SQLite
+  // does not read itself; `shown_name` names it in error descriptions.
+  static std::unique_ptr<SqliteSession> OpenInMemory(const std::string& shown_name);
   ~SqliteSession();  // finalizes the statements and closes the file
   SqliteSession(const SqliteSession&) = delete;
   SqliteSession& operator=(const SqliteSession&) = delete;
@@ -46,6 +49,8 @@ class SqliteSession {
  private:
   SqliteSession(sqlite3* db, std::string file_name);
   void CheckReadable(const std::string& shown);
+  // What every session needs before its first statement.
+  void Configure();
 
   sqlite3* db_;
   std::string file_name_;

@@ -1,0 +1,185 @@
+#include "db/engine/jet_file_session.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <fstream>
+
+#include "db/engine/ascii.h"
+#include "db/engine/error.h"
+#include "db/engine/jet_index_key_function.h"
+#include "db/engine/jet_table_layout.h"
+#include "db/engine/jet_value.h"
+#include "db/engine/jetsql/sql_builder.h"
+#include "db/engine/mdb/catalog.h"
+#include "db/engine/mdb/file_image.h"
+#include "db/engine/mdb/file_replace.h"
+#include "db/engine/mdb/header.h"
+#include "db/engine/mdb/index_pages.h"
+#include "db/engine/mdb/index_writer.h"
+#include "db/engine/mdb/table_definition.h"
+#include "db/engine/mdb/table_reader.h"
+#include "db/engine/mdb/table_writer.h"
+#include "db/engine/mdb/writable_image.h"
+
+namespace db::engine {
+namespace {
+
+constexpr char kTable[] = "Numbers";
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name the file gives the table, found without regard to letter case.
+std::string FindTable(const mdb::Catalog& catalog) {
+  for (const std::string& name : catalog.UserTables())
+    if (EqualIgnoringAsciiCase(name, kTable)) return name;
+  throw Error(std::string("die Datenbank enthält keine Tabelle ") + kTable);
+}
+
+void CheckPassword(const mdb::Header& header, std::string_view password) {
+  try {
+    header.CheckPassword(password);
+  } catch (const Error&) {
+    throw Error("das Datenbankkennwort stimmt nicht");
+  }
+}
+
+// Reads the copy back from the disk as the next run will: its header, its
+// catalog, every row of the table and every index B-tree with the reader's
+// structural checks (entries in order, pages of this table, links).
+void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
+                      size_t row_count) {
+  try {
+    const mdb::FileImage image = mdb::FileImage::ReadFile(copy);
+    mdb::Header::Parse(image);
+    mdb::Catalog::Read(image);
+    const mdb::TableDefinition definition = mdb::TableDefinition::Read(image, table_page);
+    const size_t read = mdb::TableReader(image, definition).ReadAll().size();
+    if (read != row_count || definition.row_count() != row_count)
+      throw Error("sie hat " + std::to_string(read) + " Zeilen statt " +
+                  std::to_string(row_count));
+    // An index that ignores NULL keys holds fewer entries than rows.
+    for (const mdb::RealIndex& index : definition.real_indexes()) {
+      const size_t entries =
+          mdb::ReadIndex(image, index.first_page, table_page).entries.size();
+      if (index.ignore_nulls() ? entries > row_count : entries != row_count)
+        throw Error("ein Index hat " + std::to_string(entries) + " Einträge für " +
+                    std::to_string(row_count) + " Zeilen");
+    }
+  } catch (const Error& error) {
+    throw Error("die neue Datei ist fehlerhaft (" + std::string(error.what()) +
+                "); die Datenbank wurde nicht ersetzt");
+  }
+}
+
+}  // namespace
+
+struct JetFileSession::File {
+  mdb::DatabaseFile database;
+  mdb::FileImage image;
+  std::string table;
+  mdb::TableDefinition definition;
+};
+
+bool HasJetHeader(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::array<char, 19> start{};
+  if (!in.read(start.data(), start.size())) return false;
+  const std::string_view engine(start.data() + 4, 15);
+  return engine == "Standard Jet DB" || engine == "Standard ACE DB";
+}
+
+JetFileSession::JetFileSession(std::unique_ptr<File> file,
+                               std::unique_ptr<SqliteSession> session)
+    : file_(std::move(file)), session_(std::move(session)) {}
+
+JetFileSession::~JetFileSession() = default;
+
+std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
+                                                     std::string_view password) {
+  const std::string shown = BaseName(path);
+  try {
+    mdb::DatabaseFile database = mdb::DatabaseFile::Open(path);
+    mdb::FileImage image(
+        std::vector<uint8_t>(database.bytes().begin(), database.bytes().end()));
+    const mdb::Header header = mdb::Header::Parse(image);
+    CheckPassword(header, password);
+    const mdb::Catalog catalog = mdb::Catalog::Read(image);
+    const std::string table = FindTable(catalog);
+    mdb::TableDefinition definition =
+        mdb::TableDefinition::Read(image, catalog.TableDefinitionPage(table));
+    const SqliteTableLayout layout = LayOutTable(
+        table, definition, catalog.Properties(table), catalog.Relationships(table));
+
+    auto session = SqliteSession::OpenInMemory(shown);
+    session->Run(layout.create_table);
+    for (const SqliteIndexLayout& index : layout.indexes) {
+      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
+      session->Run(index.create);
+    }
+    session->Run("BEGIN");
+    mdb::TableReader(image, definition).ForEachRow([&](const mdb::StoredRow& row) {
+      session->Run(layout.insert_row, row.values);
+    });
+    if (layout.autonumber_counter) {
+      // Jet's counter holds the last number given; SQLite continues after
+      // the larger of its sequence and the largest key.
+      const std::vector<Value> params = {Value::Text(table),
+                                         Value::Integer(*layout.autonumber_counter)};
+      session->Run("DELETE FROM sqlite_sequence WHERE name = ?", {params[0]});
+      session->Run("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)", params);
+    }
+    session->Run("COMMIT");
+
+    auto file = std::make_unique<File>(
+        File{std::move(database), std::move(image), table, std::move(definition)});
+    return std::unique_ptr<JetFileSession>(
+        new JetFileSession(std::move(file), std::move(session)));
+  } catch (const Error& error) {
+    throw Error(shown + ": " + error.what());
+  }
+}
+
+// The rows of the table in the in-memory database, in row-id order (the
+// order they were loaded and inserted), typed for the writer.
+std::vector<std::vector<Value>> JetFileSession::NumbersRows() const {
+  const mdb::TableDefinition& definition = file_->definition;
+  jetsql::SqlBuilder select;
+  select.Append("SELECT ");
+  for (const mdb::ColumnDefinition& column : definition.columns()) {
+    if (&column != &definition.columns().front()) select.Append(", ");
+    select.Name(column.name);
+  }
+  select.Append(" FROM ").Name(file_->table).Append(" ORDER BY rowid");
+  sqlite3_stmt* statement = session_->Prepare(select.Finish().sql, {});
+  std::vector<std::vector<Value>> rows;
+  while (session_->Step(statement)) {
+    rows.emplace_back();
+    for (size_t i = 0; i < definition.columns().size(); ++i) {
+      const mdb::ColumnDefinition& column = definition.columns()[i];
+      rows.back().push_back(JetValue(column.column_type(),
+                                     sqlite3_column_value(statement, static_cast<int>(i)),
+                                     column.name));
+    }
+  }
+  return rows;
+}
+
+void JetFileSession::WriteNumbers() const {
+  const std::vector<std::vector<Value>> rows = NumbersRows();
+  mdb::WritableImage writable(file_->image);
+  mdb::ReplaceTableRows(writable, file_->definition.first_page(), rows,
+                        mdb::RebuildIndexes);
+  const mdb::FileImage written = std::move(writable).Finish();
+  const std::string_view bytes(reinterpret_cast<const char*>(written.bytes().data()),
+                               written.bytes().size());
+  const uint32_t table_page = file_->definition.first_page();
+  file_->database.Replace(bytes, [&](const std::filesystem::path& copy) {
+    CheckWrittenCopy(copy, table_page, rows.size());
+  });
+}
+
+}  // namespace db::engine

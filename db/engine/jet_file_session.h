@@ -1,0 +1,59 @@
+#ifndef PREISLISTE_DB_ENGINE_JET_FILE_SESSION_H_
+#define PREISLISTE_DB_ENGINE_JET_FILE_SESSION_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/engine/sqlite_session.h"
+
+namespace db::engine {
+
+// True when the file at `path` begins as a Jet or ACE database does
+// ("Standard Jet DB" / "Standard ACE DB" after four bytes); a file that
+// cannot be read is none.
+bool HasJetHeader(const std::string& path);
+
+// A Jet 4 database file behind the connection: the bridge between the Jet
+// file format (db/engine/mdb) and the SQLite database the statements run on.
+//
+// Open() reads the file and refuses it, with the reason as the description,
+// when it is in use (its lock file lies beside it), is no Jet 4 file the
+// reader handles, has another password than `password` (a file without one
+// opens with any), has no table Numbers, or holds a Numbers the writer could
+// not reproduce exactly (see jet_table_layout.h). It then loads Numbers
+// into a new in-memory SQLite database, which session() hands out.
+//
+// Only Numbers is loaded: it is the one table the run reads and rewrites.
+// The working tables are created by the run itself in memory; the file's
+// other tables are neither loaded nor ever written.
+class JetFileSession {
+ public:
+  static std::unique_ptr<JetFileSession> Open(const std::string& path,
+                                              std::string_view password);
+  ~JetFileSession();
+
+  SqliteSession& session() const { return *session_; }
+
+  // Writes the rows of Numbers from the in-memory database into the file:
+  // the table's pages and indexes are rebuilt in a copy of the file's image,
+  // which is written beside the file, read back and checked, and renamed
+  // over it, the old file kept as Numbers.mdb.bak (mdb::DatabaseFile).
+  // Called inside the open transaction, before it is committed; throws, with
+  // the file unchanged, when the rows cannot be written, the copy is not
+  // sound, the file changed since the open or its lock file appeared.
+  void WriteNumbers() const;
+
+ private:
+  struct File;
+  std::vector<std::vector<Value>> NumbersRows() const;
+  JetFileSession(std::unique_ptr<File> file, std::unique_ptr<SqliteSession> session);
+
+  std::unique_ptr<File> file_;
+  std::unique_ptr<SqliteSession> session_;
+};
+
+}  // namespace db::engine
+
+#endif  // PREISLISTE_DB_ENGINE_JET_FILE_SESSION_H_

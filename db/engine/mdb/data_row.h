@@ -1,0 +1,47 @@
+#ifndef PREISLISTE_DB_ENGINE_MDB_DATA_ROW_H_
+#define PREISLISTE_DB_ENGINE_MDB_DATA_ROW_H_
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "db/engine/mdb/file_image.h"
+#include "db/engine/mdb/table_definition.h"
+#include "db/engine/value.h"
+
+namespace db::engine::mdb {
+
+// Decodes one stored row into its values, in the order of
+// definition.columns(). A row is laid out as
+//   column count (2 bytes) | fixed-length columns | variable-length data |
+//   end offset | offsets of the variable columns, last first | count of
+//   variable columns (2 bytes) | null mask (a bit per column number)
+// with every offset counted from the row's start. A clear bit in the null
+// mask is NULL, except for Yes/No columns, whose value is the bit. Columns
+// added after the row was written (number or variable index beyond what the
+// row holds) read as NULL.
+//
+// Values: Text and Memo -> Text (UTF-8; Memo fetched from its long-value
+// pages); Yes/No -> Integer -1 or 0; Byte, Integer, Long -> Integer;
+// Currency -> Money; Single, Double, Date/Time -> Double (dates as days since
+// 1899-12-30). Any other column type with a value throws db::Error naming
+// the column; so does a row whose bytes do not fit its own layout.
+std::vector<Value> DecodeRow(const FileImage& image, const TableDefinition& definition,
+                             const ByteView& row);
+
+// The steps of DecodeRow, for readers that need the bytes of a column whose
+// type DecodeRow refuses (the catalog's property blobs):
+// the stored bytes of each column, in the order of definition.columns(),
+// none for NULL (and for No; Yes is present with no bytes) ...
+std::vector<std::optional<ByteView>> SplitRow(const TableDefinition& definition,
+                                              const ByteView& row);
+// ... the value of one column from its stored bytes ...
+Value DecodeValue(const FileImage& image, const ColumnDefinition& column,
+                  const std::optional<ByteView>& stored);
+// ... and the bytes of a Memo or OLE value from the 12-byte reference the
+// row holds (kept in the row itself, on one long-value row, or on a chain).
+std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& reference);
+
+}  // namespace db::engine::mdb
+
+#endif  // PREISLISTE_DB_ENGINE_MDB_DATA_ROW_H_

@@ -1,0 +1,184 @@
+#include "db/engine/mdb/file_replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "db/engine/mdb/lock_file.h"
+#include "db/engine/mdb/posix_file.h"
+
+namespace db::engine::mdb {
+namespace {
+
+std::string Name(const std::filesystem::path& file) { return file.filename().string(); }
+
+// A name in the folder that this run created and removes again unless the
+// file under it has been renamed into place.
+class TemporaryName {
+ public:
+  explicit TemporaryName(std::filesystem::path path) : path_(std::move(path)) {}
+  ~TemporaryName() {
+    if (!path_.empty()) unlink(path_.c_str());
+  }
+  TemporaryName(const TemporaryName&) = delete;
+  TemporaryName& operator=(const TemporaryName&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Creates "<original>.tmp-XXXXXX", a name no other run can hold.
+FileDescriptor CreateBeside(const std::filesystem::path& original,
+                            std::filesystem::path* created) {
+  std::string pattern = original.string() + ".tmp-XXXXXX";
+  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0)
+    throw SystemError("(temporäre Kopie) kann nicht angelegt werden", pattern, errno);
+  *created = pattern;
+  return FileDescriptor(fd);
+}
+
+// The billing product and other users of a shared folder must find the new
+// file with the rights they had on the old one. A folder that cannot give
+// them (another owner, a group this user is not in, a file system that
+// ignores them) makes the commit stop instead of leaving a file they
+// cannot open.
+void TakeOwnerAndMode(const FileDescriptor& fd, const std::filesystem::path& copy,
+                      const struct stat& original, const std::filesystem::path& name) {
+  const auto refuse = [&](const std::string& reason) {
+    return Error("Die neue Datei " + Name(copy) +
+                 " kann Besitzer, Gruppe und Rechte von " + Name(name) +
+                 " nicht übernehmen (" + reason + "); " + Name(name) +
+                 " wurde nicht ersetzt");
+  };
+  // chown first: it may clear set-id bits that the chmod then restores.
+  if (fchown(fd.get(), original.st_uid, original.st_gid) != 0)
+    throw refuse(std::strerror(errno));
+  if (fchmod(fd.get(), original.st_mode & 07777) != 0) throw refuse(std::strerror(errno));
+  const struct stat taken = StatOf(fd, copy);
+  if (taken.st_uid != original.st_uid || taken.st_gid != original.st_gid ||
+      (taken.st_mode & 07777) != (original.st_mode & 07777))
+    throw refuse("das Dateisystem behält sie nicht");
+}
+
+struct stat LinkStat(const std::filesystem::path& file) {
+  struct stat info;
+  if (lstat(file.c_str(), &info) != 0)
+    throw SystemError("kann nicht abgefragt werden", file, errno);
+  return info;
+}
+
+// Error codes with which link() says that the file system (FAT, some network
+// shares) or the kernel's hard-link protection does not allow the link.
+bool LinkNotPossible(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == EMLINK ||
+         error == ENOSYS || error == EXDEV;
+}
+
+void Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (rename(from.c_str(), to.c_str()) != 0)
+    throw Error(Name(from) + " kann nicht in " + Name(to) +
+                " umbenannt werden: " + std::strerror(errno));
+}
+
+// After the rename the new file is in place; a folder that cannot be flushed
+// means only that the swap may not survive a power cut, which the
+// description has to say instead of calling the whole commit failed.
+void FlushFolderAfterReplace(const std::filesystem::path& file) {
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool flushed = fd >= 0 && (fsync(fd) == 0 || errno == EINVAL);
+  const int error = errno;
+  if (fd >= 0) close(fd);
+  if (!flushed)
+    throw Error(
+        Name(file) + " wurde ersetzt, aber der Ordner " + folder.string() +
+        " konnte nicht auf die Platte geschrieben werden: " + std::strerror(error));
+}
+
+}  // namespace
+
+DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
+  if (S_ISLNK(LinkStat(path).st_mode))
+    throw Error(path.string() +
+                " ist ein symbolischer Verweis; bitte den Pfad der Datei "
+                "selbst angeben");
+  if (const auto lock = FindLockFile(path))
+    throw Error("Die Datenbank " + Name(path) + " ist in Benutzung: neben ihr liegt " +
+                Name(*lock) + ". Bitte das Abrechnungsprogramm schließen; bleibt " +
+                Name(*lock) +
+                " danach liegen (nach einem Absturz), sie löschen, aber nur "
+                "wenn das Abrechnungsprogramm geschlossen ist");
+  return DatabaseFile(path, ReadSnapshot(path));
+}
+
+std::filesystem::path DatabaseFile::BackupPath() const { return path_.string() + ".bak"; }
+
+void DatabaseFile::CheckUnchanged() const {
+  if (const auto lock = FindLockFile(path_))
+    throw Error("Das Abrechnungsprogramm hat die Datenbank " + Name(path_) +
+                " während des Laufs geöffnet (" + Name(*lock) + " ist erschienen); " +
+                Name(path_) + " wurde nicht ersetzt");
+  if (ReadSnapshot(path_).identity != snapshot_.identity)
+    throw Error(
+        "Die Datenbank " + Name(path_) +
+        " wurde während des Laufs von einem anderen Programm verändert; sie wurde "
+        "nicht ersetzt");
+}
+
+void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
+  // The staging name is removed in any case: after a successful rename it is
+  // gone anyway, except when the previous backup already was a link to the
+  // original (a run stopped between steps 4 and 5), where rename() of one
+  // name of a file onto another of its names changes nothing.
+  const TemporaryName staged(staging);
+  if (link(path_.c_str(), staging.c_str()) != 0) {
+    if (!LinkNotPossible(errno))
+      throw SystemError("(Sicherung) kann nicht angelegt werden", staging, errno);
+    const int fd = open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+      throw SystemError("(Sicherung) kann nicht angelegt werden", staging, errno);
+    const FileDescriptor copy(fd);
+    TakeOwnerAndMode(copy, staging, LinkStat(path_), path_);
+    WriteAll(copy, snapshot_.bytes, staging);
+    Flush(copy, staging);
+  }
+  Rename(staging, BackupPath());
+}
+
+void DatabaseFile::Replace(std::string_view image, const CopyCheck& check,
+                           const StepHook& hook) const {
+  const auto reached = [&](Step step) {
+    if (hook) hook(step);
+  };
+  std::filesystem::path copy_path;
+  const FileDescriptor copy_fd = CreateBeside(path_, &copy_path);
+  TemporaryName copy(copy_path);
+  TakeOwnerAndMode(copy_fd, copy_path, LinkStat(path_), path_);
+  WriteAll(copy_fd, image, copy_path);
+  reached(Step::kCopyWritten);
+  Flush(copy_fd, copy_path);
+  reached(Step::kCopyFlushed);
+  check(copy_path);
+  reached(Step::kCopyChecked);
+
+  CheckUnchanged();
+  MakeBackup(copy_path.string() + ".bak");
+  reached(Step::kBackupMade);
+
+  Rename(copy_path, path_);
+  copy.Release();
+  reached(Step::kReplaced);
+  FlushFolderAfterReplace(path_);
+}
+
+}  // namespace db::engine::mdb

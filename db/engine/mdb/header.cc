@@ -1,0 +1,126 @@
+#include "db/engine/mdb/header.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "db/engine/mdb/text.h"
+#include "db/engine/error.h"
+
+namespace db::engine::mdb {
+namespace {
+
+constexpr size_t kEngineNameOffset = 0x04;
+constexpr size_t kVersionOffset = 0x14;
+constexpr size_t kMaskedOffset = 0x18;
+constexpr size_t kMaskedSize = 128;
+constexpr size_t kCodePageOffset = 0x3C;
+constexpr size_t kEncodingKeyOffset = 0x3E;
+constexpr size_t kPasswordOffset = 0x42;
+constexpr size_t kPasswordSize = 40;
+constexpr size_t kSortOrderOffset = 0x6E;
+constexpr size_t kSortOrderVersionOffset = 0x71;
+constexpr size_t kCreationDateOffset = 0x72;
+
+// Jet hides 128 bytes of the header under the RC4 key stream of a fixed
+// key; XOR with the same stream uncovers them.
+std::array<uint8_t, kMaskedSize> HeaderMask() {
+  static constexpr std::array<uint8_t, 4> kKey = {0xC7, 0xDA, 0x39, 0x6B};
+  std::array<uint8_t, 256> state;
+  for (int i = 0; i < 256; ++i) state[i] = static_cast<uint8_t>(i);
+  for (int i = 0, j = 0; i < 256; ++i) {
+    j = (j + state[i] + kKey[i % kKey.size()]) & 0xFF;
+    std::swap(state[i], state[j]);
+  }
+  std::array<uint8_t, kMaskedSize> mask;
+  for (size_t n = 0, i = 0, j = 0; n < kMaskedSize; ++n) {
+    i = (i + 1) & 0xFF;
+    j = (j + state[i]) & 0xFF;
+    std::swap(state[i], state[j]);
+    mask[n] = state[(state[i] + state[j]) & 0xFF];
+  }
+  return mask;
+}
+
+void CheckFormat(const FileImage& image) {
+  const std::vector<uint8_t>& bytes = image.bytes();
+  static constexpr std::string_view kJet = "Standard Jet DB";
+  static constexpr std::string_view kAce = "Standard ACE DB";
+  auto name_is = [&](std::string_view name) {
+    return bytes.size() >= kEngineNameOffset + name.size() &&
+           std::equal(name.begin(), name.end(), bytes.begin() + kEngineNameOffset);
+  };
+  if (name_is(kAce))
+    throw Error(
+        "The file is an Access 2007 or later (ACE, .accdb) database; only "
+        "Jet 4 (Access 2000/2003) files are supported.");
+  if (!name_is(kJet) || bytes.size() <= kVersionOffset || bytes[0] != 0)
+    throw Error("The file is not an Access database.");
+  switch (bytes[kVersionOffset]) {
+    case 0:
+      throw Error(
+          "The file is a Jet 3 (Access 97) database; only Jet 4 (Access "
+          "2000/2003) files are supported.");
+    case 1:
+      break;
+    default:
+      throw Error(
+          "The file is an Access 2007 or later database; only Jet 4 (Access "
+          "2000/2003) files are supported.");
+  }
+  if (bytes.size() < kPageSize || bytes.size() % kPageSize != 0)
+    throw Error("The database file is damaged: its size of " +
+                std::to_string(bytes.size()) + " bytes is not a whole number of " +
+                std::to_string(kPageSize) + "-byte pages.");
+}
+
+}  // namespace
+
+Header Header::Parse(const FileImage& image) {
+  CheckFormat(image);
+  std::vector<uint8_t> page0(image.bytes().begin(), image.bytes().begin() + kPageSize);
+  const std::array<uint8_t, kMaskedSize> mask = HeaderMask();
+  for (size_t i = 0; i < kMaskedSize; ++i) page0[kMaskedOffset + i] ^= mask[i];
+  const ByteView view(page0, "page 0");
+
+  if (view.U32(kEncodingKeyOffset) != 0)
+    throw Error(
+        "The database file is encoded (its pages are encrypted); encoded "
+        "files are not supported.");
+  Header header;
+  header.code_page_ = view.U16(kCodePageOffset);
+  header.sort_order_ = {view.U16(kSortOrderOffset), view.U8(kSortOrderVersionOffset)};
+  if (header.sort_order_ != kGeneralSortOrder)
+    throw Error("The database uses the sort order " +
+                std::to_string(header.sort_order_.value) + " version " +
+                std::to_string(header.sort_order_.version) +
+                "; only the General sort order (1033 version 0) is supported.");
+  header.creation_date_ = view.F64(kCreationDateOffset);
+
+  // The password is masked once more with the four bytes of the whole part
+  // of the creation date; all zeros after that means "no password".
+  std::array<uint8_t, kPasswordSize> password;
+  const double whole_days = std::floor(header.creation_date_);
+  const int32_t date_key =
+      std::isfinite(whole_days) && whole_days >= INT32_MIN && whole_days <= INT32_MAX
+          ? static_cast<int32_t>(whole_days)
+          : 0;
+  const uint32_t key = static_cast<uint32_t>(date_key);
+  for (size_t i = 0; i < kPasswordSize; ++i)
+    password[i] =
+        view.U8(kPasswordOffset + i) ^ static_cast<uint8_t>(key >> (8 * (i % 4)));
+  size_t length = 0;
+  while (length + 1 < kPasswordSize && (password[length] | password[length + 1]) != 0)
+    length += 2;
+  header.password_ = Utf16LeToUtf8(std::span(password).first(length));
+  return header;
+}
+
+void Header::CheckPassword(std::string_view given) const {
+  if (!password_.empty() && given != password_)
+    throw Error("The database password is wrong.");
+}
+
+}  // namespace db::engine::mdb

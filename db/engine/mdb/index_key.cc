@@ -1,0 +1,173 @@
+#include "db/engine/mdb/index_key.h"
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "db/engine/mdb/text_key.h"
+#include "db/engine/error.h"
+
+namespace db::engine::mdb {
+namespace {
+
+constexpr uint8_t kNullFlag = 0x00;
+constexpr uint8_t kValueFlag = 0x7F;
+// Yes/No has no NULL entry: Jet keeps NULL as No. Yes (-1) sorts first.
+constexpr uint8_t kYes = 0x00;
+constexpr uint8_t kNo = 0xFF;
+
+[[noreturn]] void WrongValue(const KeyColumn& column, const std::string& what) {
+  throw Error("Index column " + column.name + ": " + what);
+}
+
+// Two's complement, big-endian, with the sign bit inverted so that negative
+// numbers sort before positive ones.
+void AppendSigned(int64_t number, int bytes, KeyBytes& key) {
+  const auto bits = static_cast<uint64_t>(number);
+  const size_t start = key.size();
+  for (int i = bytes - 1; i >= 0; --i)
+    key.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+  key[start] ^= 0x80;
+}
+
+// IEEE bits, big-endian: a non-negative number gets its sign bit set, a negative
+// one is complemented whole, so that byte order follows numeric order.
+void AppendFloating(uint64_t bits, int bytes, KeyBytes& key) {
+  const uint64_t sign = uint64_t{1} << (8 * bytes - 1);
+  const uint64_t mask = bytes == 8 ? ~uint64_t{0} : (sign << 1) - 1;
+  bits = (bits & sign) ? ~bits & mask : bits | sign;
+  for (int i = bytes - 1; i >= 0; --i)
+    key.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+}
+
+int64_t IntegerIn(const KeyColumn& column, const Value& value, int64_t low,
+                  int64_t high) {
+  if (value.type() != Value::Type::kInteger)
+    WrongValue(column, "a whole number is expected");
+  const int64_t number = value.integer();
+  if (number < low || number > high) {
+    WrongValue(column, std::to_string(number) + " is out of the column's range");
+  }
+  return number;
+}
+
+double RealOf(const KeyColumn& column, const Value& value) {
+  if (value.type() != Value::Type::kDouble) WrongValue(column, "a number is expected");
+  if (std::isnan(value.real())) WrongValue(column, "NaN cannot be indexed");
+  return value.real();
+}
+
+// The bytes after the flag of a non-text value, for an ascending column.
+void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
+  switch (column.type) {
+    case ColumnType::kLong:
+      AppendSigned(IntegerIn(column, value, INT32_MIN, INT32_MAX), 4, key);
+      return;
+    case ColumnType::kInteger:
+      AppendSigned(IntegerIn(column, value, INT16_MIN, INT16_MAX), 2, key);
+      return;
+    case ColumnType::kByte:
+      key.push_back(static_cast<uint8_t>(IntegerIn(column, value, 0, 255)));
+      return;
+    case ColumnType::kCurrency:
+      if (value.type() != Value::Type::kCurrency)
+        WrongValue(column, "an amount is expected");
+      AppendSigned(value.currency().ticks(), 8, key);
+      return;
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime:
+      AppendFloating(std::bit_cast<uint64_t>(RealOf(column, value)), 8, key);
+      return;
+    case ColumnType::kSingle: {
+      const double real = RealOf(column, value);
+      const auto single = static_cast<float>(real);
+      if (static_cast<double>(single) != real) {
+        WrongValue(column, value.ToText() + " is not a Single value");
+      }
+      AppendFloating(std::bit_cast<uint32_t>(single), 4, key);
+      return;
+    }
+    case ColumnType::kBoolean:
+      key.push_back(!value.is_null() && IntegerIn(column, value, -1, 1) != 0 ? kYes
+                                                                             : kNo);
+      return;
+    default:
+      WrongValue(column, "a " + ColumnTypeName(static_cast<uint8_t>(column.type)) +
+                             " column cannot be part of an index key");
+  }
+}
+
+bool IsText(ColumnType type) {
+  return type == ColumnType::kText || type == ColumnType::kMemo;
+}
+
+}  // namespace
+
+void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
+  const uint8_t null_flag = column.ascending ? kNullFlag : ~kNullFlag & 0xFF;
+  const uint8_t value_flag = column.ascending ? kValueFlag : ~kValueFlag & 0xFF;
+  if (value.is_null() && column.type != ColumnType::kBoolean) {
+    key.push_back(null_flag);
+    return;
+  }
+  if (IsText(column.type)) {
+    if (value.type() != Value::Type::kText) WrongValue(column, "a text is expected");
+    key.push_back(value_flag);
+    AppendTextKey(TextKeySource(value.text()), column.ascending, key);
+    return;
+  }
+  // A descending number key is the complement of the ascending one.
+  const size_t start = key.size();
+  key.push_back(kValueFlag);
+  AppendValue(column, value, key);
+  if (!column.ascending) {
+    for (size_t i = start; i < key.size(); ++i) key[i] = static_cast<uint8_t>(~key[i]);
+  }
+}
+
+std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
+                                    const RealIndex& index) {
+  std::vector<KeyColumn> columns;
+  for (const IndexColumn& c : index.columns) {
+    const ColumnDefinition* column = table.FindColumn(c.column_number);
+    if (!column) {
+      throw Error("An index refers to column number " + std::to_string(c.column_number) +
+                  ", which the table lacks");
+    }
+    KeyColumn key{column->name, column->column_type(), c.ascending,
+                  static_cast<size_t>(column - table.columns().data())};
+    switch (key.type) {
+      case ColumnType::kText:
+      case ColumnType::kMemo:
+        if (!(column->sort_order == kGeneralSortOrder)) {
+          WrongValue(key,
+                     "text keys in a sort order other than General cannot be written");
+        }
+        break;
+      case ColumnType::kBoolean:
+      case ColumnType::kByte:
+      case ColumnType::kInteger:
+      case ColumnType::kLong:
+      case ColumnType::kCurrency:
+      case ColumnType::kSingle:
+      case ColumnType::kDouble:
+      case ColumnType::kDateTime:
+        break;
+      default:
+        WrongValue(key, "a " + ColumnTypeName(column->type) +
+                            " column cannot be part of an index key");
+    }
+    columns.push_back(std::move(key));
+  }
+  return columns;
+}
+
+KeyBytes IndexKey(std::span<const KeyColumn> columns, std::span<const Value> values) {
+  if (columns.size() != values.size())
+    throw Error("An index key needs one value per column");
+  KeyBytes key;
+  for (size_t i = 0; i < columns.size(); ++i) AppendKey(columns[i], values[i], key);
+  return key;
+}
+
+}  // namespace db::engine::mdb

@@ -1,0 +1,296 @@
+// Opening the billing product's Jet 4 file: the checks of the open, the
+// in-memory Numbers and the rules it enforces, and the commit that the file
+// cannot take yet.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/engine/connection.h"
+#include "db/engine/error.h"
+#include "db/engine/jet_table_layout.h"
+#include "db/engine/jetsql/translate.h"
+#include "db/engine/mdb/catalog.h"
+#include "db/engine/mdb/file_image.h"
+#include "db/engine/mdb/table_definition.h"
+#include "db/engine/mdb/table_reader.h"
+#include "tests/db/engine/db_fixture.h"
+#include "tests/support/test_files.h"
+
+namespace db::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of a numbers/ test file as Numbers.mdb in a folder of its own. A
+// missing shared folder fails the test.
+class JetCopy {
+ public:
+  explicit JetCopy(const std::string& file) {
+    const fs::path source = fs::path(PREISLISTE_SHARED_JET) / "numbers" / file;
+    if (!fs::exists(source)) throw Error("test file missing: " + source.string());
+    fs::copy_file(source, path());
+    fs::permissions(path(), fs::perms::owner_read | fs::perms::owner_write);
+  }
+  fs::path folder() const { return dir_.path(); }
+  fs::path path() const { return dir_.path() / "Numbers.mdb"; }
+
+  std::unique_ptr<Connection> Connect(const std::string& password = "Falter") const {
+    auto connection = std::make_unique<Connection>();
+    connection->set_connection_string(
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path().string() +
+        ";User ID=admin;Password=;Jet OLEDB:Database Password=" + password);
+    connection->Open();
+    return connection;
+  }
+  // The reason an open fails with, or "" when it opens.
+  std::string OpenFailure(const std::string& password = "Falter") const {
+    try {
+      Connect(password);
+      return "";
+    } catch (const Error& error) {
+      return error.what();
+    }
+  }
+
+ private:
+  testing_support::TempDir dir_;
+};
+
+std::vector<std::vector<Value>> Rows(Connection& connection, const std::string& sql) {
+  std::vector<std::vector<Value>> rows;
+  auto set = connection.ExecuteQuery(sql);
+  std::vector<std::string> names;
+  const auto columns = connection.schema().TableColumns("Numbers");
+  for (const auto& column : columns.value()) names.push_back(column.name);
+  for (; !set->IsEof(); set->MoveNext()) {
+    rows.emplace_back();
+    for (const std::string& name : names) rows.back().push_back(set->Field(name));
+  }
+  return rows;
+}
+
+// NULL kept apart from every text.
+std::string Shown(const Value& value) {
+  return value.is_null() ? "<NULL>" : value.ToText();
+}
+
+std::string DeclaredTypes(const Connection& connection) {
+  std::string text;
+  const auto columns = connection.schema().TableColumns("Numbers");
+  for (const auto& column : columns.value())
+    text += column.name + " " + column.declared_type + "; ";
+  return text;
+}
+
+const char* const kAllFiles[] = {"numbers-plain.mdb",          "numbers-pk.mdb",
+                                 "numbers-autoid.mdb",         "numbers-big.mdb",
+                                 "numbers-other-password.mdb", "numbers-no-password.mdb"};
+
+TEST(JetFileTest, EveryNumbersFileLoadsExactlyTheRowsTheReaderReads) {
+  for (const char* file : kAllFiles) {
+    SCOPED_TRACE(file);
+    const JetCopy copy(file);
+    const std::string password =
+        std::string(file) == "numbers-other-password.mdb" ? "Geheim" : "Falter";
+    const auto connection = copy.Connect(password);
+
+    const mdb::FileImage image = mdb::FileImage::ReadFile(copy.path());
+    const mdb::Catalog catalog = mdb::Catalog::Read(image);
+    const mdb::TableDefinition definition =
+        mdb::TableDefinition::Read(image, catalog.TableDefinitionPage("Numbers"));
+    std::vector<std::vector<Value>> expected;
+    for (const mdb::StoredRow& row : mdb::TableReader(image, definition).ReadAll())
+      expected.push_back(row.values);
+    // Both in the file's order: the load keeps it, and SQLite's row ids do.
+    const std::vector<std::vector<Value>> loaded =
+        Rows(*connection, "SELECT * FROM Numbers");
+    ASSERT_EQ(loaded.size(), expected.size());
+    for (size_t r = 0; r < loaded.size(); ++r)
+      for (size_t c = 0; c < loaded[r].size(); ++c)
+        EXPECT_EQ(Shown(loaded[r][c]), Shown(expected[r][c]))
+            << "row " << r << " column " << c;
+  }
+}
+
+TEST(JetFileTest, ColumnsKeepTheirNamesAndTheTypesTheTranslatorReads) {
+  EXPECT_EQ(DeclaredTypes(*JetCopy("numbers-plain.mdb").Connect()),
+            "Number VARCHAR(30); Name VARCHAR(100); Price_EUR CURRENCY; "
+            "Rate_EK CURRENCY; GraceTime INTEGER; Profile VARCHAR(50); ");
+  EXPECT_EQ(DeclaredTypes(*JetCopy("numbers-autoid.mdb").Connect()),
+            "ID INTEGER; Number VARCHAR(30); Name VARCHAR(100); Price_EUR DOUBLE; "
+            "Rate_EK DOUBLE; GraceTime SMALLINT; Profile VARCHAR(50); "
+            "Remark VARCHAR(50); ");
+  // Money reads back as currency, as from an SQLite file.
+  const auto connection = JetCopy("numbers-pk.mdb").Connect();
+  auto set = connection->ExecuteQuery(
+      "SELECT Price_EUR FROM Numbers WHERE Price_EUR IS NOT NULL");
+  ASSERT_FALSE(set->IsEof());
+  EXPECT_EQ(set->Field("Price_EUR").type(), Value::Type::kCurrency);
+}
+
+TEST(JetFileTest, PasswordIsCheckedAgainstTheConnectionString) {
+  struct Case {
+    const char* file;
+    const char* password;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"numbers-pk.mdb", "Falter", true},
+      {"numbers-pk.mdb", "falter", false},  // Jet compares with letter case
+      {"numbers-pk.mdb", "", false},
+      {"numbers-other-password.mdb", "Falter", false},
+      {"numbers-other-password.mdb", "Geheim", true},
+      {"numbers-no-password.mdb", "Falter", true},
+      {"numbers-no-password.mdb", "irgendwas", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " / " + c.password);
+    const std::string failure = JetCopy(c.file).OpenFailure(c.password);
+    if (c.opens) {
+      EXPECT_EQ(failure, "");
+    } else {
+      EXPECT_EQ(failure, "Numbers.mdb: das Datenbankkennwort stimmt nicht");
+    }
+  }
+}
+
+TEST(JetFileTest, LockFileInAnyLetterCaseRefusesTheOpenAndNamesIt) {
+  for (const char* lock : {"Numbers.ldb", "NUMBERS.LDB", "numbers.ldb", "Numbers.LDB"}) {
+    SCOPED_TRACE(lock);
+    const JetCopy copy("numbers-pk.mdb");
+    testing_support::RunSqlite(copy.folder() / "unrelated.db", "SELECT 1");
+    std::ofstream(copy.folder() / lock) << "";
+    const std::string failure = copy.OpenFailure();
+    EXPECT_NE(failure.find(std::string("neben ihr liegt ") + lock), std::string::npos)
+        << failure;
+    EXPECT_NE(failure.find("nur wenn das Abrechnungsprogramm geschlossen ist"),
+              std::string::npos)
+        << failure;
+  }
+}
+
+TEST(JetFileTest, PrimaryKeyComparesAsTheJetIndexDoes) {
+  const auto connection = JetCopy("numbers-pk.mdb").Connect();
+  connection->BeginTrans();
+  connection->Execute("INSERT INTO Numbers (Number, Name) VALUES ('0099ab', 'Neu')");
+  // Differing only in letter case, or in trailing blanks: the same Jet key.
+  for (const char* same : {"0099AB", "0099ab  "}) {
+    try {
+      connection->Execute(std::string("INSERT INTO Numbers (Number) VALUES ('") + same +
+                          "')");
+      ADD_FAILURE() << same << " was taken beside 0099ab";
+    } catch (const Error& error) {
+      EXPECT_NE(std::string(error.what()).find("UNIQUE"), std::string::npos)
+          << error.what();
+    }
+  }
+  // Accents count: a different key.
+  connection->Execute("INSERT INTO Numbers (Number, Name) VALUES ('0099äb', 'Neu')");
+  // The primary key takes no NULL.
+  EXPECT_THROW(connection->Execute("INSERT INTO Numbers (Name) VALUES ('ohne')"), Error);
+  // A character whose key encoding is not covered fails with the encoder's
+  // description.
+  try {
+    connection->Execute("INSERT INTO Numbers (Number) VALUES ('00€')");
+    ADD_FAILURE() << "an uncovered character was taken";
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.what()).find("Column Number holds the character €"),
+              std::string::npos)
+        << error.what();
+  }
+  connection->RollbackTrans();
+}
+
+TEST(JetFileTest, WholeRunOfDeleteAndInsertFitsThePrimaryKey) {
+  const auto connection = JetCopy("numbers-big.mdb").Connect();
+  connection->BeginTrans();
+  connection->Execute("SELECT * INTO NumbersPrevious FROM Numbers");
+  connection->Execute("DELETE FROM Numbers");
+  connection->Execute(
+      "INSERT INTO Numbers ( [Number], Name, Price_EUR, Rate_EK, GraceTime, Profile)"
+      "SELECT [Number], Name, Price_EUR, Rate_EK, 0, Null FROM NumbersPrevious;");
+  auto count = connection->ExecuteQuery("SELECT Count(*) AS n FROM Numbers");
+  EXPECT_EQ(count->Field("n").ToText(), "30000");
+  connection->RollbackTrans();
+}
+
+TEST(JetFileTest, AutoNumberContinuesFromTheCounterAndDefaultsApply) {
+  const JetCopy copy("numbers-autoid.mdb");
+  const mdb::FileImage image = mdb::FileImage::ReadFile(copy.path());
+  const mdb::TableDefinition definition = mdb::TableDefinition::Read(
+      image, mdb::Catalog::Read(image).TableDefinitionPage("Numbers"));
+  const int64_t counter = definition.autonumber();
+
+  const auto connection = copy.Connect();
+  connection->BeginTrans();
+  connection->Execute("DELETE FROM Numbers");  // Jet's counter does not go back
+  connection->Execute("INSERT INTO Numbers (Number, Name) VALUES ('0049', 'A')");
+  connection->Execute("INSERT INTO Numbers (Number, Name) VALUES ('0043', 'B')");
+  auto set = connection->ExecuteQuery("SELECT ID, Remark FROM Numbers ORDER BY ID");
+  EXPECT_EQ(set->Field("ID").integer(), counter + 1);
+  EXPECT_EQ(set->Field("Remark").ToText(), "neu");
+  set->MoveNext();
+  EXPECT_EQ(set->Field("ID").integer(), counter + 2);
+  connection->RollbackTrans();
+}
+
+TEST(JetFileTest, RollbackLeavesTheFileAndCommitReplacesNumbersKeepingABackup) {
+  for (const char* file : {"numbers-pk.mdb", "numbers-autoid.mdb", "numbers-plain.mdb"}) {
+    SCOPED_TRACE(file);
+    const JetCopy copy(file);
+    const std::string before = testing_support::ReadFileBytes(copy.path());
+    auto connection = copy.Connect();
+    const size_t rows = Rows(*connection, "SELECT * FROM Numbers").size();
+    connection->BeginTrans();
+    connection->Execute("DELETE FROM Numbers");
+    connection->RollbackTrans();
+    EXPECT_EQ(Rows(*connection, "SELECT * FROM Numbers").size(), rows);
+    EXPECT_EQ(testing_support::ReadFileBytes(copy.path()), before);
+
+    connection->BeginTrans();
+    connection->Execute("DELETE FROM Numbers WHERE Number LIKE '00%'");
+    connection->Execute("INSERT INTO Numbers (Number, Name) VALUES ('0099', 'Neu')");
+    const auto expected = Rows(*connection, "SELECT * FROM Numbers ORDER BY Number");
+    connection->CommitTrans();
+    connection->Close();
+
+    EXPECT_EQ(testing_support::ReadFileBytes(copy.folder() / "Numbers.mdb.bak"), before);
+    const auto reopened = copy.Connect();
+    const auto written = Rows(*reopened, "SELECT * FROM Numbers ORDER BY Number");
+    ASSERT_EQ(written.size(), expected.size());
+    for (size_t r = 0; r < written.size(); ++r)
+      for (size_t c = 0; c < written[r].size(); ++c)
+        EXPECT_EQ(Shown(written[r][c]), Shown(expected[r][c])) << r << "/" << c;
+    // The independent reader reads the same number of rows.
+    const std::string count = "mdb-count '" + copy.path().string() + "' Numbers";
+    FILE* pipe = popen(count.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[64] = {};
+    ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+    pclose(pipe);
+    EXPECT_EQ(std::stoul(line), expected.size());
+  }
+}
+
+TEST(JetFileTest, DefaultValuesThatAreLiteralsBecomeSqlLiterals) {
+  EXPECT_EQ(DefaultLiteral("\"neu\""), "'neu'");
+  EXPECT_EQ(DefaultLiteral("'it''s'"), "'it''s'");
+  EXPECT_EQ(DefaultLiteral("\"sag \"\"ja\"\"\""), "'sag \"ja\"'");
+  EXPECT_EQ(DefaultLiteral(" 60 "), "60");
+  EXPECT_EQ(DefaultLiteral("-0.5"), "-0.5");
+  EXPECT_EQ(DefaultLiteral("+3"), "3");
+  EXPECT_EQ(DefaultLiteral("yes"), "-1");
+  EXPECT_EQ(DefaultLiteral("Off"), "0");
+  EXPECT_EQ(DefaultLiteral("NULL"), "NULL");
+  for (const char* expression : {"Date()", "=1", "1+1", "\"a\" & \"b\"", "\"open", ""})
+    EXPECT_EQ(DefaultLiteral(expression), std::nullopt) << expression;
+}
+
+}  // namespace
+}  // namespace db::engine

@@ -1,0 +1,102 @@
+#include "db/engine/mdb/header.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "db/engine/error.h"
+#include "tests/db/engine/mdb/jet_files.h"
+#include "tests/db/engine/mdb/oracles.h"
+
+namespace mdb_test {
+namespace {
+
+namespace mdb = db::engine::mdb;
+
+mdb::Header ParseFile(const std::string& relative) {
+  return mdb::Header::Parse(mdb::FileImage(ReadBytes(JetFile(relative))));
+}
+
+TEST(HeaderTest, PasswordsAreTheOnesTheFilesWereGiven) {
+  const struct {
+    const char* file;
+    const char* password;
+  } cases[] = {
+      {"numbers/numbers-plain.mdb", "Falter"},
+      {"numbers/numbers-pk.mdb", "Falter"},
+      {"numbers/numbers-autoid.mdb", "Falter"},
+      {"numbers/numbers-big.mdb", "Falter"},
+      {"numbers/numbers-other-password.mdb", "Geheim"},
+      {"numbers/numbers-no-password.mdb", ""},
+      {"access-made/indexTestV2000.mdb", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseFile(c.file).password(), c.password) << c.file;
+}
+
+TEST(HeaderTest, PasswordsAsMdbReaderReadsThem) {
+  for (const auto& file : AllJetFiles()) {
+    const mdb::Header header = mdb::Header::Parse(mdb::FileImage(ReadBytes(file)));
+    EXPECT_EQ(header.password(), MdbReaderPassword(file).value_or("")) << file;
+  }
+}
+
+TEST(HeaderTest, CheckPasswordAcceptsOnlyTheExactPassword) {
+  const mdb::Header header = ParseFile("numbers/numbers-pk.mdb");
+  EXPECT_NO_THROW(header.CheckPassword("Falter"));
+  for (const char* wrong : {"falter", "FALTER", "Falte", "Falter ", "", "Geheim"})
+    EXPECT_THROW(header.CheckPassword(wrong), db::engine::Error) << wrong;
+}
+
+TEST(HeaderTest, FileWithoutPasswordOpensWithAny) {
+  const mdb::Header header = ParseFile("numbers/numbers-no-password.mdb");
+  EXPECT_NO_THROW(header.CheckPassword("Falter"));
+  EXPECT_NO_THROW(header.CheckPassword(""));
+}
+
+TEST(HeaderTest, GeneralSortOrderAndWindowsCodePage) {
+  for (const auto& file : AllJetFiles()) {
+    const mdb::Header header = mdb::Header::Parse(mdb::FileImage(ReadBytes(file)));
+    EXPECT_EQ(header.sort_order(), mdb::kGeneralSortOrder) << file;
+    EXPECT_EQ(header.code_page(), 1252) << file;
+  }
+}
+
+// Files the engine cannot handle are refused with their reason. The masked
+// fields (encoding key, sort order) are changed in the stored bytes: any
+// change there changes the unmasked value.
+TEST(HeaderTest, RefusesWhatItCannotHandleWithTheReason) {
+  using Bytes = std::vector<uint8_t>;
+  const struct {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    const char* reason;
+  } cases[] = {
+      {"Jet 3", [](Bytes& b) { b[0x14] = 0; }, "Jet 3 (Access 97)"},
+      {"ACE version", [](Bytes& b) { b[0x14] = 2; }, "Access 2007 or later"},
+      {"ACE name", [](Bytes& b) { std::memcpy(&b[4], "Standard ACE DB", 15); }, ".accdb"},
+      {"no Jet file", [](Bytes& b) { b[4] = 'X'; }, "not an Access database"},
+      {"empty", [](Bytes& b) { b.clear(); }, "not an Access database"},
+      {"encoding key", [](Bytes& b) { b[0x3E] ^= 1; }, "encoded"},
+      {"sort order", [](Bytes& b) { b[0x6E] ^= 1; }, "sort order"},
+      {"sort order version", [](Bytes& b) { b[0x71] ^= 1; }, "sort order"},
+      {"cut-off page", [](Bytes& b) { b.resize(b.size() - 100); }, "whole number"},
+  };
+  const Bytes original = ReadBytes(JetFile("numbers/numbers-pk.mdb"));
+  for (const auto& c : cases) {
+    Bytes bytes = original;
+    c.damage(bytes);
+    try {
+      mdb::Header::Parse(mdb::FileImage(std::move(bytes)));
+      ADD_FAILURE() << c.what << ": accepted";
+    } catch (const db::engine::Error& error) {
+      EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos)
+          << c.what << ": " << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mdb_test

@@ -1,0 +1,42 @@
+#include "tests/db/engine/mdb/jet_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace mdb_test {
+
+std::filesystem::path SharedJet() {
+  const std::filesystem::path dir = PREISLISTE_SHARED_JET;
+  if (!std::filesystem::is_directory(dir / "numbers"))
+    ADD_FAILURE() << "The Jet test files are missing: " << dir;
+  return dir;
+}
+
+std::vector<std::filesystem::path> AllJetFiles() {
+  std::vector<std::filesystem::path> files;
+  for (const char* folder : {"numbers", "access-made"}) {
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(SharedJet() / folder, error))
+      if (entry.path().extension() == ".mdb") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  if (files.size() < 14)
+    ADD_FAILURE() << "Only " << files.size() << " Jet test files found";
+  return files;
+}
+
+std::filesystem::path JetFile(const std::string& relative) {
+  return SharedJet() / relative;
+}
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) ADD_FAILURE() << "Cannot read " << file;
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace mdb_test
