@@ -34,6 +34,14 @@ void ConsoleView::ShowMessage(const std::string& text, Icon icon,
   std::fflush(stream);
 }
 
+void ConsoleView::ShowMessageWithSummary(const std::string& text, Icon icon,
+                                         const std::string& summary) {
+  ShowMessage(text, icon);
+  std::fputs(summary.c_str(), out_);
+  if (!summary.empty() && !summary.ends_with('\n')) std::fputc('\n', out_);
+  std::fflush(out_);
+}
+
 void ConsoleView::DrawProgress(bool force) {
   if (!draw_progress_) return;
   const auto now = std::chrono::steady_clock::now();

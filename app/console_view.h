@@ -10,7 +10,8 @@ namespace app {
 
 // The run's view in a terminal or a pipe. Error messages go to err, other
 // messages to out, one per line, without waiting for anyone; a message's
-// detail follows on the next line as "  Grund: ...". When
+// detail follows on the next line as "  Grund: ...", a summary follows the
+// message on out as it is. When
 // draw_progress is set (out is a terminal) both bars are drawn on one line of
 // out that is rewritten in place, at most about ten times a second.
 class ConsoleView : public db::RunView {
@@ -25,6 +26,8 @@ class ConsoleView : public db::RunView {
   using db::RunView::ShowMessage;
   void ShowMessage(const std::string& text, Icon icon,
                    const std::string& detail) override;
+  void ShowMessageWithSummary(const std::string& text, Icon icon,
+                              const std::string& summary) override;
 
  private:
   void DrawProgress(bool force);

@@ -132,8 +132,8 @@ void Form1::StartRunOnce() {
   const RunOutcome outcome = runner_(*this);
   running_ = false;
   ShowProgress();
-  if (outcome == RunOutcome::kCommitted) {
-    committed_ = true;
+  if (outcome != RunOutcome::kStopped) {
+    committed_ = outcome == RunOutcome::kCommitted;
     close();
   }
 }

@@ -21,8 +21,9 @@ namespace app {
 // The run starts once, on the first activation or the first showing of the
 // window, whichever comes first, and runs on the UI thread. While it runs,
 // progress is repainted at most about 30 times a second with user input kept
-// out, and closing the window is refused. A committed run closes the window;
-// after a stopped run it stays open until the operator closes it.
+// out, and closing the window is refused. A committed run or a finished dry
+// run closes the window; after a stopped run it stays open until the operator
+// closes it.
 class Form1 : public QWidget, public db::RunView {
  public:
   using Runner = std::function<RunOutcome(db::RunView&)>;

@@ -1,16 +1,21 @@
 // update-preisliste: refreshes the billing product's price list from the
-// supplier's price file in one run. Takes no arguments. Shows its window when
-// a display is available, and runs in the terminal otherwise or when
-// UPDATE_PREISLISTE_UI=console. Exit status 0 after a committed run, 1 when
-// the run stopped.
+// supplier's price file in one run. Without arguments it does just that; the
+// options (--dry-run, --report FILE, --help, --version) add a preview and a
+// change report. Shows its window when a display is available, and runs in
+// the terminal otherwise or when UPDATE_PREISLISTE_UI=console. Exit status 0
+// after a committed run (or a dry run that would have committed), 1 when the
+// run stopped, 2 for a wrong command line, 3 when the change list could not
+// be written.
 
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "app/console_view.h"
 #include "app/ini_settings_store.h"
 #include "app/run_update.h"
@@ -25,7 +30,7 @@
 namespace app {
 namespace {
 
-int ExitStatus(bool committed) { return committed ? EXIT_SUCCESS : EXIT_FAILURE; }
+constexpr int kUsageErrorStatus = 2;
 
 // Settings are read in the operator's number format; everything else in the
 // program reads and writes numbers in C notation.
@@ -49,35 +54,64 @@ bool WantsWindow() {
   return HasDisplay();
 }
 
-int RunInConsole(const SettingsStore& store) {
+int RunInConsole(const SettingsStore& store, const RunOptions& options) {
   std::setlocale(LC_ALL, "");
   const NumberFormat numbers = TakeOperatorNumberFormat();
   ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
-  return ExitStatus(RunUpdate(store, numbers, view) == RunOutcome::kCommitted);
+  return ExitStatus(RunUpdate(store, numbers, view, options));
 }
 
 #ifdef PREISLISTE_WITH_GUI
-int RunInWindow(int argc, char** argv, const SettingsStore& store) {
-  QApplication application(argc, argv);  // sets the C library locale from the environment
+int RunInWindow(char* program, const SettingsStore& store, const RunOptions& options) {
+  // Qt sees only the program name: the options are ours and already read.
+  int qt_argc = 1;
+  char* qt_argv[] = {program, nullptr};
+  QApplication application(qt_argc,
+                           qt_argv);  // sets the C library locale from the environment
   const NumberFormat numbers = TakeOperatorNumberFormat();
-  Form1 form([&](db::RunView& view) { return RunUpdate(store, numbers, view); });
+  RunResult result;
+  Form1 form([&](db::RunView& view) {
+    result = RunUpdate(store, numbers, view, options);
+    return result.outcome;
+  });
   form.show();
   application.exec();
-  return ExitStatus(form.committed());
+  return ExitStatus(result);
 }
 #endif
+
+// Handles --help, --version and a wrong command line, before anything is
+// opened; otherwise the options of the run.
+std::optional<int> AnswerWithoutRun(const CommandLine& line) {
+  switch (line.action) {
+    case CommandLine::Action::kRun:
+      return std::nullopt;
+    case CommandLine::Action::kHelp:
+      std::fputs(HelpText().c_str(), stdout);
+      return EXIT_SUCCESS;
+    case CommandLine::Action::kVersion:
+      std::fputs(VersionText().c_str(), stdout);
+      return EXIT_SUCCESS;
+    case CommandLine::Action::kUsageError:
+      std::fprintf(stderr, "update-preisliste: %s\n%s", line.error.c_str(),
+                   UsageText().c_str());
+      return kUsageErrorStatus;
+  }
+  return kUsageErrorStatus;
+}
 
 }  // namespace
 }  // namespace app
 
 int main(int argc, char** argv) {
+  const app::CommandLine line = app::ParseCommandLine(argc, argv);
+  if (const std::optional<int> status = app::AnswerWithoutRun(line)) return *status;
+  const app::RunOptions options{line.dry_run, line.report_file};
   const app::IniSettingsStore store(app::DefaultSettingsFile());
 #ifdef PREISLISTE_WITH_GUI
-  if (app::WantsWindow()) return app::RunInWindow(argc, argv, store);
+  if (app::WantsWindow()) return app::RunInWindow(argv[0], store, options);
 #else
-  (void)argc;
-  (void)argv;
   (void)app::WantsWindow;
 #endif
-  return app::RunInConsole(store);
+  return app::RunInConsole(store, options);
 }

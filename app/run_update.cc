@@ -1,12 +1,20 @@
 #include "app/run_update.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/read_run_settings.h"
+#include "app/write_file_atomically.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
+#include "pricing/change_list.h"
+#include "pricing/change_summary.h"
+#include "pricing/price_list_rows.h"
 #include "pricing/update_prices.h"
 
 namespace app {
@@ -22,17 +30,37 @@ void Abandon(db::engine::Connection& connection) {
   db::CloseDatabase(&connection);
 }
 
-// Steps inside the transaction; false when the run stopped.
+// The old and the new list, read inside the transaction when a report is
+// wanted.
+struct ListsSeen {
+  std::vector<pricing::PriceListRow> old_rows;
+  std::vector<pricing::PriceListRow> new_rows;
+};
+
+// Steps inside the transaction; false when the run stopped. A dry run rolls
+// back where a real one commits.
 bool ImportAndUpdate(db::engine::Connection& connection, const db::RunSettings& settings,
-                     db::RunView& view) {
+                     db::RunView& view, const RunOptions& options,
+                     std::optional<ListsSeen>& lists) {
   try {
     connection.BeginTrans();
+    std::function<void()> read_new_list;
+    if (options.wants_report()) {
+      lists.emplace();
+      // Before the import, which leaves Numbers alone, and before the pipeline
+      // corrects it: the list as the run found it.
+      lists->old_rows = pricing::ReadPriceList(connection);
+      read_new_list = [&] { lists->new_rows = pricing::ReadNewPriceList(connection); };
+    }
     if (!price_import::ImportPriceFile(connection, kPriceFileName, view) ||
-        !pricing::UpdatePrices(connection, settings, view)) {
+        !pricing::UpdatePrices(connection, settings, view, read_new_list)) {
       Abandon(connection);
       return false;
     }
-    connection.CommitTrans();
+    if (options.dry_run)
+      connection.RollbackTrans();
+    else
+      connection.CommitTrans();
     return true;
   } catch (const std::exception& error) {
     view.ShowMessage(std::string("Fehler: ") + error.what(), db::RunView::Icon::kError);
@@ -43,24 +71,61 @@ bool ImportAndUpdate(db::engine::Connection& connection, const db::RunSettings& 
 
 }  // namespace
 
+int ExitStatus(const RunResult& result) {
+  if (result.outcome == RunOutcome::kStopped) return 1;
+  return result.report_not_written ? 3 : 0;
+}
+
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                      db::RunView& view) {
+  return RunUpdate(store, numbers, view, RunOptions{}).outcome;
+}
+
+RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
+                    db::RunView& view, const RunOptions& options) {
   const RunSettingsOrMessage read = ReadRunSettings(store, numbers);
   if (!read.settings) {
     view.ShowMessage(read.message, db::RunView::Icon::kError);
-    return RunOutcome::kStopped;
+    return {};
   }
   const db::RunSettings& settings = *read.settings;
 
   // Kept open after the commit until the run is over; nothing is pending then.
   const std::unique_ptr<db::engine::Connection> connection =
       db::OpenDatabase(settings.database_folder, kDatabaseFileName, view);
-  if (!connection) return RunOutcome::kStopped;
-  if (!ImportAndUpdate(*connection, settings, view)) return RunOutcome::kStopped;
+  if (!connection) return {};
+  std::optional<ListsSeen> lists;
+  if (!ImportAndUpdate(*connection, settings, view, options, lists)) return {};
 
+  RunResult result;
+  result.outcome = options.dry_run ? RunOutcome::kDryRun : RunOutcome::kCommitted;
+  const char* const last_message =
+      options.dry_run ? kDryRunFinishedMessage : kFinishedMessage;
   view.SetOverallProgress(100);
-  view.ShowMessage(kFinishedMessage, db::RunView::Icon::kInformation);
-  return RunOutcome::kCommitted;
+  if (!lists) {
+    view.ShowMessage(last_message, db::RunView::Icon::kInformation);
+    return result;
+  }
+
+  const std::vector<pricing::ChangeLine> lines =
+      pricing::CompareLists(std::move(lists->old_rows), std::move(lists->new_rows));
+  std::string write_error;
+  if (!options.report_file.empty()) {
+    try {
+      WriteFileAtomically(options.report_file, pricing::ChangeListText(lines));
+    } catch (const std::exception& error) {
+      write_error = error.what();
+    }
+  }
+  view.ShowMessageWithSummary(last_message, db::RunView::Icon::kInformation,
+                              pricing::SummaryText(pricing::Summarize(lines)));
+  if (!write_error.empty()) {
+    view.ShowMessage(
+        "Fehler: Die Änderungsliste konnte nicht geschrieben werden: " + write_error,
+        db::RunView::Icon::kError);
+    result.report_not_written = true;
+  }
+  return result;
 }
 
 }  // namespace app

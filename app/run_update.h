@@ -1,6 +1,8 @@
 #ifndef PREISLISTE_APP_RUN_UPDATE_H_
 #define PREISLISTE_APP_RUN_UPDATE_H_
 
+#include <string>
+
 #include "app/setting_number.h"
 #include "app/settings_store.h"
 #include "db/run_view.h"
@@ -8,14 +10,40 @@
 namespace app {
 
 // How a run ended. kCommitted: Numbers was replaced and "Fertig!" has been
-// shown; the front-end now closes. kStopped: a message has been shown and
-// Numbers is as it was; the front-end stays until the operator closes it.
-enum class RunOutcome { kCommitted, kStopped };
+// shown; the front-end now closes. kDryRun: a dry run went through and was
+// rolled back as planned, its last message has been shown; the front-end
+// closes too. kStopped: a message has been shown and Numbers is as it was; the
+// front-end stays until the operator closes it.
+enum class RunOutcome { kCommitted, kDryRun, kStopped };
+
+// What the command line adds to a run. With neither field set the run reads
+// nothing beyond its own statements and shows no summary.
+struct RunOptions {
+  // Roll back instead of committing; the file is not written.
+  bool dry_run = false;
+  // Where the change list goes once the outcome is final; empty: nowhere.
+  std::string report_file;
+
+  bool wants_report() const { return dry_run || !report_file.empty(); }
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::kStopped;
+  // The change list was asked for and could not be written ("Fehler: ..."
+  // has been shown after the last message).
+  bool report_not_written = false;
+};
+
+// 0: committed, or a dry run that would have committed; 1: stopped; 3: the
+// change list could not be written (the database outcome stands).
+int ExitStatus(const RunResult& result);
 
 // File names of one run; the price file is looked up by the import.
 inline constexpr char kDatabaseFileName[] = "Numbers.mdb";
 inline constexpr char kPriceFileName[] = "preise.csv";
 inline constexpr char kFinishedMessage[] = "Fertig!";
+inline constexpr char kDryRunFinishedMessage[] =
+    "Probelauf beendet – nichts wurde geändert.";
 
 // One price update: reads the settings, opens the price database, imports the
 // price file and rebuilds Numbers in one transaction, then commits, sets the
@@ -25,6 +53,14 @@ inline constexpr char kFinishedMessage[] = "Fertig!";
 // run. Callers make sure it runs only once per program start.
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                      db::RunView& view);
+
+// The same run with options. When a report is wanted, the run reads Numbers
+// after the transaction has begun and the new list before the working tables
+// are dropped, with read-only queries; the last message ("Fertig!", or the
+// dry run's message) then carries the summary of the changes, and the change
+// list is written after the commit or the dry run's rollback.
+RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
+                    db::RunView& view, const RunOptions& options);
 
 }  // namespace app
 

@@ -25,6 +25,13 @@ class RunView {
   virtual void ShowMessage(const std::string& text, Icon icon,
                            const std::string& detail) = 0;
   void ShowMessage(const std::string& text, Icon icon) { ShowMessage(text, icon, {}); }
+  // The run's last message with the summary of what it changed. The window
+  // shows the summary as the box's informative text (the default); the
+  // console prints it after the message.
+  virtual void ShowMessageWithSummary(const std::string& text, Icon icon,
+                                      const std::string& summary) {
+    ShowMessage(text, icon, summary);
+  }
 };
 
 }  // namespace db

@@ -1,9 +1,11 @@
 #ifndef PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
 #define PREISLISTE_PRICING_PIPELINE_STRETCHES_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "db/engine/connection.h"
 #include "db/run_settings.h"
@@ -18,12 +20,16 @@ namespace pricing {
 // MatchKnownPrices and WriteBack. Every stretch throws (db::engine::Error or another
 // std::exception with a description) at the first failing step.
 
-// What every step needs: the connection, the settings and the two bars.
+// What every step needs: the connection, the settings, the two bars and the
+// caller's look at the new list before the working tables go.
 class PipelineSteps {
  public:
   PipelineSteps(db::engine::Connection& connection, const db::RunSettings& settings,
-                db::RunView& view)
-      : connection_(connection), settings_(settings), view_(view) {}
+                db::RunView& view, std::function<void()> new_list_written = {})
+      : connection_(connection),
+        settings_(settings),
+        view_(view),
+        new_list_written_(std::move(new_list_written)) {}
 
   void Overall(float value) { view_.SetOverallProgress(value); }
   void Action(float value) { view_.SetActionProgress(value); }
@@ -34,6 +40,9 @@ class PipelineSteps {
   }
   std::unique_ptr<db::engine::Recordset> Query(std::string_view sql) {
     return connection_.ExecuteQuery(sql);
+  }
+  void NewListWritten() {
+    if (new_list_written_) new_list_written_();
   }
 
   // The minimum rate as statement text, e.g. " .1".
@@ -46,6 +55,7 @@ class PipelineSteps {
   db::engine::Connection& connection_;
   const db::RunSettings& settings_;
   db::RunView& view_;
+  std::function<void()> new_list_written_;
 };
 
 // Drops NumbersPrevious and tmpMaxPreis left behind by a run that did not
@@ -66,7 +76,8 @@ void MatchKnownPrices(PipelineSteps& steps);
 // Overall 82 to 100. Computes prices for the rows still undecided (state 5),
 // keeps the domestic prefixes of the current list that the file lacks
 // (state 6), restores the stored prefix form, replaces the rows of Numbers
-// with those of Import2 and drops the working tables. A name too long for
+// with those of Import2, lets the caller look at the result
+// (NewListWritten) and drops the working tables. A name too long for
 // Numbers stops it with a description that names the prefix of its row.
 void WriteBack(PipelineSteps& steps);
 

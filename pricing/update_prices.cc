@@ -9,8 +9,8 @@
 namespace pricing {
 
 bool UpdatePrices(db::engine::Connection& connection, const db::RunSettings& settings,
-                  db::RunView& view) {
-  PipelineSteps steps(connection, settings, view);
+                  db::RunView& view, const std::function<void()>& new_list_written) {
+  PipelineSteps steps(connection, settings, view, new_list_written);
   // The first failure that is not tolerated ends the pipeline: no further
   // statement, loop step or progress value.
   try {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -105,6 +106,36 @@ void FlushFolderAfterReplace(const std::filesystem::path& file) {
         " konnte nicht auf die Platte geschrieben werden: " + std::strerror(error));
 }
 
+// Whether `name` is one of the temporary names CreateBeside() or the backup
+// staging make for `original`: "<original>.tmp-" and six mkostemp letters,
+// optionally followed by ".bak". Nothing else in the folder matches.
+bool IsOwnTemporaryName(const std::string& name, const std::string& original) {
+  const std::string prefix = original + ".tmp-";
+  if (name.size() < prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+    return false;
+  const std::string rest = name.substr(prefix.size() + 6);
+  if (!rest.empty() && rest != ".bak") return false;
+  for (size_t i = prefix.size(); i < prefix.size() + 6; ++i) {
+    const unsigned char c = name[i];
+    if (!std::isalnum(c)) return false;
+  }
+  return true;
+}
+
+// A run killed during its commit leaves its temporary copy behind; the next
+// commit, which holds the file alone, removes such leftovers. Failing to
+// remove one only leaves it for the run after.
+void RemoveLeftoverCopies(const std::filesystem::path& file) {
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+    if (IsOwnTemporaryName(entry.path().filename().string(), Name(file)) &&
+        entry.is_regular_file(ignored))
+      std::filesystem::remove(entry.path(), ignored);
+  }
+}
+
 }  // namespace
 
 DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
@@ -178,6 +209,7 @@ void DatabaseFile::Replace(std::string_view image, const CopyCheck& check,
   Rename(copy_path, path_);
   copy.Release();
   reached(Step::kReplaced);
+  RemoveLeftoverCopies(path_);
   FlushFolderAfterReplace(path_);
 }
 

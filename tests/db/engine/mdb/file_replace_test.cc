@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "db/engine/mdb/lock_file.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/lock_file.h"
 #include "tests/support/test_files.h"
 
 namespace db::engine::mdb {
@@ -101,6 +101,21 @@ TEST(DatabaseFileTest, ReplaceWritesTheImageKeepsTheOldAsBackupAndLeavesNothingE
   EXPECT_EQ(ReadFileBytes(file.BackupPath()), kOld);
   EXPECT_EQ(FolderNames(dir.path()),
             (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+}
+
+TEST(DatabaseFileTest, CommitRemovesCopiesLeftByAKilledRunAndNothingElse) {
+  TempDir dir;
+  const auto database = dir.WriteFile("Numbers.mdb", kOld);
+  for (const char* name : {"Numbers.mdb.tmp-a1B2c3", "Numbers.mdb.tmp-Zz9yX8.bak"})
+    dir.WriteFile(name, "left by a kill");
+  const std::set<std::string> kept = {"Numbers.mdb.tmp-abc", "Numbers.mdb.tmp-a1B2c3x",
+                                      "Other.mdb.tmp-a1B2c3",
+                                      "Numbers.mdb.tmp-a1B2c3.old"};
+  for (const std::string& name : kept) dir.WriteFile(name, "not ours");
+  DatabaseFile::Open(database).Replace(kNew, AcceptCopy);
+  std::set<std::string> expected = kept;
+  expected.insert({"Numbers.mdb", "Numbers.mdb.bak"});
+  EXPECT_EQ(FolderNames(dir.path()), expected);
 }
 
 TEST(DatabaseFileTest, EachRunReplacesTheOneBackup) {

@@ -1,0 +1,85 @@
+#include "app/command_line.h"
+
+#include <getopt.h>
+
+namespace app {
+namespace {
+
+enum OptionCode { kDryRun = 1, kReport, kHelp, kVersion };
+
+const option kOptions[] = {
+    {"dry-run", no_argument, nullptr, kDryRun},
+    {"report", required_argument, nullptr, kReport},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+CommandLine UsageError(std::string error) {
+  CommandLine line;
+  line.action = CommandLine::Action::kUsageError;
+  line.error = std::move(error);
+  return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine line;
+  opterr = 0;  // the messages are ours, in German
+  optind = 0;  // 0 makes glibc start afresh, also on a second call
+  // A leading ':' tells a missing argument (':') from an unknown option ('?').
+  int code;
+  while ((code = getopt_long(argc, argv, ":", kOptions, nullptr)) != -1) {
+    switch (code) {
+      case kDryRun:
+        line.dry_run = true;
+        break;
+      case kReport:
+        line.report_file = optarg;
+        if (line.report_file.empty())
+          return UsageError("--report braucht einen Dateinamen");
+        break;
+      case kHelp:
+        line.action = CommandLine::Action::kHelp;
+        return line;
+      case kVersion:
+        line.action = CommandLine::Action::kVersion;
+        return line;
+      case ':':  // --report is the only option with an argument
+        return UsageError("--report braucht einen Dateinamen");
+      default:
+        // optopt names an unknown short option; a long one is in argv.
+        return UsageError("Unbekannte Option: " +
+                          (optopt != 0 ? std::string("-") + static_cast<char>(optopt)
+                                       : std::string(argv[optind - 1])));
+    }
+  }
+  if (optind < argc)
+    return UsageError(std::string("Unerwartetes Argument: ") + argv[optind]);
+  return line;
+}
+
+std::string UsageText() {
+  return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--help] [--version]\n";
+}
+
+std::string HelpText() {
+  return UsageText() +
+         "Aktualisiert die Tabelle Numbers der Datenbank Numbers.mdb aus der Datei\n"
+         "preise.csv im aktuellen Verzeichnis, in einer Transaktion.\n"
+         "\n"
+         "  --dry-run        alles durchrechnen und die Zusammenfassung zeigen, dann\n"
+         "                   zurückrollen: die Datenbank bleibt unverändert\n"
+         "  --report DATEI   die Liste der Änderungen je Vorwahl in DATEI schreiben\n"
+         "                   (UTF-8, durch ';' getrennt)\n"
+         "  --help           diese Hilfe zeigen\n"
+         "  --version        die Version zeigen\n"
+         "\n"
+         "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
+         "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
+}
+
+std::string VersionText() { return "update-preisliste 1.0\n"; }
+
+}  // namespace app
