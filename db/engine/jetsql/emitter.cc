@@ -45,7 +45,7 @@ bool HasAggregate(const ast::Select& select) {
 struct ColumnWrite {
   std::string column;  // as the table declares it, for the description
   bool currency = false;
-  int max_length = 0;  // 0: no limit
+  size_t max_length = 0;  // 0: no limit
 };
 
 ColumnWrite WriteInto(const ColumnInfo& column) {
