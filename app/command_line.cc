@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include <vector>
+
 namespace app {
 namespace {
 
@@ -25,12 +27,16 @@ CommandLine UsageError(std::string error) {
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
+  // getopt_long reorders what it reads; the caller's argv stays as it was, so
+  // that it can be read again (by Qt, and then by us).
+  std::vector<char*> args(argv, argv + argc);
+  args.push_back(nullptr);
   CommandLine line;
   opterr = 0;  // the messages are ours, in German
   optind = 0;  // 0 makes glibc start afresh, also on a second call
   // A leading ':' tells a missing argument (':') from an unknown option ('?').
   int code;
-  while ((code = getopt_long(argc, argv, ":", kOptions, nullptr)) != -1) {
+  while ((code = getopt_long(argc, args.data(), ":", kOptions, nullptr)) != -1) {
     switch (code) {
       case kDryRun:
         line.dry_run = true;
@@ -52,11 +58,11 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         // optopt names an unknown short option; a long one is in argv.
         return UsageError("Unbekannte Option: " +
                           (optopt != 0 ? std::string("-") + static_cast<char>(optopt)
-                                       : std::string(argv[optind - 1])));
+                                       : std::string(args[optind - 1])));
     }
   }
   if (optind < argc)
-    return UsageError(std::string("Unerwartetes Argument: ") + argv[optind]);
+    return UsageError(std::string("Unerwartetes Argument: ") + args[optind]);
   return line;
 }
 

@@ -16,7 +16,7 @@ struct CommandLine {
 };
 
 // Reads argv[1..argc-1]; the program takes no other arguments. The first
-// --help or --version wins over the rest.
+// --help or --version wins over the rest. argv itself is left as it was.
 CommandLine ParseCommandLine(int argc, char** argv);
 
 // For --help, on stdout.

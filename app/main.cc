@@ -2,7 +2,8 @@
 // supplier's price file in one run. Without arguments it does just that; the
 // options (--dry-run, --report FILE, --help, --version) add a preview and a
 // change report. Shows its window when a display is available, and runs in
-// the terminal otherwise or when UPDATE_PREISLISTE_UI=console. Exit status 0
+// the terminal otherwise or when UPDATE_PREISLISTE_UI=console; in the window
+// Qt's own options (-platform offscreen, ...) are accepted too. Exit status 0
 // after a committed run (or a dry run that would have committed), 1 when the
 // run stopped, 2 for a wrong command line, 3 when the change list could not
 // be written.
@@ -54,32 +55,6 @@ bool WantsWindow() {
   return HasDisplay();
 }
 
-int RunInConsole(const SettingsStore& store, const RunOptions& options) {
-  std::setlocale(LC_ALL, "");
-  const NumberFormat numbers = TakeOperatorNumberFormat();
-  ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
-  return ExitStatus(RunUpdate(store, numbers, view, options));
-}
-
-#ifdef PREISLISTE_WITH_GUI
-int RunInWindow(char* program, const SettingsStore& store, const RunOptions& options) {
-  // Qt sees only the program name: the options are ours and already read.
-  int qt_argc = 1;
-  char* qt_argv[] = {program, nullptr};
-  QApplication application(qt_argc,
-                           qt_argv);  // sets the C library locale from the environment
-  const NumberFormat numbers = TakeOperatorNumberFormat();
-  RunResult result;
-  Form1 form([&](db::RunView& view) {
-    result = RunUpdate(store, numbers, view, options);
-    return result.outcome;
-  });
-  form.show();
-  application.exec();
-  return ExitStatus(result);
-}
-#endif
-
 // Handles --help, --version and a wrong command line, before anything is
 // opened; otherwise the options of the run.
 std::optional<int> AnswerWithoutRun(const CommandLine& line) {
@@ -100,18 +75,51 @@ std::optional<int> AnswerWithoutRun(const CommandLine& line) {
   return kUsageErrorStatus;
 }
 
+RunOptions Options(const CommandLine& line) { return {line.dry_run, line.report_file}; }
+
+int RunInConsole(const CommandLine& line) {
+  if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
+  const IniSettingsStore store(DefaultSettingsFile());
+  std::setlocale(LC_ALL, "");
+  const NumberFormat numbers = TakeOperatorNumberFormat();
+  ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
+  return ExitStatus(RunUpdate(store, numbers, view, Options(line)));
+}
+
+#ifdef PREISLISTE_WITH_GUI
+// Qt takes its own options (-platform, -display, -style, ...) out of argv
+// first; ours are what remains. A line that is ours alone and asks for help
+// or the version is answered before Qt starts, so that it needs no display.
+int RunInWindow(int& argc, char** argv, CommandLine line) {
+  if (line.action == CommandLine::Action::kHelp ||
+      line.action == CommandLine::Action::kVersion)
+    return *AnswerWithoutRun(line);
+  QApplication application(argc, argv);  // sets the C library locale from the environment
+  line = ParseCommandLine(argc, argv);
+  if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
+  const IniSettingsStore store(DefaultSettingsFile());
+  const NumberFormat numbers = TakeOperatorNumberFormat();
+  const RunOptions options = Options(line);
+  RunResult result;
+  Form1 form([&](db::RunView& view) {
+    result = RunUpdate(store, numbers, view, options);
+    return result.outcome;
+  });
+  form.show();
+  application.exec();
+  return ExitStatus(result);
+}
+#endif
+
 }  // namespace
 }  // namespace app
 
 int main(int argc, char** argv) {
   const app::CommandLine line = app::ParseCommandLine(argc, argv);
-  if (const std::optional<int> status = app::AnswerWithoutRun(line)) return *status;
-  const app::RunOptions options{line.dry_run, line.report_file};
-  const app::IniSettingsStore store(app::DefaultSettingsFile());
 #ifdef PREISLISTE_WITH_GUI
-  if (app::WantsWindow()) return app::RunInWindow(argv[0], store, options);
+  if (app::WantsWindow()) return app::RunInWindow(argc, argv, line);
 #else
   (void)app::WantsWindow;
 #endif
-  return app::RunInConsole(store, options);
+  return app::RunInConsole(line);
 }
