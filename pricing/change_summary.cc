@@ -41,8 +41,8 @@ std::string SummaryText(const ChangeSummary& s) {
       "Vorwahlen: " + change(Change::kNew) + " neu, " + change(Change::kRemoved) +
       " entfernt, " + change(Change::kIncreased) + " teurer, " +
       change(Change::kDecreased) + " billiger, " + change(Change::kUnchanged) +
-      " unverändert, " + change(Change::kPriced) + " mit neuem Preis, " +
-      change(Change::kUnpriced) + " ohne Preis.\n";
+      " unverändert, " + change(Change::kPriced) + " jetzt mit Preis, " +
+      change(Change::kUnpriced) + " jetzt ohne Preis.\n";
   text += "Preise gefunden: " + Count(s.sources[db::kByName]) + " nach Name, " +
           Count(s.sources[db::kByPrefix]) + " nach Vorwahl, " +
           Count(s.sources[db::kMostCommonPrice]) + " häufigster Preis des Ziels, " +

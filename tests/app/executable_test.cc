@@ -4,8 +4,11 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <string>
 
+#include "app/command_line.h"
 #include "tests/app/run_folder.h"
 
 namespace app {
@@ -19,14 +22,24 @@ struct Result {
   std::string out, err;
 };
 
+// Without a display the program runs in the terminal.
+constexpr char kNoDisplay[] = "-u DISPLAY -u WAYLAND_DISPLAY";
+// A display that Qt draws on in memory: the window front-end, with no screen.
+constexpr char kOffscreenDisplay[] = "DISPLAY=:97 QT_QPA_PLATFORM=offscreen";
+
 // Runs the program in the folder with the settings file written there.
-Result RunProgram(const RunFolder& folder, const std::string& settings) {
+// `args` follow the program name as shell words; `display` goes to env(1).
+// System messages are in English, as they are under the C locale. The
+// folder is Qt's runtime folder too (Qt warns when there is none).
+Result RunProgram(const RunFolder& folder, const std::string& settings,
+                  const std::string& args = "", const std::string& display = kNoDisplay) {
   folder.WriteFile("update-preisliste.ini", settings);
   const std::string dir = folder.path().string();
-  const std::string command = "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
-                              "UPDATE_PREISLISTE_SETTINGS='" + dir +
-                              "/update-preisliste.ini' '" UPDATE_PREISLISTE_EXE +
-                              "' >out.txt 2>err.txt";
+  const std::string command = "cd '" + dir + "' && env " + display +
+                              " LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + dir +
+                              "' UPDATE_PREISLISTE_SETTINGS='" + dir +
+                              "/update-preisliste.ini' '" UPDATE_PREISLISTE_EXE "' " +
+                              args + " >out.txt 2>err.txt";
   Result result;
   const int status = std::system(command.c_str());
   if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
@@ -77,6 +90,123 @@ TEST(ExecutableTest, EmptySettingsFileStopsAtTheMissingVat) {
   EXPECT_EQ(result.err,
             "Die Einstellung \"MwSt\" im Abschnitt [Options] fehlt. Bitte den "
             "Mehrwertsteuersatz in Prozent eintragen, z. B. MwSt=19.\n");
+}
+
+// The summary of a run of kPriceFile on kNumbersRows.
+constexpr char kSummary[] =
+    "Vorwahlen: 3 neu, 0 entfernt, 0 teurer, 0 billiger, 5 unverändert, 0 jetzt mit "
+    "Preis, 0 jetzt ohne Preis.\n"
+    "Preise gefunden: 4 nach Name, 0 nach Vorwahl, 0 häufigster Preis des Ziels, 0 "
+    "Preis eines kürzeren Zielnamens, 2 aus dem Einkaufspreis berechnet, 2 "
+    "Inlandsvorwahl beibehalten.\n"
+    "Unter dem Einkaufspreis: 0 Vorwahlen.\n";
+
+TEST(ExecutableTest, DryRunPrintsItsMessageAndTheSummaryOfTheRealRunThatFollows) {
+  RunFolder folder;
+  folder.WriteFile("preise.csv", testing_support::kPriceFile);
+  const std::string before = ReadFileBytes(folder.database());
+  const Result dry = RunProgram(folder, Settings(folder), "--dry-run");
+  EXPECT_EQ(dry.exit_status, 0) << dry.err;
+  EXPECT_EQ(dry.out,
+            std::string("Probelauf beendet – nichts wurde geändert.\n") + kSummary);
+  EXPECT_EQ(dry.err, "");
+  EXPECT_EQ(ReadFileBytes(folder.database()), before);
+
+  const Result real = RunProgram(folder, Settings(folder), "--report changes.csv");
+  EXPECT_EQ(real.exit_status, 0) << real.err;
+  EXPECT_EQ(real.out, std::string("Fertig!\n") + kSummary);
+  EXPECT_EQ(real.err, "");
+  EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
+  EXPECT_EQ(ReadFileBytes(folder.path() / "changes.csv")
+                .rfind("Number;Name;OldPrice;NewPrice;PurchasePrice;Change;Source;"
+                       "FoundUnder\n0043;Österreich;0.1500;0.1500;0.0700;unchanged;name;"
+                       "Österreich\n",
+                       0),
+            0u);
+}
+
+TEST(ExecutableTest, AChangeListThatCannotBeWrittenExitsWithThreeAfterTheCommit) {
+  RunFolder folder;
+  folder.WriteFile("preise.csv", testing_support::kPriceFile);
+  const Result result =
+      RunProgram(folder, Settings(folder), "--report=no-such-folder/changes.csv");
+  EXPECT_EQ(result.exit_status, 3);
+  EXPECT_EQ(result.out, std::string("Fertig!\n") + kSummary);
+  EXPECT_EQ(result.err,
+            "Fehler: Die Änderungsliste konnte nicht geschrieben werden: "
+            "no-such-folder/changes.csv: No such file or directory\n");
+  EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
+}
+
+// Every file of the folder with its bytes.
+std::set<std::pair<std::string, std::string>> FolderContents(const RunFolder& folder) {
+  std::set<std::pair<std::string, std::string>> contents;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    contents.emplace(entry.path().filename().string(), ReadFileBytes(entry.path()));
+  return contents;
+}
+
+// A wrong command line is answered before the settings, the database or a
+// window are touched: the settings here would let a run commit.
+TEST(ExecutableTest, OptionErrorsPrintTheUsageOnStderrExitWithTwoAndTouchNothing) {
+  const struct {
+    const char* args;
+    const char* display;
+    const char* error;
+  } cases[] = {
+      {"--bogus", kNoDisplay, "Unbekannte Option: --bogus"},
+      {"-x", kNoDisplay, "Unbekannte Option: -x"},
+      {"--report", kNoDisplay, "--report braucht einen Dateinamen"},
+      {"--report=", kNoDisplay, "--report braucht einen Dateinamen"},
+      {"--dry-run zusätzlich", kNoDisplay, "Unerwartetes Argument: zusätzlich"},
+      // Qt's options are Qt's only where Qt runs.
+      {"-platform offscreen", kNoDisplay, "Unbekannte Option: -p"},
+      {"-platform offscreen --bogus", kOffscreenDisplay, "Unbekannte Option: --bogus"},
+      {"--report", kOffscreenDisplay, "--report braucht einen Dateinamen"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.args) + " with " + c.display);
+    RunFolder folder;
+    folder.WriteFile("preise.csv", testing_support::kPriceFile);
+    folder.WriteFile("update-preisliste.ini", Settings(folder));
+    folder.WriteFile("out.txt", "");
+    folder.WriteFile("err.txt", "");
+    const auto before = FolderContents(folder);
+    const Result result = RunProgram(folder, Settings(folder), c.args, c.display);
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "update-preisliste: " + std::string(c.error) + "\n" + UsageText());
+    folder.WriteFile("err.txt", "");
+    EXPECT_EQ(FolderContents(folder), before);
+  }
+}
+
+TEST(ExecutableTest, HelpAndVersionPrintOnStdoutAndExitWithZero) {
+  const struct {
+    const char* args;
+    const char* display;
+    std::string out;
+  } cases[] = {
+      {"--help", kNoDisplay, HelpText()},
+      {"--version", kNoDisplay, VersionText()},
+      {"--dry-run --vers", kNoDisplay, VersionText()},  // an abbreviation
+      {"-platform offscreen --help", kOffscreenDisplay, HelpText()},
+      // Answered before Qt starts: a display that cannot be reached is no
+      // obstacle.
+      {"--version", "DISPLAY=:97 QT_QPA_PLATFORM=xcb", VersionText()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.args) + " with " + c.display);
+    RunFolder folder;
+    folder.WriteFile("preise.csv", testing_support::kPriceFile);
+    const std::string before = ReadFileBytes(folder.database());
+    const Result result = RunProgram(folder, Settings(folder), c.args, c.display);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadFileBytes(folder.database()), before);
+  }
 }
 
 }  // namespace

@@ -12,6 +12,10 @@
 #include <cmath>
 #include <functional>
 
+#include "tests/app/map_settings_store.h"
+#include "tests/app/run_folder.h"
+#include "tests/support/recording_view.h"
+
 namespace app {
 
 // Fontconfig, loaded by Qt, keeps a cache it never frees; it is not ours to
@@ -193,6 +197,61 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
     EXPECT_EQ(s.title, "Update Preisliste");
     EXPECT_EQ(s.buttons, 1);
   }
+  EXPECT_FALSE(form.isVisible());
+}
+
+// A real run on a copy of a Jet file, with a change list that cannot be
+// written: the last box is "Fertig!" with the summary as its informative text
+// (the summary a dry run showed before), then the error box follows and the
+// window closes, since the commit stands.
+TEST_F(Form1Test, TheFinalBoxCarriesTheSummaryAndAnUnwrittenChangeListFollows) {
+  const testing_support::TempDir folder;
+  testing_support::CopyJetNumbersFile(folder.path());
+  folder.WriteFile("preise.csv", testing_support::kPriceFile);
+  const testing_support::CurrentFolder current(folder.path());
+  const testing_support::MapSettingsStore store(
+      testing_support::SettingsFor(folder.path()));
+  testing_support::RecordingView dry_view;
+  ASSERT_EQ(RunUpdate(store, NumberFormat{","}, dry_view, {true, ""}).outcome,
+            RunOutcome::kDryRun);
+  const std::string summary = dry_view.events.back().detail;
+  ASSERT_EQ(summary.rfind("Vorwahlen: ", 0), 0u) << summary;
+
+  struct Box {
+    QString text, informative_text;
+    QMessageBox::Icon icon;
+  };
+  std::vector<Box> boxes;
+  // Reads and dismisses every message box as it comes up.
+  QTimer dismisser;
+  QObject::connect(&dismisser, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    boxes.push_back({box->text(), box->informativeText(), box->icon()});
+    box->button(QMessageBox::Ok)->click();
+  });
+  dismisser.start(10);
+  RunResult result;
+  Form1 form(CountingRunner([&](db::RunView& view) {
+    result =
+        RunUpdate(store, NumberFormat{","}, view, {false, "no-such-folder/changes.csv"});
+    return result.outcome;
+  }));
+  form.show();
+  ProcessEvents();
+  dismisser.stop();
+
+  EXPECT_EQ(runs_, 1);
+  EXPECT_EQ(ExitStatus(result), 3);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Fertig!");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
+  EXPECT_EQ(boxes[0].informative_text.toStdString(), summary);
+  EXPECT_EQ(boxes[1].text.toStdString(),
+            "Fehler: Die Änderungsliste konnte nicht geschrieben werden: "
+            "no-such-folder/changes.csv: No such file or directory");
+  EXPECT_EQ(boxes[1].icon, QMessageBox::Critical);
+  EXPECT_TRUE(form.committed());
   EXPECT_FALSE(form.isVisible());
 }
 

@@ -2,6 +2,7 @@
 #define PREISLISTE_TESTS_APP_RUN_FOLDER_H_
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,20 @@ class RunFolder {
  private:
   TempDir dir_;
 };
+
+// Settings for a run on the Numbers.mdb in `folder`: margin 60, minimum
+// rate 0,1 (German notation), VAT 19.
+inline std::map<std::string, std::string> SettingsFor(
+    const std::filesystem::path& folder) {
+  return {{"RatingDefaultMargin", "60"},
+          {"MinimumRatePerMinute", "0,1"},
+          {"MwSt", "19"},
+          {"DB Path", folder.string()}};  // without the trailing "/"
+}
+
+// Puts a writable copy of the Jet 4 test file numbers-pk.mdb (300 rows,
+// primary key on Number) into `folder` as Numbers.mdb.
+void CopyJetNumbersFile(const std::filesystem::path& folder);
 
 // Makes a folder the current folder for the life of the object.
 class CurrentFolder {

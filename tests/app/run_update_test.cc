@@ -19,10 +19,7 @@ using testing_support::RunFolder;
 using Kind = RecordingView::Event::Kind;
 
 std::map<std::string, std::string> SettingsFor(const RunFolder& folder) {
-  return {{"RatingDefaultMargin", "60"},
-          {"MinimumRatePerMinute", "0,1"},
-          {"MwSt", "19"},
-          {"DB Path", folder.path().string()}};  // without the trailing "/"
+  return testing_support::SettingsFor(folder.path());
 }
 
 struct RunResult {
