@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/run_update.h"
+#include "tests/app/jet_numbers_file.h"
 #include "tests/app/map_settings_store.h"
 #include "tests/app/run_folder.h"
 #include "tests/support/recording_view.h"
@@ -196,6 +197,25 @@ TEST(ChangeReportTest, DryRunLeavesTheFileAloneAndShowsTheSummaryOfTheRealRun) {
     EXPECT_EQ(dry.view.Overall(), real.view.Overall());
     EXPECT_EQ(dry.view.Action(), real.view.Action());
   }
+}
+
+// The report only reads: a run with it shows the progress, the messages and
+// leaves the Numbers of a run without options.
+TEST(ChangeReportTest, AReportAddsNothingButTheSummaryToTheRun) {
+  RunFolder plain_folder;
+  RunFolder report_folder;
+  for (const RunFolder* folder : {&plain_folder, &report_folder})
+    folder->WriteFile("preise.csv", testing_support::kPriceFile);
+  const ReportRun plain = RunWith(plain_folder.path(), {});
+  const ReportRun with_report = RunWith(report_folder.path(), {false, "changes.csv"});
+  ASSERT_EQ(plain.result.outcome, RunOutcome::kCommitted);
+  ASSERT_EQ(with_report.result.outcome, RunOutcome::kCommitted);
+  EXPECT_EQ(plain.view.Overall(), with_report.view.Overall());
+  EXPECT_EQ(plain.view.Action(), with_report.view.Action());
+  EXPECT_EQ(plain.view.Messages(), with_report.view.Messages());
+  EXPECT_EQ(plain.view.Details(), std::vector<std::string>{""});
+  EXPECT_EQ(report_folder.Numbers(), plain_folder.Numbers());
+  EXPECT_EQ(report_folder.Numbers(), testing_support::kNumbersAfterRun);
 }
 
 TEST(ChangeReportTest, AStoppedDryRunExitsWithOneAndWritesNoChangeList) {

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 
+#include "tests/app/jet_numbers_file.h"
 #include "tests/app/map_settings_store.h"
 #include "tests/app/run_folder.h"
 #include "tests/support/recording_view.h"

@@ -1,7 +1,5 @@
 #include "tests/app/run_folder.h"
 
-#include <gtest/gtest.h>
-
 namespace testing_support {
 
 RunFolder::RunFolder(const std::string& numbers_sql) {
@@ -23,14 +21,6 @@ std::vector<std::string> RunFolder::Tables() const {
                    "ORDER BY name"))
     names.push_back(row.at(0));
   return names;
-}
-
-void CopyJetNumbersFile(const std::filesystem::path& folder) {
-  namespace fs = std::filesystem;
-  const fs::path source = fs::path(PREISLISTE_SHARED_JET) / "numbers" / "numbers-pk.mdb";
-  ASSERT_TRUE(fs::exists(source)) << "test file missing: " << source;
-  fs::copy_file(source, folder / "Numbers.mdb");
-  fs::permissions(folder / "Numbers.mdb", fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace testing_support

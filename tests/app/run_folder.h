@@ -81,10 +81,6 @@ inline std::map<std::string, std::string> SettingsFor(
           {"DB Path", folder.string()}};  // without the trailing "/"
 }
 
-// Puts a writable copy of the Jet 4 test file numbers-pk.mdb (300 rows,
-// primary key on Number) into `folder` as Numbers.mdb.
-void CopyJetNumbersFile(const std::filesystem::path& folder);
-
 // Makes a folder the current folder for the life of the object.
 class CurrentFolder {
  public:
