@@ -1,6 +1,7 @@
 #include "app/run_update.h"
 
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -69,6 +70,21 @@ bool ImportAndUpdate(db::engine::Connection& connection, const db::RunSettings& 
   }
 }
 
+// Writes the change list; returns why it could not, or nothing. A report
+// named like the database would replace the price list just committed.
+std::string WriteChangeList(const std::string& file, const std::string& database,
+                            const std::string& text) {
+  std::error_code no_such_file;
+  if (std::filesystem::equivalent(file, database, no_such_file))
+    return file + ": Das ist die Datenbank selbst";
+  try {
+    WriteFileAtomically(file, text);
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return {};
+}
+
 }  // namespace
 
 int ExitStatus(const RunResult& result) {
@@ -109,14 +125,12 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
 
   const std::vector<pricing::ChangeLine> lines =
       pricing::CompareLists(std::move(lists->old_rows), std::move(lists->new_rows));
-  std::string write_error;
-  if (!options.report_file.empty()) {
-    try {
-      WriteFileAtomically(options.report_file, pricing::ChangeListText(lines));
-    } catch (const std::exception& error) {
-      write_error = error.what();
-    }
-  }
+  const std::string write_error =
+      options.report_file.empty()
+          ? std::string()
+          : WriteChangeList(options.report_file,
+                            settings.database_folder + kDatabaseFileName,
+                            pricing::ChangeListText(lines));
   view.ShowMessageWithSummary(last_message, db::RunView::Icon::kInformation,
                               pricing::SummaryText(pricing::Summarize(lines)));
   if (!write_error.empty()) {

@@ -230,17 +230,29 @@ TEST(ChangeReportTest, AStoppedDryRunExitsWithOneAndWritesNoChangeList) {
   EXPECT_EQ(ReadFileBytes(folder.database()), before);
 }
 
-// The target is a folder, so the rename of the finished temporary file
-// fails; a missing folder fails before anything is written.
+// A folder as target fails the rename of the finished temporary file; a
+// missing folder fails before anything is written; the database itself is
+// never replaced by the list.
 TEST(ChangeReportTest, AChangeListThatCannotBeWrittenLeavesTheOutcomeAndExitsWithThree) {
+  const struct {
+    const char* target;
+    const char* reason;
+  } cases[] = {
+      {"a-folder", "a-folder: Is a directory"},
+      {"no-such-folder/changes.csv",
+       "no-such-folder/changes.csv: No such file or directory"},
+      {"Numbers.mdb", "Numbers.mdb: Das ist die Datenbank selbst"},
+      {"./a-folder/../Numbers.mdb",
+       "./a-folder/../Numbers.mdb: Das ist die Datenbank selbst"},
+  };
   for (const bool dry_run : {false, true}) {
-    for (const char* target : {"a-folder", "no-such-folder/changes.csv"}) {
-      SCOPED_TRACE(std::string(dry_run ? "dry run, " : "real run, ") + target);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(dry_run ? "dry run, " : "real run, ") + c.target);
       RunFolder folder;
       folder.WriteFile("preise.csv", testing_support::kPriceFile);
       fs::create_directory(folder.path() / "a-folder");
       const std::string before = ReadFileBytes(folder.database());
-      const ReportRun run = RunWith(folder.path(), {dry_run, target});
+      const ReportRun run = RunWith(folder.path(), {dry_run, c.target});
 
       EXPECT_EQ(run.result.outcome,
                 dry_run ? RunOutcome::kDryRun : RunOutcome::kCommitted);
@@ -252,14 +264,13 @@ TEST(ChangeReportTest, AChangeListThatCannotBeWrittenLeavesTheOutcomeAndExitsWit
       EXPECT_EQ(run.view.Details()[0].rfind("Vorwahlen: ", 0), 0u);  // the summary
       EXPECT_EQ(messages[1],
                 "Fehler: Die Änderungsliste konnte nicht geschrieben werden: " +
-                    std::string(target) + ": " +
-                    (target[0] == 'a' ? "Is a directory" : "No such file or directory"));
+                    std::string(c.reason));
       EXPECT_EQ(run.view.events.back().icon, Icon::kError);
       if (dry_run)
         EXPECT_EQ(ReadFileBytes(folder.database()), before);
       else
         EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
-      // The temporary file is gone again.
+      // No temporary file is left behind.
       EXPECT_EQ(FilesIn(folder.path()),
                 (std::set<std::string>{"Numbers.mdb", "preise.csv", "a-folder"}));
     }
