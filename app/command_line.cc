@@ -82,6 +82,9 @@ std::string HelpText() {
          "  --help           diese Hilfe zeigen\n"
          "  --version        die Version zeigen\n"
          "\n"
+         "Im Fenster nimmt Qt seine eigenen Optionen (-platform, -display, -style ...)\n"
+         "vorweg.\n"
+         "\n"
          "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
          "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
 }

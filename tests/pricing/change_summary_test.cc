@@ -44,16 +44,6 @@ TEST(ChangeSummaryTest, TwelveRowsBelowCostAreCountedAndTheFirstTenByNumberListe
       << text;
 }
 
-TEST(ChangeSummaryTest, OneRowBelowCostIsOneVorwahl) {
-  const ChangeSummary summary =
-      Summarize(CompareLists({}, {{"0044", "London", 100, 200, db::kByName, "London"}}));
-  const std::string text = SummaryText(summary);
-  EXPECT_NE(text.find("Unter dem Einkaufspreis: 1 Vorwahl:\n"
-                      "  0044 London: Verkauf 0,0100, Einkauf 0,0200\n"),
-            std::string::npos)
-      << text;
-}
-
 TEST(ChangeSummaryTest, PricesHaveFourDecimalsAndASignWhereNegative) {
   const struct {
     std::optional<int64_t> ticks;
