@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/db/engine/mdb/jet_files.h"
+
 namespace testing_support {
 
 void CopyJetNumbersFile(const std::filesystem::path& folder) {
   namespace fs = std::filesystem;
-  const fs::path source = fs::path(PREISLISTE_SHARED_JET) / "numbers" / "numbers-pk.mdb";
-  ASSERT_TRUE(fs::exists(source)) << "test file missing: " << source;
+  const fs::path source = mdb_test::JetFile("numbers/numbers-pk.mdb");
   fs::copy_file(source, folder / "Numbers.mdb");
   fs::permissions(folder / "Numbers.mdb", fs::perms::owner_read | fs::perms::owner_write);
 }

@@ -47,8 +47,12 @@ void CheckRowOffsets(const FileImage& image, uint32_t number) {
   }
 }
 
+// A page the global page map marks free may still name the table as its
+// owner: Access gives pages back without clearing them. It is no page of
+// the table.
 void CheckDataPages(const FileImage& image, const TableDefinition& table,
-                    const std::string& name, const std::vector<uint32_t>& owned) {
+                    const std::string& name, const std::vector<uint32_t>& owned,
+                    const GlobalPageMap& map) {
   for (const uint32_t page : owned) {
     const ByteView bytes = image.Page(page);
     if (bytes.U8(0) != static_cast<uint8_t>(PageType::kData) ||
@@ -61,7 +65,7 @@ void CheckDataPages(const FileImage& image, const TableDefinition& table,
   for (uint32_t page = 1; page < image.page_count(); ++page) {
     const ByteView bytes = image.Page(page);
     if (bytes.U8(0) == static_cast<uint8_t>(PageType::kData) &&
-        bytes.U32(4) == table.first_page() && !in_map.contains(page))
+        bytes.U32(4) == table.first_page() && !in_map.contains(page) && map.InUse(page))
       throw Error(Page(page) + " ist eine Datenseite von " + name +
                   ", fehlt aber in ihrer Belegungskarte");
   }
@@ -114,8 +118,8 @@ void CheckTableImage(const FileImage& image, uint32_t table_page, bool exact_key
   const TableDefinition table = TableDefinition::Read(image, table_page);
   const std::string name = "der Tabelle auf " + Page(table_page);
   const std::vector<uint32_t> owned = DecodeUsageMap(image, table.owned_pages());
-  CheckDataPages(image, table, name, owned);
   const GlobalPageMap map = GlobalPageMap::Read(image);
+  CheckDataPages(image, table, name, owned, map);
   CheckInUse(map, table.pages());
   CheckInUse(map, owned);
 

@@ -10,7 +10,8 @@ namespace db::engine::mdb {
 // A structural check of one table of an image, as the commit's re-read of
 // the written copy runs it: the header parses; every page the table's usage
 // map names is a data page of the table (owner field), and every data page
-// of the table is in its map; the global page map marks the table's pages
+// of the table in use is in its map (Access gives pages back to the file
+// without clearing their owner); the global page map marks the table's pages
 // (definition, data, index pages) in use; every row's offsets lie inside
 // its page, below the offset table, without overlapping; the definition's
 // row count equals the live rows; every index reads in order (ReadIndex),

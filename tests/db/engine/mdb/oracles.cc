@@ -167,4 +167,25 @@ std::vector<std::string> MdbTables(const std::filesystem::path& file) {
   return Lines(Run("mdb-tables -1 " + Quoted(file.string())));
 }
 
+std::optional<int64_t> DecimalTicks(const std::string& text) {
+  size_t i = 0;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (negative) ++i;
+  int64_t ticks = 0;
+  int decimals = -1;
+  for (; i < text.size(); ++i) {
+    if (text[i] == '.' && decimals < 0) {
+      decimals = 0;
+    } else if (text[i] >= '0' && text[i] <= '9') {
+      if (decimals >= 4) return std::nullopt;
+      ticks = ticks * 10 + (text[i] - '0');
+      if (decimals >= 0) ++decimals;
+    } else {
+      return std::nullopt;
+    }
+  }
+  for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) ticks *= 10;
+  return negative ? -ticks : ticks;
+}
+
 }  // namespace mdb_test

@@ -1,6 +1,7 @@
 #ifndef PREISLISTE_TESTS_DB_ENGINE_MDB_ORACLES_H_
 #define PREISLISTE_TESTS_DB_ENGINE_MDB_ORACLES_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -40,6 +41,10 @@ struct CsvTable {
 // mdb-export with dates as "%Y-%m-%d %H:%M:%S".
 CsvTable MdbExport(const std::filesystem::path& file, const std::string& table);
 std::vector<std::string> MdbTables(const std::filesystem::path& file);
+
+// A decimal text as the oracles print money ("-0.023", "12") in 1/10000
+// units; none if it has more than four decimals or is no number.
+std::optional<int64_t> DecimalTicks(const std::string& text);
 
 }  // namespace mdb_test
 

@@ -29,29 +29,6 @@ namespace mdb = db::engine::mdb;
 using db::engine::Value;
 using mdb::ColumnType;
 
-// A decimal text ("-0.023", "12") as 1/10000 units; none if it has more
-// than four decimals or is no number.
-std::optional<int64_t> DecimalTicks(const std::string& text) {
-  size_t i = 0;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (negative) ++i;
-  int64_t ticks = 0;
-  int decimals = -1;
-  for (; i < text.size(); ++i) {
-    if (text[i] == '.' && decimals < 0) {
-      decimals = 0;
-    } else if (text[i] >= '0' && text[i] <= '9') {
-      if (decimals >= 4) return std::nullopt;
-      ticks = ticks * 10 + (text[i] - '0');
-      if (decimals >= 0) ++decimals;
-    } else {
-      return std::nullopt;
-    }
-  }
-  for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) ticks *= 10;
-  return negative ? -ticks : ticks;
-}
-
 double ParseDouble(const std::string& text) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/catalog.h"
-#include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/global_page_map.h"
 #include "db/engine/mdb/usage_map.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/oracles.h"
+#include "tests/db/engine/mdb/table_pages.h"
 #include "tests/support/test_files.h"
 
 namespace db::engine::mdb {
@@ -138,16 +138,8 @@ TEST_F(TableWriterTest, MoreRowsGrowTheFileAndTouchNothingElse) {
   EXPECT_FALSE(map.InUse(written.page_count()));
 
   // Only the table's own pages and page 1 may differ.
-  const TableDefinition table = TableDefinition::Read(*original_, definition_page_);
-  std::set<uint32_t> own(table.pages().begin(), table.pages().end());
-  for (const uint32_t page : DecodeUsageMap(*original_, table.owned_pages()))
-    own.insert(page);
-  for (const RowPointer map : {table.owned_pages(), table.free_space_pages()}) {
-    own.insert(map.page);
-    const ByteView row = FindRow(*original_, map);
-    for (size_t k = 0; row.U8(0) == 1 && 1 + 4 * k + 4 <= row.size(); ++k)
-      own.insert(row.U32(1 + 4 * k));  // the map pages of a reference map
-  }
+  std::set<uint32_t> own = mdb_test::TablePages(
+      *original_, TableDefinition::Read(*original_, definition_page_));
   own.insert(1);
   for (uint32_t page = 0; page < original_->page_count(); ++page) {
     if (own.count(page)) continue;
