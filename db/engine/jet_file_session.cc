@@ -97,14 +97,16 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
 
     auto session = SqliteSession::OpenInMemory(shown);
     session->Run(layout.create_table);
-    for (const SqliteIndexLayout& index : layout.indexes) {
-      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
-      session->Run(index.create);
-    }
     session->Run("BEGIN");
     mdb::TableReader(image, definition).ForEachRow([&](const mdb::StoredRow& row) {
       session->Run(layout.insert_row, row.values);
     });
+    // Built over the loaded rows in one sort, not entry by entry as they
+    // arrive; a unique index refuses duplicates all the same.
+    for (const SqliteIndexLayout& index : layout.indexes) {
+      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
+      session->Run(index.create);
+    }
     if (layout.autonumber_counter) {
       // Jet's counter holds the last number given; SQLite continues after
       // the larger of its sequence and the largest key.
