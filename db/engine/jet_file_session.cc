@@ -39,14 +39,6 @@ std::string FindTable(const mdb::Catalog& catalog) {
   throw Error(std::string("die Datenbank enthält keine Tabelle ") + kTable);
 }
 
-void CheckPassword(const mdb::Header& header, std::string_view password) {
-  try {
-    header.CheckPassword(password);
-  } catch (const Error&) {
-    throw Error("das Datenbankkennwort stimmt nicht");
-  }
-}
-
 // Reads the copy back from the disk as the next run will and checks the
 // table's structure (CheckTableImage) and its row count.
 void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
@@ -95,8 +87,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     mdb::DatabaseFile database = mdb::DatabaseFile::Open(path);
     mdb::FileImage image(
         std::vector<uint8_t>(database.bytes().begin(), database.bytes().end()));
-    const mdb::Header header = mdb::Header::Parse(image);
-    CheckPassword(header, password);
+    mdb::Header::Parse(image).CheckPassword(password);
     const mdb::Catalog catalog = mdb::Catalog::Read(image);
     const std::string table = FindTable(catalog);
     mdb::TableDefinition definition =
@@ -106,14 +97,16 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
 
     auto session = SqliteSession::OpenInMemory(shown);
     session->Run(layout.create_table);
-    for (const SqliteIndexLayout& index : layout.indexes) {
-      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
-      session->Run(index.create);
-    }
     session->Run("BEGIN");
     mdb::TableReader(image, definition).ForEachRow([&](const mdb::StoredRow& row) {
       session->Run(layout.insert_row, row.values);
     });
+    // Built over the loaded rows in one sort, not entry by entry as they
+    // arrive; a unique index refuses duplicates all the same.
+    for (const SqliteIndexLayout& index : layout.indexes) {
+      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
+      session->Run(index.create);
+    }
     if (layout.autonumber_counter) {
       // Jet's counter holds the last number given; SQLite continues after
       // the larger of its sequence and the largest key.

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "db/engine/ascii.h"
+#include "db/engine/error.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/text.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -24,17 +25,6 @@ constexpr uint16_t kNameChunk = 0x80;
 constexpr uint16_t kTableChunk = 0x00;
 constexpr size_t kChunkHeader = 6;
 constexpr size_t kPropertyHeader = 8;
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) {
-      return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 // The stored fields of every row of a catalog table, with the named columns
 // picked out; a column the table lacks reads as NULL.
@@ -86,30 +76,14 @@ class NamedRows {
   std::vector<std::vector<std::optional<ByteView>>> rows_;
 };
 
+// A property keeps even a Memo in its entry, unlike a row.
 Value PropertyValue(uint8_t type, const ByteView& data) {
   if (data.size() == 0) return Value::Null();
-  switch (static_cast<ColumnType>(type)) {
-    case ColumnType::kBoolean:
-      return Value::Integer(data.U8(0) ? -1 : 0);
-    case ColumnType::kByte:
-      return Value::Integer(data.U8(0));
-    case ColumnType::kInteger:
-      return Value::Integer(data.I16(0));
-    case ColumnType::kLong:
-      return Value::Integer(data.I32(0));
-    case ColumnType::kCurrency:
-      return Value::Money(Currency::FromTicks(data.I64(0)));
-    case ColumnType::kSingle:
-      return Value::Double(data.F32(0));
-    case ColumnType::kDouble:
-    case ColumnType::kDateTime:
-      return Value::Double(data.F64(0));
-    case ColumnType::kText:
-    case ColumnType::kMemo:
-      return Value::Text(DecodeStoredText(data.bytes()));
-    default:
-      return Value::Null();
-  }
+  const auto column_type = static_cast<ColumnType>(type);
+  if (column_type == ColumnType::kBoolean) return Value::Integer(data.U8(0) ? -1 : 0);
+  if (column_type == ColumnType::kMemo)
+    return Value::Text(DecodeStoredText(data.bytes()));
+  return DecodeScalar(column_type, data).value_or(Value::Null());
 }
 
 std::vector<std::string> ParseNames(const ByteView& chunk) {
@@ -132,13 +106,15 @@ PropertyBlock ParseValues(const ByteView& chunk, const std::vector<std::string>&
   for (size_t at = 6 + size_t{name_length}; at < chunk.size();) {
     const uint16_t entry_length = chunk.U16(at);
     if (entry_length < kPropertyHeader)
-      throw Error("The database file is damaged: a property entry in " + chunk.name() +
-                  " is too short.");
+      throw Error(
+          "Die Datenbankdatei ist beschädigt: ein Eintrag der Eigenschaften einer "
+          "Tabelle ist zu kurz");
     const ByteView entry = chunk.Sub(at, entry_length);
     const uint16_t name_index = entry.U16(4);
     if (name_index >= names.size())
-      throw Error("The database file is damaged: a property in " + chunk.name() +
-                  " has no name.");
+      throw Error(
+          "Die Datenbankdatei ist beschädigt: eine Eigenschaft einer Tabelle hat "
+          "keinen Namen");
     const ByteView data = entry.Sub(kPropertyHeader, entry.U16(6));
     Property property;
     property.name = names[name_index];
@@ -155,32 +131,34 @@ PropertyBlock ParseValues(const ByteView& chunk, const std::vector<std::string>&
 
 const Property* PropertyBlock::Find(std::string_view property) const {
   for (const Property& p : properties)
-    if (SameName(p.name, property)) return &p;
+    if (EqualIgnoringAsciiCase(p.name, property)) return &p;
   return nullptr;
 }
 
 const PropertyBlock* TableProperties::Column(std::string_view column) const {
   for (const PropertyBlock& block : columns)
-    if (SameName(block.name, column)) return &block;
+    if (EqualIgnoringAsciiCase(block.name, column)) return &block;
   return nullptr;
 }
 
 TableProperties ParseProperties(std::span<const uint8_t> blob) {
-  const ByteView view(blob, "the properties of a table");
+  const ByteView view(blob, "der Eigenschaftsblock einer Tabelle");
   TableProperties result;
   if (blob.empty()) return result;
   const std::string_view magic(reinterpret_cast<const char*>(blob.data()),
                                std::min<size_t>(blob.size(), 4));
   if (magic != std::string_view("MR2\0", 4) && magic != std::string_view("KKD\0", 4))
     throw Error(
-        "The database file is damaged: the properties of a table have an "
-        "unknown format.");
+        "Die Datenbankdatei ist beschädigt: die Eigenschaften einer Tabelle haben "
+        "ein unbekanntes Format");
   std::vector<std::string> names;
   for (size_t at = 4; at < view.size();) {
     const uint32_t length = view.U32(at);
     const uint16_t type = view.U16(at + 4);
     if (length < kChunkHeader)
-      throw Error("The database file is damaged: the properties of a table are cut off.");
+      throw Error(
+          "Die Datenbankdatei ist beschädigt: die Eigenschaften einer Tabelle sind "
+          "abgeschnitten");
     const ByteView chunk = view.Sub(at + kChunkHeader, length - kChunkHeader);
     if (type == kNameChunk) {
       names = ParseNames(chunk);
@@ -201,8 +179,8 @@ Catalog Catalog::Read(const FileImage& image) {
                        {"Id", "ParentId", "Name", "Type", "Flags", "LvProp"});
   if (!rows.Has(kId) || !rows.Has(kName) || !rows.Has(kType))
     throw Error(
-        "The database file is damaged: its catalog lacks the columns Id, Name "
-        "and Type.");
+        "Die Datenbankdatei ist beschädigt: ihrem Systemkatalog fehlen die Spalten "
+        "Id, Name und Type");
   Catalog catalog;
   catalog.image_ = &image;
   for (size_t r = 0; r < rows.size(); ++r) {
@@ -229,19 +207,20 @@ std::vector<std::string> Catalog::UserTables() const {
 
 const Catalog::Entry* Catalog::FindTable(std::string_view table) const {
   for (const Entry& entry : entries_)
-    if (entry.type == kLocalTable && SameName(entry.name, table)) return &entry;
+    if (entry.type == kLocalTable && EqualIgnoringAsciiCase(entry.name, table))
+      return &entry;
   return nullptr;
 }
 
 uint32_t Catalog::TableDefinitionPage(std::string_view table) const {
   const Entry* entry = FindTable(table);
-  if (!entry) throw Error("The database has no table " + std::string(table) + ".");
+  if (!entry) throw Error("Die Datenbank enthält keine Tabelle " + std::string(table));
   return entry->id & kIdPageMask;
 }
 
 TableProperties Catalog::Properties(std::string_view table) const {
   const Entry* entry = FindTable(table);
-  if (!entry) throw Error("The database has no table " + std::string(table) + ".");
+  if (!entry) throw Error("Die Datenbank enthält keine Tabelle " + std::string(table));
   return ParseProperties(entry->properties);
 }
 
@@ -257,7 +236,8 @@ std::vector<Relationship> Catalog::Relationships(std::string_view table) const {
     const std::string name = rows.Text(r, kName);
     const std::string from = rows.Text(r, kTable);
     const std::string to = rows.Text(r, kReferencedTable);
-    if (!SameName(from, table) && !SameName(to, table)) continue;
+    if (!EqualIgnoringAsciiCase(from, table) && !EqualIgnoringAsciiCase(to, table))
+      continue;
     Relationship* relationship = nullptr;
     for (Relationship& known : relationships)
       if (known.name == name) relationship = &known;
@@ -270,8 +250,8 @@ std::vector<Relationship> Catalog::Relationships(std::string_view table) const {
     }
     const int64_t order = rows.Number(r, kOrder);
     if (order < 0 || order >= kMaxRelationshipColumns)
-      throw Error("The database file is damaged: the relationship " + name +
-                  " has a column numbered " + std::to_string(order) + ".");
+      throw Error("Die Datenbankdatei ist beschädigt: die Beziehung " + name +
+                  " hat eine Spalte mit der Nummer " + std::to_string(order));
     if (relationship->columns.size() <= static_cast<size_t>(order))
       relationship->columns.resize(static_cast<size_t>(order) + 1);
     relationship->columns[static_cast<size_t>(order)] = {rows.Text(r, kColumn),

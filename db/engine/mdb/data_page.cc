@@ -10,18 +10,18 @@ ByteView PageOfType(const FileImage& image, uint32_t number, PageType type,
                     const char* what) {
   ByteView page = image.Page(number);
   if (number == 0 || page.U8(0) != static_cast<uint8_t>(type))
-    throw Error("The database file is damaged: page " + std::to_string(number) +
-                " should hold " + what + ", but holds something else.");
+    throw Error("Die Datenbankdatei ist beschädigt: Seite " + std::to_string(number) +
+                " sollte " + what + " enthalten, enthält aber etwas anderes");
   return page;
 }
 
 DataPage::DataPage(const FileImage& image, uint32_t number)
-    : number_(number), page_(PageOfType(image, number, PageType::kData, "data rows")) {}
+    : number_(number), page_(PageOfType(image, number, PageType::kData, "Datenzeilen")) {}
 
 uint16_t DataPage::RowOffset(uint16_t row) const {
   if (row >= row_count())
-    throw Error("The database file is damaged: " + page_.name() + " has no row " +
-                std::to_string(row) + ".");
+    throw Error("Die Datenbankdatei ist beschädigt: " + page_.name() +
+                " hat keine Zeile " + std::to_string(row));
   return page_.U16(kRowCountOffset + 2 + size_t{row} * 2);
 }
 
@@ -35,17 +35,17 @@ DataPage::RowKind DataPage::Kind(uint16_t row) const {
 
 ByteView DataPage::Row(uint16_t row) const {
   if (Kind(row) == RowKind::kDeleted)
-    throw Error("The database file is damaged: it refers to row " + std::to_string(row) +
-                " of " + page_.name() + ", which is deleted.");
+    throw Error("Die Datenbankdatei ist beschädigt: sie verweist auf Zeile " +
+                std::to_string(row) + " auf " + page_.name() + ", die gelöscht ist");
   const uint16_t offset = RowOffset(row);
   const size_t start = offset & kOffsetMask;
   const size_t end = row == 0 ? kPageSize : RowOffset(row - 1) & kOffsetMask;
   const size_t table_end = kRowCountOffset + 2 + size_t{row_count()} * 2;
   if (start < table_end || end < start)
-    throw Error("The database file is damaged: row " + std::to_string(row) + " of " +
-                page_.name() + " has an impossible position.");
+    throw Error("Die Datenbankdatei ist beschädigt: Zeile " + std::to_string(row) +
+                " auf " + page_.name() + " liegt an einer unmöglichen Stelle");
   return ByteView(page_.bytes().subspan(start, end - start),
-                  "row " + std::to_string(row) + " of " + page_.name());
+                  "Zeile " + std::to_string(row) + " auf " + page_.name());
 }
 
 ByteView FindRow(const FileImage& image, RowPointer pointer) {

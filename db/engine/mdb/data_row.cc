@@ -4,9 +4,9 @@
 #include <unordered_set>
 
 #include "db/engine/currency.h"
+#include "db/engine/error.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/text.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -24,8 +24,8 @@ constexpr size_t kReferenceSize = 12;
 ByteView LongValueRow(const FileImage& image, RowPointer pointer) {
   const DataPage page(image, pointer.page);
   if (page.owner() != DataPage::kLongValueOwner)
-    throw Error("The database file is damaged: a Memo value points to page " +
-                std::to_string(pointer.page) + ", which holds no long values.");
+    throw Error("Die Datenbankdatei ist beschädigt: ein Memo-Wert verweist auf Seite " +
+                std::to_string(pointer.page) + ", die keine Memo-Daten enthält");
   return page.Row(pointer.row);
 }
 
@@ -48,8 +48,9 @@ std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& refer
   std::unordered_set<uint32_t> seen;
   while (data.size() < length) {
     if (pointer.ToStored() == 0 || !seen.insert(pointer.ToStored()).second)
-      throw Error("The database file is damaged: the chain of a Memo value on page " +
-                  std::to_string(pointer.page) + " is broken.");
+      throw Error(
+          "Die Datenbankdatei ist beschädigt: die Kette eines Memo-Werts auf Seite " +
+          std::to_string(pointer.page) + " ist unterbrochen");
     const ByteView row = LongValueRow(image, pointer);
     const ByteView part = row.Sub(4, row.size() - 4);
     const size_t take = std::min(part.size(), length - data.size());
@@ -61,48 +62,14 @@ std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& refer
 
 namespace {
 
-size_t FixedSize(const ColumnDefinition& column) {
-  switch (column.column_type()) {
-    case ColumnType::kByte:
-      return 1;
-    case ColumnType::kInteger:
-      return 2;
-    case ColumnType::kLong:
-    case ColumnType::kSingle:
-      return 4;
-    case ColumnType::kCurrency:
-    case ColumnType::kDouble:
-    case ColumnType::kDateTime:
-      return 8;
-    default:
-      return column.length;
-  }
-}
-
 Value DecodeStored(const FileImage& image, const ColumnDefinition& column,
                    const ByteView& bytes) {
-  switch (column.column_type()) {
-    case ColumnType::kByte:
-      return Value::Integer(bytes.U8(0));
-    case ColumnType::kInteger:
-      return Value::Integer(bytes.I16(0));
-    case ColumnType::kLong:
-      return Value::Integer(bytes.I32(0));
-    case ColumnType::kCurrency:
-      return Value::Money(Currency::FromTicks(bytes.I64(0)));
-    case ColumnType::kSingle:
-      return Value::Double(bytes.F32(0));
-    case ColumnType::kDouble:
-    case ColumnType::kDateTime:
-      return Value::Double(bytes.F64(0));
-    case ColumnType::kText:
-      return Value::Text(DecodeStoredText(bytes.bytes()));
-    case ColumnType::kMemo:
-      return Value::Text(DecodeStoredText(ReadLongValue(image, bytes)));
-    default:
-      throw Error("The column " + column.name + " has the type " +
-                  ColumnTypeName(column.type) + ", which this program cannot read.");
-  }
+  if (std::optional<Value> value = DecodeScalar(column.column_type(), bytes))
+    return *std::move(value);
+  if (column.column_type() == ColumnType::kMemo)
+    return Value::Text(DecodeStoredText(ReadLongValue(image, bytes)));
+  throw Error("Die Spalte " + column.name + " hat den Typ " +
+              ColumnTypeName(column.type) + ", den dieses Programm nicht lesen kann");
 }
 
 // Where the row keeps its variable-length columns: entry i of the offset
@@ -117,8 +84,8 @@ VariableColumns ReadVariableColumns(const ByteView& row, size_t mask_size) {
   const size_t count_at = row.size() - mask_size - 2;
   variable.count = row.U16(count_at);
   if (size_t{variable.count} * 2 + 2 > count_at)
-    throw Error("The database file is damaged: " + row.name() +
-                " claims more columns than it can hold.");
+    throw Error("Die Datenbankdatei ist beschädigt: " + row.name() +
+                " gibt mehr Spalten an, als sie fassen kann");
   for (size_t i = 0; i <= variable.count; ++i)
     variable.offsets.push_back(row.U16(count_at - 2 - 2 * i));
   return variable;
@@ -131,8 +98,8 @@ std::vector<std::optional<ByteView>> SplitRow(const TableDefinition& definition,
   const uint16_t row_columns = row.U16(0);
   const size_t mask_size = (size_t{row_columns} + 7) / 8;
   if (row.size() < 2 + mask_size + (definition.variable_column_count() > 0 ? 2 : 0))
-    throw Error("The database file is damaged: " + row.name() +
-                " is too short for its columns.");
+    throw Error("Die Datenbankdatei ist beschädigt: " + row.name() +
+                " ist zu kurz für ihre Spalten");
   const ByteView mask = row.Sub(row.size() - mask_size, mask_size);
   VariableColumns variable;
   if (definition.variable_column_count() > 0)
@@ -148,19 +115,41 @@ std::vector<std::optional<ByteView>> SplitRow(const TableDefinition& definition,
     } else if (column.column_type() == ColumnType::kBoolean) {
       fields.push_back(row.Sub(0, 0));
     } else if (column.is_fixed()) {
-      fields.push_back(row.Sub(2 + size_t{column.fixed_offset}, FixedSize(column)));
+      fields.push_back(row.Sub(2 + size_t{column.fixed_offset}, column.fixed_size()));
     } else if (column.variable_index < variable.count) {
       const size_t start = variable.offsets[column.variable_index];
       const size_t end = variable.offsets[column.variable_index + 1];
       if (end < start)
-        throw Error("The database file is damaged: the column " + column.name + " in " +
-                    row.name() + " ends before it starts.");
+        throw Error("Die Datenbankdatei ist beschädigt: die Spalte " + column.name +
+                    " in " + row.name() + " endet, bevor sie beginnt");
       fields.push_back(row.Sub(start, end - start));
     } else {
       fields.emplace_back();
     }
   }
   return fields;
+}
+
+std::optional<Value> DecodeScalar(ColumnType type, const ByteView& bytes) {
+  switch (type) {
+    case ColumnType::kByte:
+      return Value::Integer(bytes.U8(0));
+    case ColumnType::kInteger:
+      return Value::Integer(bytes.I16(0));
+    case ColumnType::kLong:
+      return Value::Integer(bytes.I32(0));
+    case ColumnType::kCurrency:
+      return Value::Money(Currency::FromTicks(bytes.I64(0)));
+    case ColumnType::kSingle:
+      return Value::Double(bytes.F32(0));
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime:
+      return Value::Double(bytes.F64(0));
+    case ColumnType::kText:
+      return Value::Text(DecodeStoredText(bytes.bytes()));
+    default:
+      return std::nullopt;
+  }
 }
 
 Value DecodeValue(const FileImage& image, const ColumnDefinition& column,

@@ -38,6 +38,9 @@ std::vector<std::optional<ByteView>> SplitRow(const TableDefinition& definition,
 // ... the value of one column from its stored bytes ...
 Value DecodeValue(const FileImage& image, const ColumnDefinition& column,
                   const std::optional<ByteView>& stored);
+// ... the value of a number or Text column (and of a catalog property of
+// such a type) from its stored bytes, none for the other types ...
+std::optional<Value> DecodeScalar(ColumnType type, const ByteView& bytes);
 // ... and the bytes of a Memo or OLE value from the 12-byte reference the
 // row holds (kept in the row itself, on one long-value row, or on a chain).
 std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& reference);

@@ -14,9 +14,9 @@ ByteView::ByteView(std::span<const uint8_t> bytes, std::string name)
 
 void ByteView::Require(size_t offset, size_t length) const {
   if (offset > bytes_.size() || length > bytes_.size() - offset)
-    throw Error("The database file is damaged: " + name_ + " ends at byte " +
-                std::to_string(bytes_.size()) + ", but " + std::to_string(length) +
-                " bytes are needed at byte " + std::to_string(offset) + ".");
+    throw Error("Die Datenbankdatei ist beschädigt: " + name_ + " endet bei Byte " +
+                std::to_string(bytes_.size()) + ", gebraucht werden aber " +
+                std::to_string(length) + " Bytes ab Byte " + std::to_string(offset));
 }
 
 uint8_t ByteView::U8(size_t offset) const {
@@ -63,20 +63,20 @@ ByteView ByteView::Sub(size_t offset, size_t length) const {
 
 FileImage FileImage::ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("The database file " + path + " cannot be read.");
+  if (!in) throw Error("Die Datenbankdatei " + path + " kann nicht gelesen werden");
   std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
                              std::istreambuf_iterator<char>()};
-  if (in.bad()) throw Error("The database file " + path + " cannot be read.");
+  if (in.bad()) throw Error("Die Datenbankdatei " + path + " kann nicht gelesen werden");
   return FileImage(std::move(bytes));
 }
 
 ByteView FileImage::Page(uint32_t number) const {
   if (number >= page_count())
-    throw Error("The database file is damaged: it refers to page " +
-                std::to_string(number) + ", but has only " +
-                std::to_string(page_count()) + " pages.");
+    throw Error("Die Datenbankdatei ist beschädigt: sie verweist auf Seite " +
+                std::to_string(number) + ", hat aber nur " +
+                std::to_string(page_count()) + " Seiten");
   return ByteView(std::span(bytes_).subspan(size_t{number} * kPageSize, kPageSize),
-                  "page " + std::to_string(number));
+                  "Seite " + std::to_string(number));
 }
 
 }  // namespace db::engine::mdb

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "db/engine/mdb/text.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/text.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -54,26 +54,26 @@ void CheckFormat(const FileImage& image) {
   };
   if (name_is(kAce))
     throw Error(
-        "The file is an Access 2007 or later (ACE, .accdb) database; only "
-        "Jet 4 (Access 2000/2003) files are supported.");
+        "Die Datei ist eine Datenbank von Access 2007 oder neuer (ACE, .accdb); "
+        "unterstützt werden nur Jet-4-Dateien (Access 2000/2003)");
   if (!name_is(kJet) || bytes.size() <= kVersionOffset || bytes[0] != 0)
-    throw Error("The file is not an Access database.");
+    throw Error("Die Datei ist keine Access-Datenbank");
   switch (bytes[kVersionOffset]) {
     case 0:
       throw Error(
-          "The file is a Jet 3 (Access 97) database; only Jet 4 (Access "
-          "2000/2003) files are supported.");
+          "Die Datei ist eine Jet-3-Datenbank (Access 97); unterstützt werden "
+          "nur Jet-4-Dateien (Access 2000/2003)");
     case 1:
       break;
     default:
       throw Error(
-          "The file is an Access 2007 or later database; only Jet 4 (Access "
-          "2000/2003) files are supported.");
+          "Die Datei ist eine Datenbank von Access 2007 oder neuer; unterstützt "
+          "werden nur Jet-4-Dateien (Access 2000/2003)");
   }
   if (bytes.size() < kPageSize || bytes.size() % kPageSize != 0)
-    throw Error("The database file is damaged: its size of " +
-                std::to_string(bytes.size()) + " bytes is not a whole number of " +
-                std::to_string(kPageSize) + "-byte pages.");
+    throw Error("Die Datenbankdatei ist beschädigt: ihre Größe von " +
+                std::to_string(bytes.size()) + " Bytes ist kein Vielfaches der " +
+                "Seitengröße von " + std::to_string(kPageSize) + " Bytes");
 }
 
 }  // namespace
@@ -83,20 +83,21 @@ Header Header::Parse(const FileImage& image) {
   std::vector<uint8_t> page0(image.bytes().begin(), image.bytes().begin() + kPageSize);
   const std::array<uint8_t, kMaskedSize> mask = HeaderMask();
   for (size_t i = 0; i < kMaskedSize; ++i) page0[kMaskedOffset + i] ^= mask[i];
-  const ByteView view(page0, "page 0");
+  const ByteView view(page0, "Seite 0");
 
   if (view.U32(kEncodingKeyOffset) != 0)
     throw Error(
-        "The database file is encoded (its pages are encrypted); encoded "
-        "files are not supported.");
+        "Die Datenbankdatei ist codiert (ihre Seiten sind verschlüsselt); "
+        "codierte Dateien werden nicht unterstützt");
   Header header;
   header.code_page_ = view.U16(kCodePageOffset);
   header.sort_order_ = {view.U16(kSortOrderOffset), view.U8(kSortOrderVersionOffset)};
   if (header.sort_order_ != kGeneralSortOrder)
-    throw Error("The database uses the sort order " +
-                std::to_string(header.sort_order_.value) + " version " +
+    throw Error("Die Datenbank verwendet die Sortierreihenfolge " +
+                std::to_string(header.sort_order_.value) + " Version " +
                 std::to_string(header.sort_order_.version) +
-                "; only the General sort order (1033 version 0) is supported.");
+                "; unterstützt wird nur die Sortierreihenfolge Allgemein (1033 "
+                "Version 0)");
   header.creation_date_ = view.F64(kCreationDateOffset);
 
   // The password is masked once more with the four bytes of the whole part
@@ -120,7 +121,7 @@ Header Header::Parse(const FileImage& image) {
 
 void Header::CheckPassword(std::string_view given) const {
   if (!password_.empty() && given != password_)
-    throw Error("The database password is wrong.");
+    throw Error("Das Datenbankkennwort stimmt nicht");
 }
 
 }  // namespace db::engine::mdb

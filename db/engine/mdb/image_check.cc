@@ -57,7 +57,7 @@ void CheckDataPages(const FileImage& image, const TableDefinition& table,
     const ByteView bytes = image.Page(page);
     if (bytes.U8(0) != static_cast<uint8_t>(PageType::kData) ||
         bytes.U32(4) != table.first_page())
-      throw Error(Page(page) + " gehört laut Belegungskarte zu " + name +
+      throw Error(Page(page) + " gehört laut Seitenliste zu " + name +
                   ", ist aber keine Datenseite der Tabelle");
     CheckRowOffsets(image, page);
   }
@@ -67,7 +67,7 @@ void CheckDataPages(const FileImage& image, const TableDefinition& table,
     if (bytes.U8(0) == static_cast<uint8_t>(PageType::kData) &&
         bytes.U32(4) == table.first_page() && !in_map.contains(page) && map.InUse(page))
       throw Error(Page(page) + " ist eine Datenseite von " + name +
-                  ", fehlt aber in ihrer Belegungskarte");
+                  ", fehlt aber in ihrer Seitenliste");
   }
 }
 
@@ -75,7 +75,7 @@ void CheckInUse(const GlobalPageMap& map, const std::vector<uint32_t>& pages) {
   for (const uint32_t page : pages)
     if (!map.InUse(page))
       throw Error(Page(page) +
-                  " wird benutzt, ist in der Seitenübersicht (Seite 1) "
+                  " wird benutzt, ist in der Seitenbelegung (Seite 1) "
                   "aber als frei verzeichnet");
 }
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "db/engine/mdb/index_pages.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/index_pages.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -114,7 +114,9 @@ BuiltIndex BuildIndex(std::span<const IndexEntry> entries, uint32_t table_page,
                       const std::function<uint32_t()>& allocate) {
   for (size_t i = 1; i < entries.size(); ++i) {
     if (!(entries[i - 1] < entries[i])) {
-      throw Error("Index entries to be written are not in strictly increasing order");
+      throw Error(
+          "Interner Fehler: die zu schreibenden Indexeinträge sind nicht streng "
+          "aufsteigend");
     }
   }
   // levels[0] are the leaves; the last level holds the root alone.

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "db/engine/mdb/text_key.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/text_key.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -17,7 +17,7 @@ constexpr uint8_t kYes = 0x00;
 constexpr uint8_t kNo = 0xFF;
 
 [[noreturn]] void WrongValue(const KeyColumn& column, const std::string& what) {
-  throw Error("Index column " + column.name + ": " + what);
+  throw Error("Indexspalte " + column.name + ": " + what);
 }
 
 // Two's complement, big-endian, with the sign bit inverted so that negative
@@ -43,17 +43,18 @@ void AppendFloating(uint64_t bits, int bytes, KeyBytes& key) {
 int64_t IntegerIn(const KeyColumn& column, const Value& value, int64_t low,
                   int64_t high) {
   if (value.type() != Value::Type::kInteger)
-    WrongValue(column, "a whole number is expected");
+    WrongValue(column, "erwartet wird eine ganze Zahl");
   const int64_t number = value.integer();
   if (number < low || number > high) {
-    WrongValue(column, std::to_string(number) + " is out of the column's range");
+    WrongValue(column,
+               std::to_string(number) + " liegt außerhalb des Bereichs der Spalte");
   }
   return number;
 }
 
 double RealOf(const KeyColumn& column, const Value& value) {
-  if (value.type() != Value::Type::kDouble) WrongValue(column, "a number is expected");
-  if (std::isnan(value.real())) WrongValue(column, "NaN cannot be indexed");
+  if (value.type() != Value::Type::kDouble) WrongValue(column, "erwartet wird eine Zahl");
+  if (std::isnan(value.real())) WrongValue(column, "NaN kann nicht in einen Index");
   return value.real();
 }
 
@@ -71,7 +72,7 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
       return;
     case ColumnType::kCurrency:
       if (value.type() != Value::Type::kCurrency)
-        WrongValue(column, "an amount is expected");
+        WrongValue(column, "erwartet wird ein Betrag");
       AppendSigned(value.currency().ticks(), 8, key);
       return;
     case ColumnType::kDouble:
@@ -82,7 +83,7 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
       const double real = RealOf(column, value);
       const auto single = static_cast<float>(real);
       if (static_cast<double>(single) != real) {
-        WrongValue(column, value.ToText() + " is not a Single value");
+        WrongValue(column, value.ToText() + " ist kein Single-Wert");
       }
       AppendFloating(std::bit_cast<uint32_t>(single), 4, key);
       return;
@@ -92,8 +93,9 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
                                                                              : kNo);
       return;
     default:
-      WrongValue(column, "a " + ColumnTypeName(static_cast<uint8_t>(column.type)) +
-                             " column cannot be part of an index key");
+      WrongValue(column, "eine Spalte vom Typ " +
+                             ColumnTypeName(static_cast<uint8_t>(column.type)) +
+                             " kann nicht Teil eines Indexschlüssels sein");
   }
 }
 
@@ -111,7 +113,7 @@ void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
     return;
   }
   if (IsText(column.type)) {
-    if (value.type() != Value::Type::kText) WrongValue(column, "a text is expected");
+    if (value.type() != Value::Type::kText) WrongValue(column, "erwartet wird ein Text");
     key.push_back(value_flag);
     AppendTextKey(TextKeySource(value.text()), column.ascending, key);
     return;
@@ -131,8 +133,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
   for (const IndexColumn& c : index.columns) {
     const ColumnDefinition* column = table.FindColumn(c.column_number);
     if (!column) {
-      throw Error("An index refers to column number " + std::to_string(c.column_number) +
-                  ", which the table lacks");
+      throw Error("Ein Index verweist auf die Spalte Nummer " +
+                  std::to_string(c.column_number) + ", die der Tabelle fehlt");
     }
     KeyColumn key{column->name, column->column_type(), c.ascending,
                   static_cast<size_t>(column - table.columns().data())};
@@ -141,7 +143,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
       case ColumnType::kMemo:
         if (!(column->sort_order == kGeneralSortOrder)) {
           WrongValue(key,
-                     "text keys in a sort order other than General cannot be written");
+                     "Textschlüssel in einer anderen Sortierreihenfolge als Allgemein "
+                     "können nicht geschrieben werden");
         }
         break;
       case ColumnType::kBoolean:
@@ -154,8 +157,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
       case ColumnType::kDateTime:
         break;
       default:
-        WrongValue(key, "a " + ColumnTypeName(column->type) +
-                            " column cannot be part of an index key");
+        WrongValue(key, "eine Spalte vom Typ " + ColumnTypeName(column->type) +
+                            " kann nicht Teil eines Indexschlüssels sein");
     }
     columns.push_back(std::move(key));
   }
@@ -164,7 +167,7 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
 
 KeyBytes IndexKey(std::span<const KeyColumn> columns, std::span<const Value> values) {
   if (columns.size() != values.size())
-    throw Error("An index key needs one value per column");
+    throw Error("Interner Fehler: ein Indexschlüssel braucht einen Wert je Spalte");
   KeyBytes key;
   for (size_t i = 0; i < columns.size(); ++i) AppendKey(columns[i], values[i], key);
   return key;

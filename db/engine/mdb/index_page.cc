@@ -45,10 +45,6 @@ uint32_t Be(std::span<const uint8_t> b, int bytes) {
   return v;
 }
 
-[[noreturn]] void Bad(uint32_t number, const std::string& what) {
-  throw Error("Index page " + std::to_string(number) + " is damaged: " + what);
-}
-
 // The bytes of an entry as it sits on a page, before prefix compression.
 std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf, uint32_t child) {
   std::vector<uint8_t> bytes = entry.key;
@@ -60,14 +56,18 @@ std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf, uint32_t chi
 
 }  // namespace
 
+void ThrowDamagedIndexPage(uint32_t number, const std::string& what) {
+  throw Error("Die Indexseite " + std::to_string(number) + " ist beschädigt: " + what);
+}
+
 size_t EntrySize(const IndexEntry& entry, bool leaf) {
   return entry.key.size() + kRowPointerBytes + (leaf ? 0 : kChildBytes);
 }
 
 IndexPage DecodeIndexPage(std::span<const uint8_t> bytes, uint32_t number) {
-  if (bytes.size() != kPageSize) Bad(number, "wrong page size");
+  if (bytes.size() != kPageSize) ThrowDamagedIndexPage(number, "falsche Seitengröße");
   if (bytes[0] != kLeafType && bytes[0] != kIntermediateType)
-    Bad(number, "not an index page");
+    ThrowDamagedIndexPage(number, "keine Indexseite");
   IndexPage page;
   page.leaf = bytes[0] == kLeafType;
   page.table_page = Le(bytes, kTablePageAt, 4);
@@ -89,10 +89,10 @@ IndexPage DecodeIndexPage(std::span<const uint8_t> bytes, uint32_t number) {
                  bytes.begin() + kEntriesAt + end);
     if (start == 0) {
       if (prefix_length > entry.size())
-        Bad(number, "shared prefix longer than its entry");
+        ThrowDamagedIndexPage(number, "gemeinsamer Anfang länger als sein Eintrag");
       prefix.assign(entry.begin(), entry.begin() + prefix_length);
     }
-    if (entry.size() <= fixed) Bad(number, "entry too short");
+    if (entry.size() <= fixed) ThrowDamagedIndexPage(number, "Eintrag zu kurz");
     std::span<const uint8_t> tail(entry.data() + entry.size() - fixed, fixed);
     page.entries.push_back(
         {KeyBytes(entry.begin(), entry.end() - fixed), {Be(tail, 3), tail[3]}});
@@ -102,21 +102,24 @@ IndexPage DecodeIndexPage(std::span<const uint8_t> bytes, uint32_t number) {
   // The mask has bits for 7 bytes more than the page holds, and bit 0 would
   // mark an empty first entry: these must stay clear.
   if ((bytes[kMaskAt + kMaskBytes - 1] & 0xFE) || (bytes[kMaskAt] & 1)) {
-    Bad(number, "entry mask marks no entry end");
+    ThrowDamagedIndexPage(number, "Eintragsmaske markiert kein Eintragsende");
   }
-  if (page.entries.empty() && prefix_length != 0) Bad(number, "prefix without entries");
+  if (page.entries.empty() && prefix_length != 0)
+    ThrowDamagedIndexPage(number, "gemeinsamer Anfang ohne Einträge");
   if (Le(bytes, kFreeSpaceAt, 2) != kMaxEntryBytes - start) {
-    Bad(number, "free space does not match the entries");
+    ThrowDamagedIndexPage(number, "freier Platz passt nicht zu den Einträgen");
   }
   return page;
 }
 
 std::vector<uint8_t> EncodeIndexPage(const IndexPage& page) {
   if (!page.leaf && page.children.size() != page.entries.size()) {
-    throw Error("An intermediate index page needs one child per entry");
+    throw Error(
+        "Interner Fehler: eine innere Indexseite braucht eine Kindseite je Eintrag");
   }
   if (page.entries.empty() && page.prefix_length != 0) {
-    throw Error("An empty index page cannot have a shared prefix");
+    throw Error(
+        "Interner Fehler: eine leere Indexseite kann keinen gemeinsamen Anfang haben");
   }
   std::vector<uint8_t> bytes(kEntriesAt, 0);
   bytes[0] = page.leaf ? kLeafType : kIntermediateType;
@@ -135,12 +138,15 @@ std::vector<uint8_t> EncodeIndexPage(const IndexPage& page) {
     if (i == 0) first = entry;
     if (entry.size() < page.prefix_length ||
         !std::equal(entry.begin(), entry.begin() + page.prefix_length, first.begin())) {
-      throw Error("An index entry does not begin with the page's shared prefix");
+      throw Error(
+          "Interner Fehler: ein Indexeintrag beginnt nicht mit dem gemeinsamen Anfang "
+          "der Seite");
     }
     bytes.insert(bytes.end(), entry.begin() + (i == 0 ? 0 : page.prefix_length),
                  entry.end());
     const size_t end = bytes.size() - kEntriesAt;
-    if (end > kMaxEntryBytes) throw Error("Index entries do not fit on one page");
+    if (end > kMaxEntryBytes)
+      throw Error("Interner Fehler: die Indexeinträge passen nicht auf eine Seite");
     bytes[kMaskAt + end / 8] |= static_cast<uint8_t>(1 << (end % 8));
   }
   PutLe(bytes, kFreeSpaceAt, static_cast<uint32_t>(kPageSize - bytes.size()), 2);

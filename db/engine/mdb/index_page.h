@@ -4,6 +4,7 @@
 #include <compare>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "db/engine/mdb/file_image.h"
@@ -46,6 +47,10 @@ inline constexpr size_t kMaxEntryBytes = 3616;
 // entry that runs past the page, a shared prefix longer than the first entry, a
 // free-space count that disagrees with the entries) is a db::Error naming the page.
 IndexPage DecodeIndexPage(std::span<const uint8_t> bytes, uint32_t number);
+
+// Throws the db::Error that describes index page `number` as damaged by `what`,
+// for the page decoder and for the walk over a whole tree.
+[[noreturn]] void ThrowDamagedIndexPage(uint32_t number, const std::string& what);
 
 // Encodes a page as Jet lays it out; the space after the entries is zero. db::Error
 // when the entries do not fit or do not all begin with the shared prefix.

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/text.h"
 #include "db/engine/mdb/text_key.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -61,9 +61,9 @@ std::span<const CharacterRange> CoveredCharacters() { return kCoveredCharacters;
 void RequireCoveredColumn(const KeyColumn& column) {
   if (std::find(std::begin(kCoveredTypes), std::end(kCoveredTypes), column.type) ==
       std::end(kCoveredTypes)) {
-    throw Error("The index over column " + column.name + " has " +
+    throw Error("Der Index über die Spalte " + column.name + " hat Schlüssel vom Typ " +
                 ColumnTypeName(static_cast<uint8_t>(column.type)) +
-                " keys, which this program cannot write yet");
+                ", die dieses Programm noch nicht schreiben kann");
   }
 }
 
@@ -75,9 +75,9 @@ void RequireCoveredValue(const KeyColumn& column, const Value& value) {
     const auto [character, c] = CharacterAt(text, i);
     char code[12];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    throw Error("Column " + column.name + " holds the character " + character + " (" +
+    throw Error("Die Spalte " + column.name + " enthält das Zeichen " + character + " (" +
                 code + ") in \"" + value.text() +
-                "\"; this program cannot write its index key yet");
+                "\"; seinen Indexschlüssel kann dieses Programm noch nicht schreiben");
   }
 }
 

@@ -95,22 +95,6 @@ uint64_t FixedBits(const ColumnDefinition& column, const Value& value) {
   }
 }
 
-size_t FixedSize(const ColumnDefinition& column) {
-  switch (column.column_type()) {
-    case ColumnType::kByte:
-      return 1;
-    case ColumnType::kInteger:
-      return 2;
-    case ColumnType::kLong:
-    case ColumnType::kSingle:
-      return 4;
-    case ColumnType::kText:  // a fixed-length Text column
-      return column.length;
-    default:
-      return 8;
-  }
-}
-
 // Jet keeps a Text column of fixed length in the row's fixed part, padded
 // with zero bytes.
 void PutFixedText(std::vector<uint8_t>& row, const ColumnDefinition& column,
@@ -178,7 +162,7 @@ std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
                   " liegt außerhalb der Zeilen ihrer Tabelle");
     if (column.is_fixed() && column.column_type() != ColumnType::kBoolean)
       fixed_end =
-          std::max(fixed_end, 2 + size_t{column.fixed_offset} + FixedSize(column));
+          std::max(fixed_end, 2 + size_t{column.fixed_offset} + column.fixed_size());
   }
 
   std::vector<uint8_t> row(fixed_end, 0);
@@ -195,7 +179,7 @@ std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
                column.column_type() == ColumnType::kText) {
       PutFixedText(row, column, value);
     } else if (present && column.is_fixed()) {
-      Put(row, 2 + column.fixed_offset, FixedBits(column, value), FixedSize(column));
+      Put(row, 2 + column.fixed_offset, FixedBits(column, value), column.fixed_size());
     } else if (present) {
       variable[column.variable_index] = VariableBytes(column, value);
     }

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/text.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -36,8 +36,8 @@ std::string ReadName(const ByteView& view, size_t& offset) {
 }
 
 void Damaged(const std::string& what, uint32_t page) {
-  throw Error("The database file is damaged: the table definition on page " +
-              std::to_string(page) + " " + what + ".");
+  throw Error("Die Datenbankdatei ist beschädigt: die Tabellendefinition auf Seite " +
+              std::to_string(page) + " " + what);
 }
 
 }  // namespace
@@ -45,48 +45,67 @@ void Damaged(const std::string& what, uint32_t page) {
 std::string ColumnTypeName(uint8_t type) {
   switch (static_cast<ColumnType>(type)) {
     case ColumnType::kBoolean:
-      return "Yes/No";
+      return "Ja/Nein";
     case ColumnType::kByte:
       return "Byte";
     case ColumnType::kInteger:
       return "Integer";
     case ColumnType::kLong:
-      return "Long";
+      return "Long Integer";
     case ColumnType::kCurrency:
-      return "Currency";
+      return "Währung";
     case ColumnType::kSingle:
       return "Single";
     case ColumnType::kDouble:
       return "Double";
     case ColumnType::kDateTime:
-      return "Date/Time";
+      return "Datum/Uhrzeit";
     case ColumnType::kBinary:
-      return "Binary";
+      return "Binär";
     case ColumnType::kText:
       return "Text";
     case ColumnType::kOle:
-      return "OLE Object";
+      return "OLE-Objekt";
     case ColumnType::kMemo:
       return "Memo";
     case ColumnType::kGuid:
-      return "Replication ID";
+      return "Replikations-ID";
     case ColumnType::kNumeric:
-      return "Decimal";
+      return "Dezimal";
     case ColumnType::kComplex:
-      return "Attachment or multi-value";
+      return "Anlage oder mehrwertiges Feld";
   }
   char code[16];
-  std::snprintf(code, sizeof code, "type 0x%02x", type);
+  std::snprintf(code, sizeof code, "Typ 0x%02x", type);
   return code;
+}
+
+size_t ColumnDefinition::fixed_size() const {
+  switch (column_type()) {
+    case ColumnType::kByte:
+      return 1;
+    case ColumnType::kInteger:
+      return 2;
+    case ColumnType::kLong:
+    case ColumnType::kSingle:
+      return 4;
+    case ColumnType::kCurrency:
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime:
+      return 8;
+    default:
+      return length;
+  }
 }
 
 TableDefinition TableDefinition::Read(const FileImage& image, uint32_t first_page) {
   TableDefinition definition;
   std::unordered_set<uint32_t> seen;
   for (uint32_t page = first_page; page != 0;) {
-    if (!seen.insert(page).second) Damaged("runs in a circle", first_page);
+    if (!seen.insert(page).second)
+      Damaged("verweist im Kreis auf sich selbst", first_page);
     const ByteView view =
-        PageOfType(image, page, PageType::kTableDefinition, "a table definition");
+        PageOfType(image, page, PageType::kTableDefinition, "eine Tabellendefinition");
     const size_t skip = definition.pages_.empty() ? 0 : kContinuationHeader;
     definition.bytes_.insert(definition.bytes_.end(), view.bytes().begin() + skip,
                              view.bytes().end());
@@ -95,7 +114,7 @@ TableDefinition TableDefinition::Read(const FileImage& image, uint32_t first_pag
   }
 
   const ByteView view(definition.bytes_,
-                      "the table definition on page " + std::to_string(first_page));
+                      "die Tabellendefinition auf Seite " + std::to_string(first_page));
   definition.row_count_ = view.U32(kRowCountOffset);
   definition.autonumber_ = view.U32(kAutoNumberOffset);
   definition.max_columns_ = view.U16(kMaxColumnsOffset);
@@ -109,7 +128,7 @@ TableDefinition TableDefinition::Read(const FileImage& image, uint32_t first_pag
   // checks keep the loops below bounded by the definition's size.
   if (real_count > view.size() / kRealIndexEntry ||
       logical_count > view.size() / kLogicalIndexEntry)
-    Damaged("claims more indexes than it can hold", first_page);
+    Damaged("gibt mehr Indizes an, als sie fassen kann", first_page);
 
   size_t offset = kRealIndexCountsStart + real_count * kRealIndexCountEntry;
   definition.ParseColumns(view, offset, column_count);
@@ -145,7 +164,7 @@ void TableDefinition::ParseColumns(const ByteView& view, size_t& offset, uint16_
                    [](const auto& a, const auto& b) { return a.number < b.number; });
   for (size_t i = 1; i < columns_.size(); ++i)
     if (columns_[i].number == columns_[i - 1].number)
-      Damaged("has two columns numbered " + std::to_string(columns_[i].number),
+      Damaged("hat zwei Spalten mit der Nummer " + std::to_string(columns_[i].number),
               first_page());
 }
 
@@ -162,8 +181,8 @@ void TableDefinition::ParseIndexes(const ByteView& view, size_t& offset,
       const uint16_t number = view.U16(entry + 4 + slot * 3);
       if (number == kNoColumn) continue;
       if (!FindColumn(number))
-        Damaged("has an index over a column " + std::to_string(number) +
-                    " that does not exist",
+        Damaged("hat einen Index über eine Spalte " + std::to_string(number) +
+                    ", die es nicht gibt",
                 first_page());
       index.columns.push_back({number, view.U8(entry + 4 + slot * 3 + 2) == kAscending});
     }
@@ -185,7 +204,7 @@ void TableDefinition::ParseIndexes(const ByteView& view, size_t& offset,
     index.related_table_page = view.U32(entry + 17);
     index.kind = view.U8(entry + 23);
     if (index.real_index >= real_indexes_.size())
-      Damaged("has an index without its B-tree", first_page());
+      Damaged("hat einen Index ohne seinen B-Baum", first_page());
     logical_indexes_.push_back(std::move(index));
   }
   offset += size_t{logical_count} * kLogicalIndexEntry;
@@ -198,8 +217,9 @@ FileOffset TableDefinition::Locate(size_t definition_offset) const {
   const size_t per_page = kPageSize - kContinuationHeader;
   const size_t k = 1 + rest / per_page;
   if (k >= pages_.size())
-    throw Error("Offset " + std::to_string(definition_offset) +
-                " lies beyond the table definition.");
+    throw Error("Die Datenbankdatei ist beschädigt: die Stelle " +
+                std::to_string(definition_offset) +
+                " liegt hinter dem Ende der Tabellendefinition");
   return {pages_[k], kContinuationHeader + rest % per_page};
 }
 

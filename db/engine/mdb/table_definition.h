@@ -61,6 +61,10 @@ struct ColumnDefinition {
   ColumnType column_type() const { return static_cast<ColumnType>(type); }
   bool is_fixed() const { return flags & kFixedLength; }
   bool is_autonumber() const { return flags & kAutoNumber; }
+  // The bytes a fixed-length value takes in the row's fixed part: the size
+  // of the number types, the declared length for the others (a Text column
+  // of fixed length, a Replication ID).
+  size_t fixed_size() const;
 };
 
 // One column of an index key.

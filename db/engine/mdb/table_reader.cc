@@ -3,10 +3,10 @@
 #include <map>
 #include <string>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/usage_map.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -18,12 +18,13 @@ DataPage TablePage(const FileImage& image, const TableDefinition& definition,
                    uint32_t number) {
   DataPage page(image, number);
   if (page.owner() != definition.first_page())
-    throw Error("The database file is damaged: page " + std::to_string(number) +
-                " is listed for the table on page " +
-                std::to_string(definition.first_page()) + " but belongs elsewhere.");
+    throw Error("Die Datenbankdatei ist beschädigt: Seite " + std::to_string(number) +
+                " ist für die Tabelle auf Seite " +
+                std::to_string(definition.first_page()) +
+                " verzeichnet, gehört aber woandershin");
   if (page.row_count() > kMaxRowsPerPage)
-    throw Error("The database file is damaged: page " + std::to_string(number) +
-                " claims " + std::to_string(page.row_count()) + " rows.");
+    throw Error("Die Datenbankdatei ist beschädigt: Seite " + std::to_string(number) +
+                " gibt " + std::to_string(page.row_count()) + " Zeilen an");
   return page;
 }
 

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "db/engine/mdb/general_legacy_codes.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/general_legacy_codes.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -37,9 +37,9 @@ class TextKeyBuilder {
     if (code.kind == CharCode::Kind::kNotListed) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(c));
-      throw Error("The character U+" + std::string(hex) +
-                  " (outside the Basic Multilingual Plane) cannot be part of a text "
-                  "index key");
+      throw Error("Das Zeichen U+" + std::string(hex) +
+                  " (außerhalb der Basic Multilingual Plane) kann nicht Teil eines "
+                  "Textschlüssels im Index sein");
     }
     const size_t position = inline_chars_;
     Append(inline_, code.inline_bytes);
@@ -133,7 +133,7 @@ std::u16string TextKeySource(std::string_view utf8) {
   std::u16string text(static_cast<size_t>(length), u'\0');
   u_strFromUTF8(text.data(), length, nullptr, utf8.data(),
                 static_cast<int32_t>(utf8.size()), &status);
-  if (U_FAILURE(status)) throw Error("A text value is not valid UTF-8");
+  if (U_FAILURE(status)) throw Error("Ein Text ist kein gültiges UTF-8");
   if (text.size() > kMaxIndexedChars) text.resize(kMaxIndexedChars);
   while (!text.empty() && text.back() == u' ') text.pop_back();
   return text;

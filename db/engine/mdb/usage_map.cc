@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "db/engine/mdb/data_page.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/data_page.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -24,9 +24,9 @@ void AddPages(const FileImage& image, const ByteView& bitmap, uint64_t first_pag
       if (!(bits >> bit & 1)) continue;
       const uint64_t page = first_page + byte * 8 + bit;
       if (page >= image.page_count())
-        throw Error("The database file is damaged: a usage map in " + bitmap.name() +
-                    " lists page " + std::to_string(page) +
-                    ", beyond the end of the file.");
+        throw Error("Die Datenbankdatei ist beschädigt: eine Seitenliste in " +
+                    bitmap.name() + " verzeichnet Seite " + std::to_string(page) +
+                    " hinter dem Ende der Datei");
       pages.push_back(static_cast<uint32_t>(page));
     }
   }
@@ -104,7 +104,7 @@ void WriteReferenceMap(WritableImage& image, RowPointer map,
   for (size_t k = 0; k < entries; ++k) {
     PutU32(row, 1 + 4 * k, map_pages[k]);
     if (map_pages[k] == 0) continue;
-    PageOfType(image.image(), map_pages[k], PageType::kUsageMap, "a usage map");
+    PageOfType(image.image(), map_pages[k], PageType::kUsageMap, "eine Seitenliste");
     FillBitmap(image.Page(map_pages[k]).subspan(kMapPageHeader), k * kPagesPerMapPage,
                pages);
   }
@@ -149,15 +149,15 @@ std::vector<uint32_t> DecodeUsageMap(const FileImage& image, const ByteView& map
         const uint32_t map_page = map_row.U32(1 + 4 * k);
         if (map_page == 0) continue;
         const ByteView page =
-            PageOfType(image, map_page, PageType::kUsageMap, "a usage map");
+            PageOfType(image, map_page, PageType::kUsageMap, "eine Seitenliste");
         AddPages(image, page.Sub(kMapPageHeader, kPageSize - kMapPageHeader),
                  k * kPagesPerMapPage, pages);
       }
       break;
     default:
-      throw Error("The database file is damaged: " + map_row.name() +
-                  " holds a usage map of unknown kind " + std::to_string(map_row.U8(0)) +
-                  ".");
+      throw Error("Die Datenbankdatei ist beschädigt: " + map_row.name() +
+                  " enthält eine Seitenliste unbekannter Art " +
+                  std::to_string(map_row.U8(0)));
   }
   return pages;
 }

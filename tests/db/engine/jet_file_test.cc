@@ -155,7 +155,7 @@ TEST(JetFileTest, PasswordIsCheckedAgainstTheConnectionString) {
     if (c.opens) {
       EXPECT_EQ(failure, "");
     } else {
-      EXPECT_EQ(failure, "Numbers.mdb: das Datenbankkennwort stimmt nicht");
+      EXPECT_EQ(failure, "Numbers.mdb: Das Datenbankkennwort stimmt nicht");
     }
   }
 }
@@ -200,7 +200,7 @@ TEST(JetFileTest, PrimaryKeyComparesAsTheJetIndexDoes) {
     connection->Execute("INSERT INTO Numbers (Number) VALUES ('00€')");
     ADD_FAILURE() << "an uncovered character was taken";
   } catch (const Error& error) {
-    EXPECT_NE(std::string(error.what()).find("Column Number holds the character €"),
+    EXPECT_NE(std::string(error.what()).find("Die Spalte Number enthält das Zeichen €"),
               std::string::npos)
         << error.what();
   }

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 
 namespace mdb_test {
@@ -255,7 +255,8 @@ TEST(CatalogTest, ColumnPropertiesOfTheTestFiles) {
   ASSERT_NE(data2, nullptr);
   EXPECT_EQ(data2->Find("DefaultValue")->value, db::engine::Value::Text("0"));
   EXPECT_EQ(data2->Find("Required")->value, db::engine::Value::Integer(0));
-  EXPECT_EQ(more.Column("row")->Find("AllowZeroLength")->value, db::engine::Value::Integer(-1));
+  EXPECT_EQ(more.Column("row")->Find("AllowZeroLength")->value,
+            db::engine::Value::Integer(-1));
 }
 
 TEST(CatalogTest, RelationshipsOnEitherSide) {
@@ -284,7 +285,7 @@ TEST(CatalogTest, TableNamesIgnoreLetterCaseAndUnknownOnesAreNamed) {
     numbers.catalog.TableDefinitionPage("Import2");
     ADD_FAILURE() << "found a table that does not exist";
   } catch (const db::engine::Error& error) {
-    EXPECT_STREQ(error.what(), "The database has no table Import2.");
+    EXPECT_STREQ(error.what(), "Die Datenbank enthält keine Tabelle Import2");
   }
   // System tables are not user tables.
   EXPECT_EQ(numbers.catalog.UserTables(), std::vector<std::string>{"Numbers"});

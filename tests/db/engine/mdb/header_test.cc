@@ -74,15 +74,15 @@ TEST(HeaderTest, RefusesWhatItCannotHandleWithTheReason) {
     std::function<void(Bytes&)> damage;
     const char* reason;
   } cases[] = {
-      {"Jet 3", [](Bytes& b) { b[0x14] = 0; }, "Jet 3 (Access 97)"},
-      {"ACE version", [](Bytes& b) { b[0x14] = 2; }, "Access 2007 or later"},
+      {"Jet 3", [](Bytes& b) { b[0x14] = 0; }, "Jet-3-Datenbank (Access 97)"},
+      {"ACE version", [](Bytes& b) { b[0x14] = 2; }, "Access 2007 oder neuer"},
       {"ACE name", [](Bytes& b) { std::memcpy(&b[4], "Standard ACE DB", 15); }, ".accdb"},
-      {"no Jet file", [](Bytes& b) { b[4] = 'X'; }, "not an Access database"},
-      {"empty", [](Bytes& b) { b.clear(); }, "not an Access database"},
-      {"encoding key", [](Bytes& b) { b[0x3E] ^= 1; }, "encoded"},
-      {"sort order", [](Bytes& b) { b[0x6E] ^= 1; }, "sort order"},
-      {"sort order version", [](Bytes& b) { b[0x71] ^= 1; }, "sort order"},
-      {"cut-off page", [](Bytes& b) { b.resize(b.size() - 100); }, "whole number"},
+      {"no Jet file", [](Bytes& b) { b[4] = 'X'; }, "keine Access-Datenbank"},
+      {"empty", [](Bytes& b) { b.clear(); }, "keine Access-Datenbank"},
+      {"encoding key", [](Bytes& b) { b[0x3E] ^= 1; }, "codiert"},
+      {"sort order", [](Bytes& b) { b[0x6E] ^= 1; }, "Sortierreihenfolge"},
+      {"sort order version", [](Bytes& b) { b[0x71] ^= 1; }, "Sortierreihenfolge"},
+      {"cut-off page", [](Bytes& b) { b.resize(b.size() - 100); }, "kein Vielfaches"},
   };
   const Bytes original = ReadBytes(JetFile("numbers/numbers-pk.mdb"));
   for (const auto& c : cases) {
