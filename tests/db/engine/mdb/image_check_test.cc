@@ -136,7 +136,7 @@ const DamageCase kDamages[] = {
        pages.erase(std::find(pages.begin(), pages.end(), intact.FullPage()));
        return intact.WithUsageMap(pages);
      },
-     "fehlt aber in ihrer Belegungskarte"},
+     "fehlt aber in ihrer Seitenliste"},
     {"a page of another table in the usage map", "numbers-plain.mdb",
      [](const Intact& intact) {
        // A data page of MSysObjects, whose definition is page 2.
@@ -294,7 +294,7 @@ TEST(ImageCheckTest, APageGivenBackIsNoPageOfItsOldTable) {
   // In use, the same page is a data page missing from the table's map.
   MarkPage(bytes, page, false);
   EXPECT_NE(Complaint(FileImage(std::move(bytes)), table_page, true)
-                .find("fehlt aber in ihrer Belegungskarte"),
+                .find("fehlt aber in ihrer Seitenliste"),
             std::string::npos);
 }
 
