@@ -7,10 +7,7 @@
 namespace testing_support {
 
 void CopyJetNumbersFile(const std::filesystem::path& folder) {
-  namespace fs = std::filesystem;
-  const fs::path source = mdb_test::JetFile("numbers/numbers-pk.mdb");
-  fs::copy_file(source, folder / "Numbers.mdb");
-  fs::permissions(folder / "Numbers.mdb", fs::perms::owner_read | fs::perms::owner_write);
+  mdb_test::CopyJetFile("numbers/numbers-pk.mdb", folder / "Numbers.mdb");
 }
 
 }  // namespace testing_support

@@ -365,8 +365,7 @@ TEST_P(JetRunTest, EachRunWritesWhatTheSqliteRunGivesAndNothingElse) {
   const TempDir jet_dir, twin_dir;
   const fs::path jet = jet_dir.path() / kDatabaseFileName;
   const fs::path twin = twin_dir.path() / kDatabaseFileName;
-  fs::copy_file(mdb_test::JetFile(std::string("numbers/") + GetParam()), jet);
-  fs::permissions(jet, fs::perms::owner_read | fs::perms::owner_write);
+  mdb_test::CopyJetFile(std::string("numbers/") + GetParam(), jet);
   const JetNumbers original = ReadNumbers(jet);
   WriteSqliteTwin(twin, original);
   const testing_support::SpelledRows before =
@@ -422,8 +421,7 @@ INSTANTIATE_TEST_SUITE_P(NumbersFiles, JetRunTest,
 TEST(JetRunRefusalTest, FileWithAnotherPasswordIsLeftAsItWas) {
   const TempDir dir;
   const fs::path jet = dir.path() / kDatabaseFileName;
-  fs::copy_file(mdb_test::JetFile("numbers/numbers-other-password.mdb"), jet);
-  fs::permissions(jet, fs::perms::owner_read | fs::perms::owner_write);
+  mdb_test::CopyJetFile("numbers/numbers-other-password.mdb", jet);
   const std::string bytes_before = testing_support::ReadFileBytes(jet);
 
   const ProgramRun run = RunIn(dir.path(), PriceFile(ReadNumbers(jet), 0));

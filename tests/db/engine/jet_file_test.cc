@@ -20,6 +20,7 @@
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "tests/db/engine/db_fixture.h"
+#include "tests/db/engine/mdb/jet_files.h"
 #include "tests/support/test_files.h"
 
 namespace db::engine {
@@ -32,10 +33,7 @@ namespace fs = std::filesystem;
 class JetCopy {
  public:
   explicit JetCopy(const std::string& file) {
-    const fs::path source = fs::path(PREISLISTE_SHARED_JET) / "numbers" / file;
-    if (!fs::exists(source)) throw Error("test file missing: " + source.string());
-    fs::copy_file(source, path());
-    fs::permissions(path(), fs::perms::owner_read | fs::perms::owner_write);
+    mdb_test::CopyJetFile("numbers/" + file, path());
   }
   fs::path folder() const { return dir_.path(); }
   fs::path path() const { return dir_.path() / "Numbers.mdb"; }

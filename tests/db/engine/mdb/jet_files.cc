@@ -33,6 +33,12 @@ std::filesystem::path JetFile(const std::string& relative) {
   return SharedJet() / relative;
 }
 
+void CopyJetFile(const std::string& relative, const std::filesystem::path& destination) {
+  namespace fs = std::filesystem;
+  fs::copy_file(JetFile(relative), destination);
+  fs::permissions(destination, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) ADD_FAILURE() << "Cannot read " << file;

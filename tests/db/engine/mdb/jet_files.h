@@ -18,6 +18,10 @@ std::vector<std::filesystem::path> AllJetFiles();
 // A file of the shared folder, e.g. JetFile("numbers/numbers-pk.mdb").
 std::filesystem::path JetFile(const std::string& relative);
 
+// Copies a file of the shared folder to `destination`, writable by its owner
+// (the shared folder is read-only; tests work on copies).
+void CopyJetFile(const std::string& relative, const std::filesystem::path& destination);
+
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& file);
 
 }  // namespace mdb_test
