@@ -30,6 +30,9 @@ namespace {
 
 namespace mdb = db::engine::mdb;
 
+// The catalog's type of a table of the database, Jet's own tables included.
+constexpr int64_t kTableEntry = 1;
+
 // A folder of this process's own that holds the input as Numbers.mdb; it is
 // removed when the fuzzer exits.
 class InputFile {
@@ -46,7 +49,7 @@ class InputFile {
     std::filesystem::remove_all(folder_, ignored);
   }
 
-  const std::string Write(const uint8_t* data, size_t size) const {
+  std::string Write(const uint8_t* data, size_t size) const {
     std::ofstream out(path_, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     if (!out.flush()) std::abort();
@@ -93,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Refusable([&] { header.CheckPassword(""); });
     const mdb::Catalog catalog = mdb::Catalog::Read(image);
     for (const mdb::Catalog::Entry& entry : catalog.entries())
-      if (entry.type == 1)
+      if (entry.type == kTableEntry)
         Refusable([&] { ReadTable(image, catalog, entry.name); });
   });
   return 0;
