@@ -27,7 +27,8 @@ constexpr size_t kChunkHeader = 6;
 constexpr size_t kPropertyHeader = 8;
 
 // The stored fields of every row of a catalog table, with the named columns
-// picked out; a column the table lacks reads as NULL.
+// picked out; a column the table lacks reads as NULL. Each field is meant to
+// be decoded once: its long-value rows are taken (LongValueRows).
 class NamedRows {
  public:
   NamedRows(const FileImage& image, const TableDefinition& definition,
@@ -56,7 +57,13 @@ class NamedRows {
   Value Field(size_t row, size_t name) const {
     if (!positions_[name]) return Value::Null();
     return DecodeValue(image_, definition_.columns()[*positions_[name]],
-                       Stored(row, name));
+                       Stored(row, name), taken_);
+  }
+
+  // The bytes of a long binary field (none for NULL).
+  std::vector<uint8_t> LongValue(size_t row, size_t name) const {
+    const std::optional<ByteView>& stored = Stored(row, name);
+    return stored ? ReadLongValue(image_, *stored, taken_) : std::vector<uint8_t>();
   }
 
   std::string Text(size_t row, size_t name) const {
@@ -74,6 +81,7 @@ class NamedRows {
   const TableDefinition& definition_;
   std::vector<std::optional<size_t>> positions_;
   std::vector<std::vector<std::optional<ByteView>>> rows_;
+  mutable LongValueRows taken_;
 };
 
 // A property keeps even a Memo in its entry, unlike a row.
@@ -190,8 +198,7 @@ Catalog Catalog::Read(const FileImage& image) {
     entry.name = rows.Text(r, kName);
     entry.type = rows.Number(r, kType);
     entry.flags = static_cast<uint32_t>(rows.Number(r, kFlags));
-    if (const std::optional<ByteView>& blob = rows.Stored(r, kProperties))
-      entry.properties = ReadLongValue(image, *blob);
+    entry.properties = rows.LongValue(r, kProperties);
     catalog.entries_.push_back(std::move(entry));
   }
   return catalog;

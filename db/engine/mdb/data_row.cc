@@ -1,7 +1,6 @@
 #include "db/engine/mdb/data_row.h"
 
 #include <string>
-#include <unordered_set>
 
 #include "db/engine/currency.h"
 #include "db/engine/error.h"
@@ -31,7 +30,15 @@ ByteView LongValueRow(const FileImage& image, RowPointer pointer) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& reference) {
+void LongValueRows::Take(RowPointer row) {
+  if (!taken_.insert(row.ToStored()).second)
+    throw Error("Die Datenbankdatei ist beschädigt: die Memo-Daten in Zeile " +
+                std::to_string(row.row) + " auf Seite " + std::to_string(row.page) +
+                " gehören zu mehr als einem Wert");
+}
+
+std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& reference,
+                                   LongValueRows& taken) {
   const uint32_t head = reference.U32(0);
   const size_t length = head & kLengthMask;
   RowPointer pointer = RowPointer::FromStored(reference.U32(4));
@@ -40,17 +47,18 @@ std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& refer
     return {data.begin(), data.end()};
   }
   if (head & kSingleRow) {
+    taken.Take(pointer);
     const std::span<const uint8_t> data =
         LongValueRow(image, pointer).Sub(0, length).bytes();
     return {data.begin(), data.end()};
   }
   std::vector<uint8_t> data;
-  std::unordered_set<uint32_t> seen;
   while (data.size() < length) {
-    if (pointer.ToStored() == 0 || !seen.insert(pointer.ToStored()).second)
+    if (pointer.ToStored() == 0)
       throw Error(
           "Die Datenbankdatei ist beschädigt: die Kette eines Memo-Werts auf Seite " +
           std::to_string(pointer.page) + " ist unterbrochen");
+    taken.Take(pointer);
     const ByteView row = LongValueRow(image, pointer);
     const ByteView part = row.Sub(4, row.size() - 4);
     const size_t take = std::min(part.size(), length - data.size());
@@ -63,11 +71,11 @@ std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& refer
 namespace {
 
 Value DecodeStored(const FileImage& image, const ColumnDefinition& column,
-                   const ByteView& bytes) {
+                   const ByteView& bytes, LongValueRows& taken) {
   if (std::optional<Value> value = DecodeScalar(column.column_type(), bytes))
     return *std::move(value);
   if (column.column_type() == ColumnType::kMemo)
-    return Value::Text(DecodeStoredText(ReadLongValue(image, bytes)));
+    return Value::Text(DecodeStoredText(ReadLongValue(image, bytes, taken)));
   throw Error("Die Spalte " + column.name + " hat den Typ " +
               ColumnTypeName(column.type) + ", den dieses Programm nicht lesen kann");
 }
@@ -153,20 +161,20 @@ std::optional<Value> DecodeScalar(ColumnType type, const ByteView& bytes) {
 }
 
 Value DecodeValue(const FileImage& image, const ColumnDefinition& column,
-                  const std::optional<ByteView>& stored) {
+                  const std::optional<ByteView>& stored, LongValueRows& taken) {
   if (column.column_type() == ColumnType::kBoolean)
     return Value::Integer(stored ? -1 : 0);
   if (!stored) return Value::Null();
-  return DecodeStored(image, column, *stored);
+  return DecodeStored(image, column, *stored, taken);
 }
 
 std::vector<Value> DecodeRow(const FileImage& image, const TableDefinition& definition,
-                             const ByteView& row) {
+                             const ByteView& row, LongValueRows& taken) {
   const std::vector<std::optional<ByteView>> fields = SplitRow(definition, row);
   std::vector<Value> values;
   values.reserve(fields.size());
   for (size_t i = 0; i < fields.size(); ++i)
-    values.push_back(DecodeValue(image, definition.columns()[i], fields[i]));
+    values.push_back(DecodeValue(image, definition.columns()[i], fields[i], taken));
   return values;
 }
 

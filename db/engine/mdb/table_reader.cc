@@ -60,9 +60,10 @@ void TableReader::ForEachRawRow(
 
 void TableReader::ForEachRow(const std::function<void(const StoredRow&)>& visit) const {
   StoredRow stored;
+  LongValueRows taken;
   ForEachRawRow([&](RowPointer pointer, const ByteView& row) {
     stored.pointer = pointer;
-    stored.values = DecodeRow(image_, definition_, row);
+    stored.values = DecodeRow(image_, definition_, row, taken);
     visit(stored);
   });
 }

@@ -11,8 +11,10 @@
 
 #include "db/engine/error.h"
 #include "db/engine/mdb/catalog.h"
+#include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
+#include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/usage_map.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/read_whole_file.h"
@@ -94,6 +96,50 @@ TEST(DamageTest, DamagedFilesAreRefusedWithAReason) {
           << c.what << ": " << reason;
     }
   }
+}
+
+// The catalog's property blobs that lie on long-value rows of their own (not
+// inline in the catalog row): where each 12-byte reference sits in the file.
+std::vector<size_t> LongPropertyReferences(const Bytes& bytes) {
+  const mdb::FileImage image{Bytes(bytes)};
+  const auto catalog = mdb::TableDefinition::Read(image, 2);
+  const size_t column =
+      catalog.FindColumn(std::string_view("LvProp")) - &catalog.columns()[0];
+  std::vector<size_t> references;
+  mdb::TableReader(image, catalog).ForEachRawRow([&](mdb::RowPointer, const auto& row) {
+    const auto field = mdb::SplitRow(catalog, row)[column];
+    if (field && field->size() == 12 && !(field->U32(0) & 0x80000000))
+      references.push_back(
+          static_cast<size_t>(field->bytes().data() - image.bytes().data()));
+  });
+  return references;
+}
+
+// Each long-value row belongs to one value. A row that several values point
+// at is refused: else a small file whose rows all point at one long chain
+// would make the reader copy that chain once for every row.
+TEST(DamageTest, LongValueRowsSharedByTwoValuesAreRefused) {
+  Bytes bytes = ReadBytes(JetFile("numbers/numbers-pk.mdb"));
+  const std::vector<size_t> references = LongPropertyReferences(bytes);
+  ASSERT_GE(references.size(), 2u);
+  std::memcpy(&bytes[references[1]], &bytes[references[0]], 12);
+
+  // The catalog's property blobs, read by the catalog itself ...
+  EXPECT_THROW(mdb::Catalog::Read(mdb::FileImage(Bytes(bytes))), db::engine::Error);
+  // ... and the same references decoded as the Memo values of one table.
+  const mdb::FileImage image{Bytes(bytes)};
+  mdb::ColumnDefinition memo;
+  memo.name = "Memo";
+  memo.type = static_cast<uint8_t>(mdb::ColumnType::kMemo);
+  mdb::LongValueRows taken;
+  const auto reference = [&](size_t at) {
+    return mdb::ByteView(std::span(image.bytes()).subspan(at, 12), "row");
+  };
+  const db::engine::Value first =
+      mdb::DecodeValue(image, memo, reference(references[0]), taken);
+  EXPECT_FALSE(first.is_null());
+  EXPECT_THROW(mdb::DecodeValue(image, memo, reference(references[1]), taken),
+               db::engine::Error);
 }
 
 // Random damage: each outcome is a full read or a db::engine::Error; anything else

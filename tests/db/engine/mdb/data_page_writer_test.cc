@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/row_encoder.h"
 #include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/usage_map.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -48,8 +48,9 @@ TEST(DataPageWriterTest, LaysRowsOutAsTheFileDoes) {
       bytes.insert(bytes.end(), pages[p].begin(), pages[p].end());
       const FileImage written(std::move(bytes));
       const DataPage page(written, 1);
+      LongValueRows taken;
       for (uint16_t r = 0; r < page.row_count(); ++r, ++next)
-        EXPECT_EQ(DecodeRow(written, table, page.Row(r)), stored[next].values);
+        EXPECT_EQ(DecodeRow(written, table, page.Row(r), taken), stored[next].values);
     }
     EXPECT_EQ(next, stored.size());
   }
