@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,64 +27,38 @@ namespace reliability {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = ProgressState::Clock;
-using testing_support::TempDir;
 
-class CrashTest : public testing::Test {
- protected:
-  // A folder holding a copy of the generated input, with its settings file.
-  fs::path FreshRunFolder(const std::string& name) {
-    const fs::path folder = work_.path() / name;
-    CopyFolderFiles(work_.path() / "input", folder);
-    WriteSettings(folder / "settings.ini", folder);
-    return folder;
-  }
-
-  ProgramResult RunToTheEnd(const fs::path& folder) {
-    return RunProgram(folder, folder / "settings.ini", {});
-  }
-
-  TempDir work_;
-};
+class CrashTest : public KillSeriesTest {};
 
 TEST_F(CrashTest, KilledRunsLeaveNumbersWholeAndTheNextRunRecovers) {
   const int lines = EnvironmentNumber("RELIABILITY_CRASH_LINES", 15000);
   const int kills = EnvironmentNumber("RELIABILITY_CRASH_KILLS", 10);
   const bench::Deck deck = bench::GenerateDeck(lines, 1);
-  fs::create_directories(work_.path() / "input");
-  bench::WritePriceFile(work_.path() / "input" / "preise.csv", deck);
-  bench::WriteNumbersDatabase(work_.path() / "input" / "Numbers.mdb", deck);
-  const std::string before = DumpDatabase(work_.path() / "input" / "Numbers.mdb");
+  fs::create_directories(input());
+  bench::WritePriceFile(input() / "preise.csv", deck);
+  bench::WriteNumbersDatabase(input() / "Numbers.mdb", deck);
+  const std::string before = DumpDatabase(input() / "Numbers.mdb");
   const std::string before_bytes =
-      testing_support::ReadFileBytes(work_.path() / "input" / "Numbers.mdb");
+      testing_support::ReadFileBytes(input() / "Numbers.mdb");
 
   // The uninterrupted run, and a second one on its result (what a run after
   // a kill that came too late to stop the commit must give).
   const fs::path reference = FreshRunFolder("reference");
-  const ProgramResult first = RunToTheEnd(reference);
-  ASSERT_EQ(first.exit_status, 0) << first.output;
-  ASSERT_TRUE(first.last.import_finished_at && first.last.pipeline_finished_at)
-      << "no progress line seen:\n"
-      << first.output;
-  const Clock::duration import_time =
-      *first.last.import_finished_at - first.last.started_at;
-  const Clock::duration commit_time = first.last.now - *first.last.pipeline_finished_at;
+  const std::optional<RunTimes> times = TimesOfCompleteRun(RunToTheEnd(reference));
+  ASSERT_TRUE(times);
   const std::string after = DumpDatabase(reference / "Numbers.mdb");
   ASSERT_NE(after, before);
   ASSERT_EQ(RunToTheEnd(reference).exit_status, 0);
   const std::string after_twice = DumpDatabase(reference / "Numbers.mdb");
 
   std::ostringstream report;
-  report << lines << " lines; uninterrupted run "
-         << MillisecondsText(first.last.now - first.last.started_at) << ", import "
-         << MillisecondsText(import_time) << ", pipeline end to exit "
-         << MillisecondsText(commit_time) << "\n";
+  report << lines << " lines; " << TimesText(*times) << "\n";
   int index = 0, before_commit = 0;
-  for (const KillPoint& point : Spread(AllKillPoints(import_time, commit_time), kills)) {
+  for (const KillPoint& point :
+       Spread(AllKillPoints(times->import, times->commit), kills)) {
     SCOPED_TRACE(point.name);
     const fs::path folder = FreshRunFolder("kill-" + std::to_string(++index));
-    const ProgramResult killed =
-        RunProgram(folder, folder / "settings.ini", point.reached);
+    const ProgramResult killed = RunUntil(folder, point.reached);
     const bool journal = fs::exists(folder / "Numbers.mdb-journal");
     // Whether the kill caught the commit writing into the file itself, so
     // that only the journal can bring the old list back.
@@ -113,12 +87,7 @@ TEST_F(CrashTest, KilledRunsLeaveNumbersWholeAndTheNextRunRecovers) {
     EXPECT_EQ(DumpDatabase(folder / "Numbers.mdb"), committed ? after_twice : after);
     EXPECT_FALSE(fs::exists(folder / "Numbers.mdb-journal"));
 
-    report << std::setw(2) << index << ". " << std::left << std::setw(44) << point.name
-           << std::right
-           << (killed.killed ? " killed at action " : " ended itself, action ")
-           << std::setw(3) << killed.last.action << " %, overall " << std::setw(3)
-           << killed.last.overall << " %, " << std::setw(7)
-           << MillisecondsText(killed.last.now - killed.last.started_at) << "; journal "
+    report << KillLine(index, point, killed) << "; journal "
            << (journal ? "left" : "none") << (written ? ", file written" : "")
            << "; Numbers " << (committed ? "new" : "old") << "\n";
   }

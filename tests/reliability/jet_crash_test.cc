@@ -12,9 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,9 +30,7 @@ namespace reliability {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = ProgressState::Clock;
 using testing_support::SpelledRows;
-using testing_support::TempDir;
 
 #ifdef PREISLISTE_SANITIZED_BUILD
 constexpr int kDefaultLines = 3000, kDefaultKills = 5;
@@ -77,72 +76,47 @@ std::vector<KillPoint> CommitStepPoints(const fs::path* folder) {
 // The kill points of the whole run, a third of the others again spread over
 // the time of the commit (it takes a good part of a Jet run), and the steps
 // of the commit.
-std::vector<KillPoint> JetKillPoints(Clock::duration import_time,
-                                     Clock::duration commit_time, int kills,
+std::vector<KillPoint> JetKillPoints(const RunTimes& times, int kills,
                                      const fs::path* folder) {
   std::vector<KillPoint> steps = CommitStepPoints(folder);
   const int others = std::max(2, kills - static_cast<int>(steps.size()));
   const int in_commit = std::max(1, others / 3);
   std::vector<KillPoint> points =
-      Spread(AllKillPoints(import_time, commit_time), others - in_commit);
+      Spread(AllKillPoints(times.import, times.commit), others - in_commit);
   for (int i = 0; i < in_commit; ++i)
-    points.push_back(InCommit((i + 0.5) / in_commit, commit_time));
+    points.push_back(InCommit((i + 0.5) / in_commit, times.commit));
   points.insert(points.end(), steps.begin(), steps.end());
   return points;
 }
 
-class JetCrashTest : public testing::Test {
- protected:
-  fs::path FreshRunFolder(const std::string& name) {
-    const fs::path folder = work_.path() / name;
-    CopyFolderFiles(work_.path() / "input", folder);
-    WriteSettings(folder / "settings.ini", folder);
-    return folder;
-  }
-
-  ProgramResult RunToTheEnd(const fs::path& folder) {
-    return RunProgram(folder, folder / "settings.ini", {});
-  }
-
-  TempDir work_;
-};
+class JetCrashTest : public KillSeriesTest {};
 
 TEST_F(JetCrashTest, KilledRunsLeaveTheOldFileOrASoundNewOneAndTheNextRunRecovers) {
   const int lines = EnvironmentNumber("RELIABILITY_CRASH_LINES", kDefaultLines);
   const int kills = EnvironmentNumber("RELIABILITY_CRASH_KILLS", kDefaultKills);
-  WriteJetDeck(work_.path() / "input", bench::GenerateDeck(lines, 1));
+  WriteJetDeck(input(), bench::GenerateDeck(lines, 1));
   const std::string before_bytes =
-      testing_support::ReadFileBytes(work_.path() / "input" / "Numbers.mdb");
-  const SpelledRows before = SoundJetNumbers(work_.path() / "input" / "Numbers.mdb");
+      testing_support::ReadFileBytes(input() / "Numbers.mdb");
+  const SpelledRows before = SoundJetNumbers(input() / "Numbers.mdb");
 
   // The uninterrupted run, and a second one on its result (what a run after
   // a kill that came too late to stop the rename must give).
   const fs::path reference = FreshRunFolder("reference");
-  const ProgramResult first = RunToTheEnd(reference);
-  ASSERT_EQ(first.exit_status, 0) << first.output;
-  ASSERT_TRUE(first.last.import_finished_at && first.last.pipeline_finished_at)
-      << "no progress line seen:\n"
-      << first.output;
-  const Clock::duration import_time =
-      *first.last.import_finished_at - first.last.started_at;
-  const Clock::duration commit_time = first.last.now - *first.last.pipeline_finished_at;
+  const std::optional<RunTimes> times = TimesOfCompleteRun(RunToTheEnd(reference));
+  ASSERT_TRUE(times);
   const SpelledRows after = SoundJetNumbers(reference / "Numbers.mdb");
   ASSERT_NE(after, before);
   ASSERT_EQ(RunToTheEnd(reference).exit_status, 0);
   const SpelledRows after_twice = SoundJetNumbers(reference / "Numbers.mdb");
 
   std::ostringstream report;
-  report << lines << " lines (Jet); uninterrupted run "
-         << MillisecondsText(first.last.now - first.last.started_at) << ", import "
-         << MillisecondsText(import_time) << ", pipeline end to exit "
-         << MillisecondsText(commit_time) << "\n";
+  report << lines << " lines (Jet); " << TimesText(*times) << "\n";
   int index = 0, before_commit = 0, during_commit = 0;
   fs::path folder;  // the folder of the run being killed
-  for (const KillPoint& point : JetKillPoints(import_time, commit_time, kills, &folder)) {
+  for (const KillPoint& point : JetKillPoints(*times, kills, &folder)) {
     SCOPED_TRACE(point.name);
     folder = FreshRunFolder("kill-" + std::to_string(++index));
-    const ProgramResult killed =
-        RunProgram(folder, folder / "settings.ini", point.reached);
+    const ProgramResult killed = RunUntil(folder, point.reached);
     ASSERT_TRUE(fs::exists(folder / "Numbers.mdb"));
     const bool old =
         testing_support::ReadFileBytes(folder / "Numbers.mdb") == before_bytes;
@@ -170,14 +144,8 @@ TEST_F(JetCrashTest, KilledRunsLeaveTheOldFileOrASoundNewOneAndTheNextRunRecover
     EXPECT_EQ(SoundJetNumbers(folder / "Numbers.mdb"), old ? after : after_twice);
     EXPECT_EQ(TemporaryCopies(folder), std::vector<std::string>{});
 
-    report << std::setw(2) << index << ". " << std::left << std::setw(44) << point.name
-           << std::right
-           << (killed.killed ? " killed at action " : " ended itself, action ")
-           << std::setw(3) << killed.last.action << " %, overall " << std::setw(3)
-           << killed.last.overall << " %, " << std::setw(7)
-           << MillisecondsText(killed.last.now - killed.last.started_at) << "; "
-           << copies_left << " copies left" << (backup ? ", backup" : "") << "; Numbers "
-           << (old ? "old" : "new") << "\n";
+    report << KillLine(index, point, killed) << "; " << copies_left << " copies left"
+           << (backup ? ", backup" : "") << "; Numbers " << (old ? "old" : "new") << "\n";
   }
   EXPECT_GT(before_commit, 0) << "no kill landed before the commit";
   EXPECT_GT(during_commit, 0) << "no kill landed between the pipeline's end and exit";

@@ -38,6 +38,7 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace mdb = db::engine::mdb;
+using testing_support::FolderNames;
 using testing_support::TempDir;
 
 constexpr char kOpenMessage[] = "Datenbank Numbers.mdb konnte nicht geöffnet werden!\n";
@@ -287,13 +288,6 @@ std::vector<RefusalCase> Cases() {
 
 // ---- The test --------------------------------------------------------------
 
-std::set<std::string> Names(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
-}
-
 // The output as lines end in a file: without the terminal's carriage returns.
 std::string Lines(std::string output) {
   std::erase(output, '\r');
@@ -346,7 +340,7 @@ TEST_F(JetRefusalTest, EachCaseEndsWithItsMessageAndLeavesTheFileAsItWasOrSound)
     // What the run must leave when it writes nothing: the folder as it is
     // before the run, or once the case has done its part during the run.
     std::string bytes = testing_support::ReadFileBytes(folder / "Numbers.mdb");
-    std::set<std::string> names = Names(folder);
+    std::set<std::string> names = FolderNames(folder);
     bool done = false;
     const ProgramResult run = RunProgram(
         folder, settings,
@@ -354,7 +348,7 @@ TEST_F(JetRefusalTest, EachCaseEndsWithItsMessageAndLeavesTheFileAsItWasOrSound)
           if (c.during && !done && state.pipeline_started) {
             c.during(folder);
             bytes = testing_support::ReadFileBytes(folder / "Numbers.mdb");
-            names = Names(folder);
+            names = FolderNames(folder);
             done = true;
           }
           return false;
@@ -389,10 +383,10 @@ TEST_F(JetRefusalTest, EachCaseEndsWithItsMessageAndLeavesTheFileAsItWasOrSound)
       }
       EXPECT_EQ(testing_support::ReadFileBytes(folder / "Numbers.mdb.bak"), bytes);
       names.insert("Numbers.mdb.bak");
-      EXPECT_EQ(Names(folder), names);
+      EXPECT_EQ(FolderNames(folder), names);
     } else {
       EXPECT_EQ(testing_support::ReadFileBytes(folder / "Numbers.mdb"), bytes);
-      EXPECT_EQ(Names(folder), names);
+      EXPECT_EQ(FolderNames(folder), names);
     }
   }
   std::cout << table.str();

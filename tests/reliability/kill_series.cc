@@ -1,6 +1,8 @@
 #include "tests/reliability/kill_series.h"
 
 #include <cstdlib>
+#include <iomanip>
+#include <sstream>
 
 namespace reliability {
 namespace {
@@ -89,6 +91,49 @@ void CopyFolderFiles(const fs::path& from, const fs::path& to) {
     if (fs::exists(from / name))
       fs::copy_file(from / name, to / name, fs::copy_options::overwrite_existing);
   }
+}
+
+std::optional<RunTimes> TimesOfCompleteRun(const ProgramResult& run) {
+  const ProgressState& last = run.last;
+  if (run.exit_status != 0 || !last.import_finished_at || !last.pipeline_finished_at) {
+    ADD_FAILURE() << "the uninterrupted run did not commit or drew no progress:\n"
+                  << run.output;
+    return std::nullopt;
+  }
+  return RunTimes{last.now - last.started_at, *last.import_finished_at - last.started_at,
+                  last.now - *last.pipeline_finished_at};
+}
+
+std::string TimesText(const RunTimes& times) {
+  return "uninterrupted run " + MillisecondsText(times.whole) + ", import " +
+         MillisecondsText(times.import) + ", pipeline end to exit " +
+         MillisecondsText(times.commit);
+}
+
+std::string KillLine(int index, const KillPoint& point, const ProgramResult& killed) {
+  std::ostringstream line;
+  line << std::setw(2) << index << ". " << std::left << std::setw(44) << point.name
+       << std::right << (killed.killed ? " killed at action " : " ended itself, action ")
+       << std::setw(3) << killed.last.action << " %, overall " << std::setw(3)
+       << killed.last.overall << " %, " << std::setw(7)
+       << MillisecondsText(killed.last.now - killed.last.started_at);
+  return line.str();
+}
+
+fs::path KillSeriesTest::FreshRunFolder(const std::string& name) const {
+  const fs::path folder = work_.path() / name;
+  CopyFolderFiles(input(), folder);
+  WriteSettings(folder / "settings.ini", folder);
+  return folder;
+}
+
+ProgramResult KillSeriesTest::RunToTheEnd(const fs::path& folder) const {
+  return RunUntil(folder, {});
+}
+
+ProgramResult KillSeriesTest::RunUntil(const fs::path& folder,
+                                       const KillDecision& kill_when) const {
+  return RunProgram(folder, folder / "settings.ini", kill_when);
 }
 
 }  // namespace reliability
