@@ -20,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::CurrentFolder;
+using testing_support::FolderNames;
 using testing_support::MapSettingsStore;
 using testing_support::ReadFileBytes;
 using testing_support::RecordingView;
@@ -39,14 +40,6 @@ ReportRun RunWith(const fs::path& folder, const RunOptions& options) {
   run.result = RunUpdate(MapSettingsStore(testing_support::SettingsFor(folder)),
                          NumberFormat{","}, run.view, options);
   return run;
-}
-
-// The names in a folder.
-std::set<std::string> FilesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
 }
 
 // The current list, in no particular order: a row for every kind of change
@@ -140,7 +133,7 @@ TEST(ChangeReportTest, EveryChangeAndEverySourceInTheChangeListAndTheSummary) {
             "  0044 Großbritannien: Verkauf 0,1200, Einkauf 0,2000\n"
             "  030 Berlin; \"Mitte\": Verkauf 0,0500, Einkauf 0,0900\n");
   // Only the change list joined the database and the price file.
-  EXPECT_EQ(FilesIn(folder.path()),
+  EXPECT_EQ(FolderNames(folder.path()),
             (std::set<std::string>{"Numbers.mdb", "preise.csv", "changes.csv"}));
 }
 
@@ -168,7 +161,7 @@ TEST(ChangeReportTest, DryRunLeavesTheFileAloneAndShowsTheSummaryOfTheRealRun) {
     kind.make(folder.path());
     folder.WriteFile("preise.csv", testing_support::kPriceFile);
     const std::string before = ReadFileBytes(folder.path() / "Numbers.mdb");
-    const std::set<std::string> files_before = FilesIn(folder.path());
+    const std::set<std::string> files_before = FolderNames(folder.path());
 
     const ReportRun dry = RunWith(folder.path(), {true, "dry.csv"});
     ASSERT_EQ(dry.result.outcome, RunOutcome::kDryRun) << dry.view.Messages().back();
@@ -180,7 +173,8 @@ TEST(ChangeReportTest, DryRunLeavesTheFileAloneAndShowsTheSummaryOfTheRealRun) {
     EXPECT_EQ(ReadFileBytes(folder.path() / "Numbers.mdb"), before);
     std::set<std::string> files_after_dry = files_before;
     files_after_dry.insert("dry.csv");
-    EXPECT_EQ(FilesIn(folder.path()), files_after_dry);  // no copy, backup or lock
+    EXPECT_EQ(FolderNames(folder.path()),
+              files_after_dry);  // no copy, backup or lock
 
     const ReportRun real = RunWith(folder.path(), {false, "real.csv"});
     ASSERT_EQ(real.result.outcome, RunOutcome::kCommitted) << real.view.Messages().back();
@@ -271,7 +265,7 @@ TEST(ChangeReportTest, AChangeListThatCannotBeWrittenLeavesTheOutcomeAndExitsWit
       else
         EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
       // No temporary file is left behind.
-      EXPECT_EQ(FilesIn(folder.path()),
+      EXPECT_EQ(FolderNames(folder.path()),
                 (std::set<std::string>{"Numbers.mdb", "preise.csv", "a-folder"}));
     }
   }

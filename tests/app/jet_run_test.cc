@@ -416,30 +416,5 @@ INSTANTIATE_TEST_SUITE_P(NumbersFiles, JetRunTest,
                            return name;
                          });
 
-// The program's password is not this file's: the run stops at the open,
-// and the folder holds what it held before, byte for byte.
-TEST(JetRunRefusalTest, FileWithAnotherPasswordIsLeftAsItWas) {
-  const TempDir dir;
-  const fs::path jet = dir.path() / kDatabaseFileName;
-  mdb_test::CopyJetFile("numbers/numbers-other-password.mdb", jet);
-  const std::string bytes_before = testing_support::ReadFileBytes(jet);
-
-  const ProgramRun run = RunIn(dir.path(), PriceFile(ReadNumbers(jet), 0));
-  EXPECT_EQ(run.outcome, RunOutcome::kStopped);
-  EXPECT_EQ(
-      run.view.Messages(),
-      std::vector<std::string>{"Datenbank Numbers.mdb konnte nicht geöffnet werden!"});
-  ASSERT_EQ(run.view.Details().size(), 1u);
-  EXPECT_NE(run.view.Details()[0].find("Datenbankkennwort stimmt nicht"),
-            std::string::npos)
-      << run.view.Details()[0];
-  EXPECT_EQ(testing_support::ReadFileBytes(jet), bytes_before);
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir.path()))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"Numbers.mdb", "preise.csv"}));
-}
-
 }  // namespace
 }  // namespace app

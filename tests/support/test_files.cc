@@ -11,7 +11,8 @@
 namespace testing_support {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "preisliste-XXXXXX").string();
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "preisliste-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
   path_ = pattern;
 }
@@ -77,6 +78,13 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
   std::stringstream buffer;
   buffer << in.rdbuf();
   return buffer.str();
+}
+
+std::set<std::string> FolderNames(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
 }
 
 }  // namespace testing_support

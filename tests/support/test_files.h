@@ -2,6 +2,7 @@
 #define PREISLISTE_TESTS_SUPPORT_TEST_FILES_H_
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   // Writes bytes to a file in the folder and returns its full path.
-  std::filesystem::path WriteFile(const std::string& name, const std::string& bytes) const;
+  std::filesystem::path WriteFile(const std::string& name,
+                                  const std::string& bytes) const;
 
  private:
   std::filesystem::path path_;
@@ -34,6 +36,9 @@ std::vector<std::vector<std::string>> QuerySqlite(const std::filesystem::path& f
 
 // The whole file as bytes.
 std::string ReadFileBytes(const std::filesystem::path& file);
+
+// The names of the entries of a folder.
+std::set<std::string> FolderNames(const std::filesystem::path& folder);
 
 }  // namespace testing_support
 

@@ -17,18 +17,12 @@
 namespace db::engine::mdb {
 namespace {
 
+using testing_support::FolderNames;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 
 const std::string kOld = "old database image\n" + std::string(10000, 'o');
 const std::string kNew = "new database image\n" + std::string(20000, 'n');
-
-std::set<std::string> FolderNames(const std::filesystem::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
-}
 
 void AcceptCopy(const std::filesystem::path&) {}
 
