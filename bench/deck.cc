@@ -68,6 +68,11 @@ constexpr Kind kSpecial{"8", 500, 29000};
 constexpr Kind kHomeFixed{"2", 50, 150};
 constexpr Kind kHomeMobile{"15", 200, 600};
 constexpr Kind kHomeService{"118", 2000, 20000, true};
+// Per-prefix rates of the large destinations: thousands of distinct prices.
+constexpr Kind kWideFixed{"2", 100, 29000};
+constexpr Kind kWideMobile{"3", 100, 29000};
+// In the large shape, this many of the largest countries have large destinations.
+constexpr size_t kLargeCountries = 6;
 
 struct Prefix {
   std::string working;
@@ -80,6 +85,7 @@ struct Country {
   int64_t budget = 0;  // price lines
   int64_t next_prefix = 2;
   bool home = false;
+  bool large = false;  // few destinations, each prefix at its own price
 };
 
 // A priced destination of the price file that longer names may extend.
@@ -87,6 +93,7 @@ struct Parent {
   std::string name;
   int64_t purchase;
   Kind kind;
+  std::vector<int64_t> prices;  // a large destination's prices per prefix
 };
 
 template <typename T, size_t n>
@@ -108,7 +115,8 @@ int64_t SellingPrice(Random& rng, int64_t rate) {
 
 class DeckBuilder {
  public:
-  DeckBuilder(int64_t line_count, uint64_t seed) : line_count_(line_count), rng_(seed) {}
+  DeckBuilder(int64_t line_count, uint64_t seed, Shape shape)
+      : line_count_(line_count), shape_(shape), rng_(seed) {}
 
   Deck Build() {
     MakeCountries();
@@ -163,6 +171,8 @@ class DeckBuilder {
       if (Claim(name)) countries_.push_back({name, codes[countries_.size()]});
     }
     AssignBudgets();
+    if (shape_ == Shape::kLarge)
+      for (size_t c = 1; c <= kLargeCountries; ++c) countries_[c].large = true;
   }
 
   // Large countries carry many more prefixes than small ones (weight 1/(rank+5)).
@@ -202,18 +212,26 @@ class DeckBuilder {
     return std::min(size, left);
   }
 
+  // A large country's destinations: a sixth to a third of its prefixes each.
+  int64_t DestinationSize(const Country& country, int64_t left) {
+    if (!country.large) return DestinationSize(left);
+    return std::min(left, rng_.Between(country.budget / 6, country.budget / 3) + 1);
+  }
+
   void BuildCountry(Country& country) {
     int64_t left = country.budget;
     if (left == 0) return;
-    const Kind fixed = country.home ? kHomeFixed : kFixed;
-    const Kind mobile = country.home ? kHomeMobile : kMobile;
-    left -= AddKept(country, country.name, fixed, DestinationSize(left));
+    const Kind fixed = country.home ? kHomeFixed : country.large ? kWideFixed : kFixed;
+    const Kind mobile = country.home    ? kHomeMobile
+                        : country.large ? kWideMobile
+                                        : kMobile;
+    left -= AddKept(country, country.name, fixed, DestinationSize(country, left));
     const std::string mobile_name = country.name + " Mobil";
     if (left > 0 && Claim(mobile_name))
-      left -= AddKept(country, mobile_name, mobile, DestinationSize(left));
+      left -= AddKept(country, mobile_name, mobile, DestinationSize(country, left));
     size_t special = 0;
     while (left > 0) {
-      const int64_t size = DestinationSize(left);
+      const int64_t size = DestinationSize(country, left);
       const uint64_t shape = rng_.Below(100);
       Kind kind = shape < 50     ? fixed
                   : shape < 80   ? mobile
@@ -264,9 +282,12 @@ class DeckBuilder {
     const std::string written = spelling < 8    ? UpperCase(name)
                                 : spelling < 10 ? FoldCase(name)
                                                 : name;
+    Parent parent{name, purchase, kind, {}};
     for (int64_t i = 0; i < size; ++i) {
       const Prefix prefix = MakePrefix(country, kind);
-      deck_.lines.push_back({prefix.working, written, purchase, Path::kByName});
+      const int64_t own = country.large ? RoundPrice(rng_, kind) : purchase;
+      if (country.large) parent.prices.push_back(own);
+      deck_.lines.push_back({prefix.working, written, own, Path::kByName});
       if (i == 0 || rng_.Percent(90))
         deck_.numbers.push_back({prefix.stored, name, price, old_rate});
     }
@@ -274,7 +295,7 @@ class DeckBuilder {
       deck_.numbers.push_back({MakePrefix(country, kind).stored, name, price, old_rate});
       if (country.home) ++deck_.kept_domestic;
     }
-    parents_.push_back({name, purchase, kind});
+    parents_.push_back(std::move(parent));
     return size;
   }
 
@@ -294,13 +315,14 @@ class DeckBuilder {
     const int64_t known = std::max<int64_t>(1, size * 65 / 100);
     for (int64_t i = 0; i < size; ++i) {
       const Prefix prefix = MakePrefix(country, kind);
+      const int64_t own = country.large ? RoundPrice(rng_, kind) : purchase;
       if (i < known) {
-        deck_.lines.push_back({prefix.working, name, purchase, Path::kByPrefix});
+        deck_.lines.push_back({prefix.working, name, own, Path::kByPrefix});
         const int64_t old_price = rng_.Percent(20) ? price + 100 : price;
         deck_.numbers.push_back({prefix.stored, old_name, old_price, purchase});
       } else {
         const std::string written = rng_.Percent(30) ? UpperCase(name) : name;
-        deck_.lines.push_back({prefix.working, written, purchase, Path::kMostCommon});
+        deck_.lines.push_back({prefix.working, written, own, Path::kMostCommon});
       }
     }
     return size;
@@ -317,10 +339,17 @@ class DeckBuilder {
           parent.name + " " +
           std::string(kExtensionWords[(first + i) % std::size(kExtensionWords)]);
       if (!Claim(name)) continue;
-      for (int64_t j = 0; j < size; ++j)
-        deck_.lines.push_back({MakePrefix(country, parent.kind).working, name,
-                               parent.purchase, Path::kLeadingName});
-      parents_.push_back({name, parent.purchase, parent.kind});
+      Parent child{name, parent.purchase, parent.kind, {}};
+      for (int64_t j = 0; j < size; ++j) {
+        // A large destination's extension takes its prices from the parent's.
+        const int64_t own = parent.prices.empty()
+                                ? parent.purchase
+                                : parent.prices[rng_.Below(parent.prices.size())];
+        if (!parent.prices.empty()) child.prices.push_back(own);
+        deck_.lines.push_back(
+            {MakePrefix(country, parent.kind).working, name, own, Path::kLeadingName});
+      }
+      parents_.push_back(std::move(child));
       return size;
     }
     return 0;
@@ -333,8 +362,9 @@ class DeckBuilder {
     if (name.empty()) return 0;
     const int64_t purchase = OddPrice(rng_, kind);
     for (int64_t i = 0; i < size; ++i)
-      deck_.lines.push_back(
-          {MakePrefix(country, kind).working, name, purchase, Path::kComputed});
+      deck_.lines.push_back({MakePrefix(country, kind).working, name,
+                             country.large ? OddPrice(rng_, kind) : purchase,
+                             Path::kComputed});
     return size;
   }
 
@@ -427,6 +457,7 @@ class DeckBuilder {
   }
 
   const int64_t line_count_;
+  const Shape shape_;
   Random rng_;
   Deck deck_;
   std::vector<Country> countries_;
@@ -442,8 +473,8 @@ std::array<int64_t, kPathCount> Deck::PathCounts() const {
   return counts;
 }
 
-Deck GenerateDeck(int64_t line_count, uint64_t seed) {
-  return DeckBuilder(line_count, seed).Build();
+Deck GenerateDeck(int64_t line_count, uint64_t seed, Shape shape) {
+  return DeckBuilder(line_count, seed, shape).Build();
 }
 
 }  // namespace bench

@@ -56,9 +56,20 @@ struct Deck {
   std::array<int64_t, kPathCount> PathCounts() const;
 };
 
-// The same (line_count, seed) always gives the same deck, on every platform.
-// The deck has exactly line_count price lines and about as many Numbers rows.
-Deck GenerateDeck(int64_t line_count, uint64_t seed);
+// How the prefixes spread over the destinations.
+enum class Shape {
+  kMixed,  // 1-40 prefixes per destination, one purchase price each
+  // The largest countries' destinations hold a large share of the country's
+  // prefixes (thousands from 100,000 lines on), each prefix at its own
+  // purchase price, as North American decks list NPA-NXX prefixes under a
+  // handful of names; some of these names extend each other.
+  kLarge,
+};
+
+// The same (line_count, seed, shape) always gives the same deck, on every
+// platform. The deck has exactly line_count price lines and about as many
+// Numbers rows.
+Deck GenerateDeck(int64_t line_count, uint64_t seed, Shape shape = Shape::kMixed);
 
 }  // namespace bench
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "bench/deck_files.h"
 #include "bench/text.h"
@@ -122,11 +123,11 @@ TEST(DeckTest, SameSeedSameDeckOtherSeedOtherDeck) {
 
 // Every line takes the path it is labelled with, every path is well
 // represented, and the sizes are as asked.
-class DeckMixTest : public ::testing::TestWithParam<int64_t> {};
+class DeckMixTest : public ::testing::TestWithParam<std::tuple<int64_t, Shape>> {};
 
 TEST_P(DeckMixTest, LabelsMatchThePipelineRulesAndEveryPathIsUsed) {
-  const int64_t n = GetParam();
-  const Deck deck = GenerateDeck(n, 1);
+  const auto [n, shape] = GetParam();
+  const Deck deck = GenerateDeck(n, 1, shape);
   ASSERT_EQ(static_cast<int64_t>(deck.lines.size()), n);
   EXPECT_GE(static_cast<int64_t>(deck.numbers.size()), n * 9 / 10);
   EXPECT_LE(static_cast<int64_t>(deck.numbers.size()), n * 12 / 10);
@@ -141,11 +142,16 @@ TEST_P(DeckMixTest, LabelsMatchThePipelineRulesAndEveryPathIsUsed) {
   EXPECT_EQ(mismatches, 0);
   EXPECT_EQ(CountKeptDomestic(deck), deck.kept_domestic);
 
-  // Shares in percent of the lines: {low, high} for each path.
+  // Shares in percent of the lines: {low, high} for each path. The large
+  // destinations' fates fall in bigger lumps, so their shares vary more.
+  const bool large = shape == Shape::kLarge;
   const std::map<Path, std::pair<int, int>> shares = {
-      {Path::kDropped, {0, 1}},      {Path::kByName, {40, 75}},
-      {Path::kByPrefix, {4, 15}},    {Path::kMostCommon, {2, 10}},
-      {Path::kLeadingName, {4, 20}}, {Path::kComputed, {8, 25}},
+      {Path::kDropped, {0, 1}},
+      {Path::kByName, {large ? 30 : 40, large ? 80 : 75}},
+      {Path::kByPrefix, {large ? 2 : 4, 15}},
+      {Path::kMostCommon, {large ? 1 : 2, 10}},
+      {Path::kLeadingName, {large ? 2 : 4, 20}},
+      {Path::kComputed, {large ? 4 : 8, 25}},
   };
   const auto counts = deck.PathCounts();
   for (const auto& [path, range] : shares) {
@@ -157,7 +163,34 @@ TEST_P(DeckMixTest, LabelsMatchThePipelineRulesAndEveryPathIsUsed) {
   EXPECT_GE(deck.kept_domestic * 100, n);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, DeckMixTest, ::testing::Values(10000, 50000));
+INSTANTIATE_TEST_SUITE_P(SizesAndShapes, DeckMixTest,
+                         ::testing::Combine(::testing::Values(10000, 50000),
+                                            ::testing::Values(Shape::kMixed,
+                                                              Shape::kLarge)));
+
+// The large shape: a few destinations with thousands of prefixes at many
+// distinct purchase prices, some of them extending each other at those prices.
+TEST(DeckTest, LargeShapeHasLargeDestinationsAtManyPrices) {
+  const Deck deck = GenerateDeck(100000, 1, Shape::kLarge);
+  std::map<std::string, std::set<int64_t>> prices;
+  std::map<std::string, int64_t> sizes;
+  for (const PriceLine& line : deck.lines) {
+    prices[FoldCase(line.name)].insert(line.purchase);
+    ++sizes[FoldCase(line.name)];
+  }
+  int64_t large = 0, extending_large = 0;
+  for (const auto& [name, size] : sizes) {
+    if (size < 1000) continue;
+    ++large;
+    EXPECT_GE(prices[name].size(), 500u) << name;
+    for (size_t blank = name.rfind(' '); blank != std::string::npos && blank > 0;
+         blank = name.rfind(' ', blank - 1))
+      extending_large += sizes[name.substr(0, blank)] >= 1000;
+  }
+  EXPECT_GE(large, 6);
+  EXPECT_LE(large, 40);
+  EXPECT_GT(extending_large, 0);
+}
 
 TEST(DeckTest, DestinationNamesExtendEachOther) {
   const Deck deck = GenerateDeck(20000, 1);

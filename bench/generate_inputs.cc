@@ -1,8 +1,9 @@
 // Writes a benchmark input: preise.csv and Numbers.mdb for a given number of
 // price lines, the same for the same seed.
 //
-//   generate_inputs <lines> <folder> [seed]
+//   generate_inputs <lines> <folder> [seed [mixed|large]]
 //
+// The shape (default mixed) is explained at bench::Shape.
 // Prints how many lines are meant for each pricing path.
 
 #include <charconv>
@@ -32,15 +33,20 @@ constexpr const char* kPathNames[bench::kPathCount] = {
 int main(int argc, char** argv) {
   uint64_t lines = 0;
   uint64_t seed = 1;
-  if (argc < 3 || argc > 4 || !ParseNumber(argv[1], lines) ||
-      (argc == 4 && !ParseNumber(argv[3], seed))) {
-    std::fprintf(stderr, "usage: %s <lines> <folder> [seed]\n", argv[0]);
+  const std::string_view shape_name = argc == 5 ? argv[4] : "mixed";
+  if (argc < 3 || argc > 5 || !ParseNumber(argv[1], lines) ||
+      (argc >= 4 && !ParseNumber(argv[3], seed)) ||
+      (shape_name != "mixed" && shape_name != "large")) {
+    std::fprintf(stderr, "usage: %s <lines> <folder> [seed [mixed|large]]\n", argv[0]);
     return 2;
   }
+  const bench::Shape shape =
+      shape_name == "large" ? bench::Shape::kLarge : bench::Shape::kMixed;
   try {
     const std::filesystem::path folder = argv[2];
     std::filesystem::create_directories(folder);
-    const bench::Deck deck = bench::GenerateDeck(static_cast<int64_t>(lines), seed);
+    const bench::Deck deck =
+        bench::GenerateDeck(static_cast<int64_t>(lines), seed, shape);
     bench::WritePriceFile(folder / "preise.csv", deck);
     bench::WriteNumbersDatabase(folder / "Numbers.mdb", deck);
 

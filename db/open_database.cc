@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "db/tables.h"
+
 namespace db {
 
 using engine::Connection;
@@ -19,6 +21,8 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
   connection->set_mode(16);            // share-deny-none: others may use the file
   connection->set_connection_string(
       BuildConnectionString(folder + file_name, kDatabasePassword));
+  connection->set_working_tables(
+      {std::string(kImport2), std::string(kNumbersPrevious), std::string(kTmpMaxPreis)});
   std::string reason;
   try {
     connection->Open();

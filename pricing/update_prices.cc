@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "db/tables.h"
 #include "pricing/pipeline_stretches.h"
 #include "pricing/record_loops.h"
 
@@ -17,9 +18,8 @@ bool UpdatePrices(db::engine::Connection& connection, const db::RunSettings& set
     DropLeftoverTables(steps);
     PrepareCurrentList(steps);  // overall 5 .. 32
     MatchKnownPrices(steps);    // overall 35 .. 45
-    // Each loop looks up rows of Import2 by destination name; without an index
-    // every lookup would scan the whole table. Dropping Import2 drops it too.
-    connection.Execute("CREATE INDEX Import2Ziel ON Import2 (Ziel)");
+    // Without an index every lookup of the loops would scan the whole table.
+    connection.Execute(db::kCreateImport2Index);
     ResolveMostCommonPrices(connection, view);
     view.SetOverallProgress(70);
     ResolveLeadingNamePrices(connection, view);

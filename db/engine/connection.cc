@@ -72,10 +72,11 @@ void Connection::Open() {
   if (HasJetHeader(settings.data_source)) {
     impl_ = std::make_unique<Impl>(
         JetFileSession::Open(settings.data_source, settings.database_password));
-    return;
+  } else {
+    impl_ =
+        std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));
   }
-  impl_ =
-      std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));
+  impl_->schema.set_working_tables(working_tables_);
 }
 
 Connection::State Connection::state() const {

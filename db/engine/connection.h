@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/engine/recordset.h"
 
@@ -47,6 +48,15 @@ class Connection {
   // How long an operation waits for another program's lock on the file
   // before it fails with "database is locked (...)". Takes effect at Open().
   void set_busy_timeout(std::chrono::milliseconds timeout) { busy_timeout_ = timeout; }
+  // Tables (names in any letter case) that live only during the run: when a
+  // statement creates one, it goes into SQLite's temporary database, kept in
+  // memory and never written to the file; unqualified names find it first
+  // there. It belongs to the transaction like any table (a rollback discards
+  // it). Creating one while the file holds a table of that name fails. Takes
+  // effect at Open().
+  void set_working_tables(std::vector<std::string> names) {
+    working_tables_ = std::move(names);
+  }
 
   // Opens the file named by the connection string. Never creates a file: a
   // missing, empty, unreadable, read-only or non-database file throws and
@@ -93,6 +103,7 @@ class Connection {
   int mode_ = 0;
   std::string connection_string_;
   std::chrono::milliseconds busy_timeout_{5000};
+  std::vector<std::string> working_tables_;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -32,4 +32,22 @@ std::optional<std::vector<jetsql::ColumnInfo>> SqliteSchema::TableColumns(
   return answer;
 }
 
+bool SqliteSchema::IsWorkingTable(std::string_view table) const {
+  for (const std::string& name : working_tables_)
+    if (EqualIgnoringAsciiCase(name, table)) return true;
+  return false;
+}
+
+bool SqliteSchema::FileHoldsTable(std::string_view table) const {
+  const std::vector<Value> params = {Value::Text(std::string(table))};
+  // Counted, so that the statement is run to its end and holds nothing open.
+  sqlite3_stmt* statement = session_.Prepare(
+      "SELECT count(*) FROM main.sqlite_master WHERE type = 'table' AND name = ? "
+      "COLLATE NOCASE",
+      params);
+  const bool held = session_.Step(statement) && sqlite3_column_int(statement, 0) > 0;
+  session_.Step(statement);  // the end
+  return held;
+}
+
 }  // namespace db::engine

@@ -22,10 +22,18 @@ class SqliteSchema : public jetsql::Schema {
 
   std::optional<std::vector<jetsql::ColumnInfo>> TableColumns(
       std::string_view table) const override;
+  bool IsWorkingTable(std::string_view table) const override;
+  bool FileHoldsTable(std::string_view table) const override;
   void Clear() { tables_.clear(); }
+  // Names (ASCII, any letter case) of the tables that are created in the
+  // temporary database.
+  void set_working_tables(std::vector<std::string> names) {
+    working_tables_ = std::move(names);
+  }
 
  private:
   SqliteSession& session_;
+  std::vector<std::string> working_tables_;
   // Keyed by the lower-case table name (names are ASCII).
   mutable std::map<std::string, std::optional<std::vector<jetsql::ColumnInfo>>> tables_;
 };

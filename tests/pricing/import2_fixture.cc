@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "db/engine/value.h"
+#include "db/tables.h"
 
 namespace pricing_testing {
 namespace {
@@ -36,7 +37,7 @@ std::string Shown(const db::engine::Value& value) {
 
 void Import2Fixture::SetUp() {
   database_.Begin({});
-  connection().Execute("CREATE INDEX Import2Ziel ON Import2 (Ziel)");
+  connection().Execute(db::kCreateImport2Index);
   sqlite3_trace_v2(connection().native_handle(), SQLITE_TRACE_STMT, CollectLookup,
                    &lookups_);
 }

@@ -15,6 +15,16 @@ unsigned char AsciiLower(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
+// Simple case folding of U+0080..U+00FF, as ICU's u_foldCase gives it: the
+// capitals U+00C0..U+00DE (without U+00D7) fold to the small letters 0x20
+// above, MICRO SIGN folds to GREEK SMALL LETTER MU, the rest (ß among them)
+// stays. German names hold mostly these, and ICU's lookup costs more.
+char32_t FoldLatin1(char32_t c) {
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
+  if (c == 0xB5) return 0x3BC;
+  return c;
+}
+
 // Decodes and folds the code point at *index, advancing it.
 char32_t NextFolded(std::string_view text, int32_t* index) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -23,6 +33,14 @@ char32_t NextFolded(std::string_view text, int32_t* index) {
   if (first < 0x80) {
     ++*index;
     return AsciiLower(first);
+  }
+  // A two-byte sequence of U+0080..U+00FF: lead byte C2 or C3, one continuation.
+  if ((first == 0xC2 || first == 0xC3) && *index + 1 < length &&
+      (bytes[*index + 1] & 0xC0) == 0x80) {
+    const char32_t c =
+        (static_cast<char32_t>(first & 0x1F) << 6) | (bytes[*index + 1] & 0x3F);
+    *index += 2;
+    return FoldLatin1(c);
   }
   UChar32 c;
   U8_NEXT(bytes, *index, length, c);
@@ -74,6 +92,7 @@ void FoldCodePoints(std::string_view text, std::u32string* out) {
 
 char32_t FoldCodePoint(char32_t c) {
   if (c < 0x80) return AsciiLower(static_cast<unsigned char>(c));
+  if (c < 0x100) return FoldLatin1(c);
   if (c > 0x10FFFF) return c;
   return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }

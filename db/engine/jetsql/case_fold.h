@@ -9,8 +9,9 @@ namespace db::engine::jetsql {
 // Text comparison of the price database: code point order after simple
 // Unicode case folding, so "a" equals "A" and "ä" equals "Ä", while accents
 // stay significant ("a" differs from "ä"). Plain ASCII is compared with a
-// byte loop; ICU is consulted only from the first non-ASCII byte on, because
-// sorting a million rows calls this for every comparison. Bytes that are no
+// byte loop and Latin-1 letters are folded without ICU, which is consulted
+// only for the other characters, because sorting a million rows calls this
+// for every comparison. Bytes that are no
 // valid UTF-8 sort after every character. Returns <0, 0 or >0.
 int CompareIgnoringCase(std::string_view a, std::string_view b);
 

@@ -371,9 +371,17 @@ class Emitter {
   // it serve the translated comparisons. The width of VARCHAR(n) is kept in
   // the declared type and enforced on every write (ColumnWrite), not by a
   // constraint: a constraint would also refuse copies of rows stored before.
-  static void CreateTableText(SqlBuilder& builder, const std::string& table,
-                              const std::vector<ast::ColumnDefinition>& columns) {
-    builder.Append("CREATE TABLE ").Name(table).Append(" (");
+  // A working table goes into the temporary database; while the file holds a
+  // table of its name the creation is refused as SQLite refuses it in the
+  // file, so that no statement reaches a different table than before.
+  void CreateTableText(SqlBuilder& builder, const std::string& table,
+                       const std::vector<ast::ColumnDefinition>& columns) {
+    const bool working = schema_.IsWorkingTable(table);
+    if (working && schema_.FileHoldsTable(table))
+      throw Error("table `" + table + "` already exists");  // SQLite's words
+    builder.Append(working ? "CREATE TEMP TABLE " : "CREATE TABLE ")
+        .Name(table)
+        .Append(" (");
     for (size_t i = 0; i < columns.size(); ++i) {
       const ast::ColumnDefinition& column = columns[i];
       if (i > 0) builder.Append(", ");

@@ -22,6 +22,12 @@ class Schema {
   virtual ~Schema() = default;
   virtual std::optional<std::vector<ColumnInfo>> TableColumns(
       std::string_view table) const = 0;
+  // Whether a table of this name, when created, goes into SQLite's temporary
+  // database instead of the file (a working table of the run, see
+  // Connection::set_working_tables). Unqualified names find it first there.
+  virtual bool IsWorkingTable(std::string_view /*table*/) const { return false; }
+  // Whether the database file itself holds a table of this name.
+  virtual bool FileHoldsTable(std::string_view /*table*/) const { return false; }
 };
 
 // One SQLite statement with the values for its ? parameters, in order.

@@ -17,9 +17,11 @@ void PriceDatabase::Run(const std::string& sql) const {
 }
 
 std::unique_ptr<db::engine::Connection> PriceDatabase::Connect(
-    std::chrono::milliseconds busy_timeout) const {
+    std::chrono::milliseconds busy_timeout,
+    std::vector<std::string> working_tables) const {
   auto connection = std::make_unique<db::engine::Connection>();
   connection->set_busy_timeout(busy_timeout);
+  connection->set_working_tables(std::move(working_tables));
   connection->set_connection_string(db::BuildConnectionString(file_.string(), "Falter"));
   connection->Open();
   return connection;

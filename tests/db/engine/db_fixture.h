@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "db/engine/connection.h"
 #include "db/engine/value.h"
@@ -30,7 +31,8 @@ class PriceDatabase {
   void Run(const std::string& sql) const;
   // An open connection on the file.
   std::unique_ptr<db::engine::Connection> Connect(
-      std::chrono::milliseconds busy_timeout = std::chrono::seconds(5)) const;
+      std::chrono::milliseconds busy_timeout = std::chrono::seconds(5),
+      std::vector<std::string> working_tables = {}) const;
 
  private:
   testing_support::TempDir dir_;

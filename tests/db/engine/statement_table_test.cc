@@ -13,6 +13,7 @@
 
 #include "db/engine/connection.h"
 #include "db/engine/error.h"
+#include "db/tables.h"
 #include "pricing/sql_number_text.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
@@ -319,7 +320,7 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
             (std::vector<std::string>{"004930", "0.08", "2", "Berlin"}));
 
   // The loops' lookups by name are served by an index.
-  Execute("CREATE INDEX Import2Ziel ON Import2 (Ziel)");
+  Execute(std::string(db::kCreateImport2Index));
   EXPECT_EQ(Query("SELECT tbl_name FROM sqlite_master WHERE name = 'Import2Ziel'"),
             (Rows{{"Import2"}}));
 

@@ -1,6 +1,10 @@
 #include "db/engine/jetsql/case_fold.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <string>
 
 namespace db::engine::jetsql {
 namespace {
@@ -54,6 +58,58 @@ TEST(FoldCodePoints, FoldsAndMarksInvalidBytes) {
   EXPECT_EQ(folded[1], U'\u00E4');
   EXPECT_EQ(folded[2], U'z');
   EXPECT_GT(folded[3], 0x10FFFFu);
+}
+
+std::string Utf8(char32_t c) {
+  char bytes[U8_MAX_LENGTH];
+  int32_t length = 0;
+  U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
+  return std::string(bytes, static_cast<size_t>(length));
+}
+
+// The folding without ICU (ASCII, Latin-1) must give what ICU's simple case
+// folding gives, for every code point it covers and beyond, alone and inside
+// a text, and the comparison must treat a character like its folded form.
+TEST(FoldCodePoint, AgreesWithIcuSimpleFolding) {
+  std::u32string folded;
+  for (char32_t c = 0; c < 0x600; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    const auto icu =
+        static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+    SCOPED_TRACE(static_cast<unsigned>(c));
+    EXPECT_EQ(FoldCodePoint(c), icu);
+    FoldCodePoints("x" + Utf8(c) + "Y", &folded);
+    EXPECT_EQ(folded, (std::u32string{U'x', icu, U'y'}));
+    EXPECT_EQ(CompareIgnoringCase("\xC3\xA4" + Utf8(c), "\xC3\x84" + Utf8(icu)), 0);
+    const auto upper = static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
+    EXPECT_EQ(CompareIgnoringCase("\xC3\xA4" + Utf8(c), "\xC3\xA4" + Utf8(upper)) == 0,
+              FoldCodePoint(upper) == icu);
+  }
+}
+
+// Broken sequences around the Latin-1 lead bytes stay invalid bytes; what
+// follows them is read on its own.
+TEST(FoldCodePoints, BrokenLatin1SequencesAreInvalidBytes) {
+  struct Case {
+    const char* text;
+    char32_t second;  // 0: a single code point
+  };
+  const Case cases[] = {
+      {"\xC3", 0},  // cut off
+      {"\xC3"
+       "A",
+       U'a'},                       // no continuation byte
+      {"\xC3\xC3\x84", U'\u00E4'},  // a lead byte, then a whole character
+      {"\xC0\x80", 0x110080},       // an overlong form of U+0000: two invalid bytes
+  };
+  std::u32string folded;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    FoldCodePoints(c.text, &folded);
+    ASSERT_EQ(folded.size(), c.second ? 2u : 1u);
+    EXPECT_GT(folded[0], 0x10FFFFu);
+    if (c.second) EXPECT_EQ(folded[1], c.second);
+  }
 }
 
 }  // namespace
