@@ -35,6 +35,22 @@ TEST(CompareIgnoringCase, OrdersTextsWithoutRegardToCase) {
       {"\xE2\x84\xAA", "k", 0},  // KELVIN SIGN folds to k
       {"z", "\xFF", -1},         // invalid bytes sort after characters
       {"[", "a", -1},            // '[' (0x5B) before 'a' folded, not before 'A'
+      // Long names are compared eight bytes at a time while those are equal
+      // and ASCII; the first difference may fall anywhere in or after a block.
+      {"USA Alaska Mobile", "USA Alaska Mobile", 0},
+      {"USA Alaska Mobile", "usa alaska mobile", 0},
+      {"Deutschland Mobil", "Deutschland Mobim", -1},             // last byte
+      {"Deutschlanc Mobil", "Deutschland Mobil", -1},             // byte 10
+      {"Deutschland Mobil", "DEUTSCHLAND MOBIL X", -1},           // prefix
+      {"Canada Ontario", "Canada_Ontario", -1},                   // byte 6: ' ' < '_'
+      {"Canada OntariO", "Canada ontario", 0},                    // case in block 2
+      {"Deutschland M\xC3\xA4rz", "DEUTSCHLAND M\xC3\x84RZ", 0},  // ä in block 2
+      {"Deutschland M\xC3\xA4rz", "Deutschland Mz", 1},           // 'ä' after 'z'
+      {"\xC3\x96sterreich Mobil A", "\xC3\x96sterreich Mobil B", -1},  // Ö in block 1
+      {"\xC3\x96sterreich Mobil", "\xC3\xB6STERREICH MOBIL", 0},
+      {"Mobil 7\xC3\xA4", "Mobil 7\xC3\x84", 0},  // a block ends inside 'ä'/'Ä'
+      // equal, non-ASCII
+      {"Gr\xC3\xBC\xC3\x9F Gott Mobil", "Gr\xC3\xBC\xC3\x9F Gott Mobil", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
