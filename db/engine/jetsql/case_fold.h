@@ -11,8 +11,8 @@ namespace db::engine::jetsql {
 // stay significant ("a" differs from "ä"). Plain ASCII is compared with a
 // byte loop and Latin-1 letters are folded without ICU, which is consulted
 // only for the other characters, because sorting a million rows calls this
-// for every comparison. Bytes that are no
-// valid UTF-8 sort after every character. Returns <0, 0 or >0.
+// for every comparison. Bytes that are no valid UTF-8 sort after every
+// character. Returns <0, 0 or >0.
 int CompareIgnoringCase(std::string_view a, std::string_view b);
 
 // The case-folded code points of a UTF-8 text, replacing the contents of
