@@ -49,11 +49,11 @@ class Connection {
   // before it fails with "database is locked (...)". Takes effect at Open().
   void set_busy_timeout(std::chrono::milliseconds timeout) { busy_timeout_ = timeout; }
   // Tables (names in any letter case) that live only during the run: when a
-  // statement creates one, it goes into SQLite's temporary database, kept in
-  // memory and never written to the file; unqualified names find it first
-  // there. It belongs to the transaction like any table (a rollback discards
-  // it). Creating one while the file holds a table of that name fails. Takes
-  // effect at Open().
+  // statement creates one, it goes into SQLite's temporary database (a temp
+  // file behind a bounded cache), never into the database file; unqualified
+  // names find it first there. It belongs to the transaction like any table
+  // (a rollback discards it). Creating one while the file holds a table of
+  // that name fails. Takes effect at Open().
   void set_working_tables(std::vector<std::string> names) {
     working_tables_ = std::move(names);
   }

@@ -9,8 +9,10 @@ namespace reliability {
 namespace {
 
 struct Plan {
-  std::array<int64_t, 4> counts{};
+  // Indexed by Files, then by IoOperation.
+  std::array<std::array<int64_t, 4>, 2> counts{};
   bool armed = false;
+  Files files = Files::kAll;
   IoOperation operation = IoOperation::kRead;
   int64_t nth = 0;
   int error = SQLITE_OK;
@@ -22,20 +24,34 @@ Plan plan;
 sqlite3_vfs* real_vfs = nullptr;
 sqlite3_vfs fault_vfs;
 
-// Counts the call; the error to return instead of making it, or SQLITE_OK.
-int Injected(IoOperation operation) {
-  const int64_t count = ++plan.counts[static_cast<int>(operation)];
-  if (!plan.armed || operation != plan.operation) return SQLITE_OK;
-  if (count != plan.nth && !(plan.persistent && count > plan.nth)) return SQLITE_OK;
-  ++plan.failures;
-  return plan.error;
-}
-
 // A file of the shim: the wrapped VFS's file follows it in the same block.
 struct FaultFile {
   sqlite3_file base;
   sqlite3_file* real;
+  bool temporary;
 };
+
+// The files SQLite deletes when it closes them: the temporary database,
+// statement journals, sorters' and transient indexes' files.
+constexpr int kTemporaryFileFlags = SQLITE_OPEN_TEMP_DB | SQLITE_OPEN_TEMP_JOURNAL |
+                                    SQLITE_OPEN_SUBJOURNAL | SQLITE_OPEN_TRANSIENT_DB;
+
+int64_t& Counter(Files files, IoOperation operation) {
+  return plan.counts[static_cast<int>(files)][static_cast<int>(operation)];
+}
+
+// Counts the call; the error to return instead of making it, or SQLITE_OK.
+int Injected(sqlite3_file* file, IoOperation operation) {
+  const bool temporary = reinterpret_cast<FaultFile*>(file)->temporary;
+  ++Counter(Files::kAll, operation);
+  if (temporary) ++Counter(Files::kTemporary, operation);
+  if (!plan.armed || operation != plan.operation) return SQLITE_OK;
+  if (plan.files == Files::kTemporary && !temporary) return SQLITE_OK;
+  const int64_t count = Counter(plan.files, operation);
+  if (count != plan.nth && !(plan.persistent && count > plan.nth)) return SQLITE_OK;
+  ++plan.failures;
+  return plan.error;
+}
 
 sqlite3_file* Real(sqlite3_file* file) {
   return reinterpret_cast<FaultFile*>(file)->real;
@@ -47,12 +63,12 @@ const sqlite3_io_methods& RealMethods(sqlite3_file* file) {
 int Close(sqlite3_file* file) { return RealMethods(file).xClose(Real(file)); }
 
 int Read(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
-  if (const int error = Injected(IoOperation::kRead)) return error;
+  if (const int error = Injected(file, IoOperation::kRead)) return error;
   return RealMethods(file).xRead(Real(file), buffer, amount, offset);
 }
 
 int Write(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset) {
-  if (const int error = Injected(IoOperation::kWrite)) return error;
+  if (const int error = Injected(file, IoOperation::kWrite)) return error;
   return RealMethods(file).xWrite(Real(file), buffer, amount, offset);
 }
 
@@ -61,7 +77,7 @@ int Truncate(sqlite3_file* file, sqlite3_int64 size) {
 }
 
 int Sync(sqlite3_file* file, int flags) {
-  if (const int error = Injected(IoOperation::kSync)) return error;
+  if (const int error = Injected(file, IoOperation::kSync)) return error;
   return RealMethods(file).xSync(Real(file), flags);
 }
 
@@ -70,7 +86,7 @@ int FileSize(sqlite3_file* file, sqlite3_int64* size) {
 }
 
 int Lock(sqlite3_file* file, int level) {
-  if (const int error = Injected(IoOperation::kLock)) return error;
+  if (const int error = Injected(file, IoOperation::kLock)) return error;
   return RealMethods(file).xLock(Real(file), level);
 }
 
@@ -142,6 +158,7 @@ int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
          int* out_flags) {
   auto* fault_file = reinterpret_cast<FaultFile*>(file);
   fault_file->real = reinterpret_cast<sqlite3_file*>(fault_file + 1);
+  fault_file->temporary = (flags & kTemporaryFileFlags) != 0;
   const int result = real_vfs->xOpen(real_vfs, name, fault_file->real, flags, out_flags);
   // SQLite closes a file whose methods are set, even after a failed open.
   fault_file->base.pMethods = fault_file->real->pMethods != nullptr ? &kMethods : nullptr;
@@ -226,17 +243,19 @@ const char* FaultVfs::RealVfsName() { return real_vfs->zName; }
 
 void FaultVfs::Reset() { plan = Plan{}; }
 
-void FaultVfs::Arm(IoOperation operation, int64_t nth, int error, bool persistent) {
+void FaultVfs::Arm(IoOperation operation, int64_t nth, int error, bool persistent,
+                   Files files) {
   plan = Plan{};
   plan.armed = true;
+  plan.files = files;
   plan.operation = operation;
   plan.nth = nth;
   plan.error = error;
   plan.persistent = persistent;
 }
 
-int64_t FaultVfs::Count(IoOperation operation) {
-  return plan.counts[static_cast<int>(operation)];
+int64_t FaultVfs::Count(IoOperation operation, Files files) {
+  return Counter(files, operation);
 }
 
 int64_t FaultVfs::Failures() { return plan.failures; }

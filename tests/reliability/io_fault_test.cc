@@ -105,21 +105,24 @@ class IoFaultTest : public testing::Test {
   fs::path input() const { return work_.path() / "input"; }
 
   // Fails about `cases_per_kind` evenly spread operations of each kind (all
-  // when 0) in turn and checks each run; prints a table of the outcomes.
-  void Sweep(int64_t cases_per_kind) {
+  // when 0) on `files` in turn and checks each run; prints a table of the
+  // outcomes. Returns the number of runs with a fault.
+  int64_t Sweep(int64_t cases_per_kind, Files files = Files::kAll) {
     const std::string before =
         DumpDatabase(input() / "Numbers.mdb", FaultVfs::RealVfsName());
     const fs::path clean = FreshCopy("clean");
     FaultVfs::Reset();
     const RunRecord clean_run = RunIn(clean);
-    ASSERT_EQ(clean_run.outcome, RunOutcome::kCommitted) << Joined(clean_run.messages);
+    EXPECT_EQ(clean_run.outcome, RunOutcome::kCommitted) << Joined(clean_run.messages);
     int64_t counts[4];
     for (IoOperation operation : kIoOperations)
-      counts[static_cast<int>(operation)] = FaultVfs::Count(operation);
+      counts[static_cast<int>(operation)] = FaultVfs::Count(operation, files);
     FaultVfs::Reset();
     const std::string after =
         DumpDatabase(clean / "Numbers.mdb", FaultVfs::RealVfsName());
-    ASSERT_NE(after, before);
+    EXPECT_NE(after, before);
+    if (testing::Test::HasFailure()) return 0;
+    int64_t all_cases = 0;
 
     std::ostringstream report;
     report << "operation  error               mode           calls  cases  stopped  "
@@ -136,7 +139,7 @@ class IoFaultTest : public testing::Test {
                        (persistent ? " from then on" : " once"));
           ++cases;
           const fs::path folder = FreshCopy("case");
-          FaultVfs::Arm(fault.operation, nth, fault.error, persistent);
+          FaultVfs::Arm(fault.operation, nth, fault.error, persistent, files);
           const RunRecord run = RunIn(folder);
           const int64_t failures = FaultVfs::Failures();
           FaultVfs::Reset();
@@ -162,9 +165,11 @@ class IoFaultTest : public testing::Test {
                << (persistent ? "from then on" : "once") << std::right << std::setw(7)
                << calls << std::setw(7) << cases << std::setw(9) << stopped
                << std::setw(11) << committed << std::setw(17) << intact << "\n";
+        all_cases += cases;
       }
     }
     std::cout << report.str();
+    return all_cases;
   }
 
   TempDir work_;
@@ -187,6 +192,18 @@ TEST_F(IoFaultTest, FailingFileOperationsAllOverAGeneratedRun) {
   bench::WriteNumbersDatabase(input() / "Numbers.mdb", deck);
   FaultVfs::Reset();
   Sweep(EnvironmentNumber("RELIABILITY_FAULT_CASES", 40));
+}
+
+// The working tables, statement journals and sorters spill into temporary
+// files; one of them failing must end the run as the database file would.
+TEST_F(IoFaultTest, FailingTemporaryFilesEndTheRunAsTheDatabaseFileWould) {
+  const bench::Deck deck = bench::GenerateDeck(2000, 1);
+  fs::create_directories(input());
+  bench::WritePriceFile(input() / "preise.csv", deck);
+  bench::WriteNumbersDatabase(input() / "Numbers.mdb", deck);
+  FaultVfs::Reset();
+  EXPECT_GT(Sweep(EnvironmentNumber("RELIABILITY_FAULT_CASES", 40), Files::kTemporary), 0)
+      << "the run used no temporary file";
 }
 
 }  // namespace
