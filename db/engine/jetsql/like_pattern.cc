@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "db/engine/ascii.h"
 #include "db/engine/error.h"
 #include "db/engine/jetsql/case_fold.h"
 
@@ -75,6 +76,38 @@ LikePattern::LikePattern(std::string_view pattern) {
     i = end + 1;
   }
   if (!has_wildcard) literal_text_ = std::move(literal);
+  FindAsciiShape();
+}
+
+void LikePattern::FindAsciiShape() {
+  std::string start;
+  size_t i = 0;
+  for (; i < elements_.size() && elements_[i].kind == Element::Kind::kChar &&
+         elements_[i].c < 0x80;
+       ++i)
+    start += static_cast<char>(elements_[i].c);
+  const bool then_any =
+      i + 1 == elements_.size() && elements_[i].kind == Element::Kind::kAnyRun;
+  if (i != elements_.size() && !then_any) return;
+  ascii_start_ = std::move(start);
+  ascii_start_then_any_ = then_any;
+}
+
+// Decides without folding the text when its first bytes are ASCII: each is a
+// character of its own, and folds to its lower case. A text with fewer bytes
+// than the pattern has characters has fewer characters too. Leaves any other
+// text (a character that might fold to ASCII, such as the Kelvin sign) to the
+// full match.
+std::optional<bool> LikePattern::MatchesAsciiShape(std::string_view text) const {
+  const std::string& start = *ascii_start_;
+  if (text.size() < start.size()) return false;
+  for (size_t i = 0; i < start.size(); ++i) {
+    const char c = text[i];
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    if (AsciiLower(c) != start[i]) return false;
+  }
+  // What follows the start is at least one character if it is any byte.
+  return ascii_start_then_any_ || text.size() == start.size();
 }
 
 void LikePattern::ParseList(std::u32string_view list_chars, std::string_view original) {
@@ -126,6 +159,9 @@ bool LikePattern::MatchesOne(const Element& element, char32_t c) const {
 }
 
 bool LikePattern::Matches(std::string_view text, std::u32string* scratch) const {
+  if (ascii_start_) {
+    if (const std::optional<bool> decided = MatchesAsciiShape(text)) return *decided;
+  }
   FoldCodePoints(text, scratch);
   const std::u32string& folded = *scratch;
   // Every element but "%" takes exactly one character, so the classic

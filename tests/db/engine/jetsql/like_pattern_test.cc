@@ -50,6 +50,23 @@ TEST(LikePattern, MatchesJetPatterns) {
       {"a*b?c#", "a*b?c#", true},  // * ? # are no wildcards here
       {"a*b", "aXb", false},
       {"a[]b", "ab", true},
+      // ASCII characters alone or before one "%": decided from the bytes
+      // while they are ASCII, by the full match from the first that is not.
+      {"0049%", "004", false},
+      {"0049%", "0049\xFF", true},  // a broken byte is a character too
+      {"ab", "ab\xFF", false},
+      {"abc", "ab", false},
+      {"abc", "abcd", false},
+      {"ab%", "AB", true},
+      {"ab", "a\xC3\xA4", false},
+      {"k%",
+       "\xE2\x84\xAA"
+       "elvin",
+       true},  // the Kelvin sign folds to k
+      {"kelvin",
+       "\xE2\x84\xAA"
+       "ELVIN",
+       true},
   };
   std::u32string scratch;
   for (const Case& c : cases) {
