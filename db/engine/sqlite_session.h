@@ -51,6 +51,9 @@ class SqliteSession {
   void CheckReadable(const std::string& shown);
   // What every session needs before its first statement.
   void Configure();
+  // The cache of the working tables and how deleted content is cleared; only
+  // once the database has proved readable.
+  void Tune();
 
   sqlite3* db_;
   std::string file_name_;
