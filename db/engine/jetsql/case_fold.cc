@@ -65,33 +65,50 @@ int CompareFoldedFrom(std::string_view a, std::string_view b, size_t start) {
   return 0;
 }
 
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The start of the character that holds byte `i` of a text whose bytes
+// before `i` equal the other text's. A byte that is no continuation byte
+// always starts a character, and from there both texts decode alike.
+size_t CharacterStart(std::string_view a, std::string_view b, size_t i) {
+  const auto continues = [&](size_t k) {
+    return (k < a.size() && IsContinuationByte(a[k])) ||
+           (k < b.size() && IsContinuationByte(b[k]));
+  };
+  while (i > 0 && continues(i)) --i;
+  return i;
+}
+
 }  // namespace
 
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
   // Sorts and index searches compare mostly names equal to each other or
-  // sharing a long start; those bytes are skipped eight at a time.
-  if (a == b) return 0;
+  // sharing a long start. Equal bytes are equal characters whatever they
+  // hold, so they are skipped eight at a time; only where the bytes differ
+  // is the character there folded.
   const size_t common = std::min(a.size(), b.size());
   size_t i = 0;
-  for (; i + 8 <= common; i += 8) {
-    uint64_t x;
-    uint64_t y;
-    std::memcpy(&x, a.data() + i, 8);
-    std::memcpy(&y, b.data() + i, 8);
-    if (x != y || ((x & 0x8080808080808080u) != 0)) break;  // to the byte loop
-  }
-  for (; i < common; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if ((x | y) & 0x80) return CompareFoldedFrom(a, b, i);
-    if (x == y) continue;
-    x = AsciiLower(x);
-    y = AsciiLower(y);
-    if (x != y) return x < y ? -1 : 1;
+  for (;;) {
+    for (; i + 8 <= common; i += 8) {
+      uint64_t x;
+      uint64_t y;
+      std::memcpy(&x, a.data() + i, 8);
+      std::memcpy(&y, b.data() + i, 8);
+      if (x != y) break;
+    }
+    while (i < common && a[i] == b[i]) ++i;
+    if (i == common) break;
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if ((x | y) & 0x80) return CompareFoldedFrom(a, b, CharacterStart(a, b, i));
+    if (AsciiLower(x) != AsciiLower(y)) return AsciiLower(x) < AsciiLower(y) ? -1 : 1;
+    ++i;
   }
   if (a.size() == b.size()) return 0;
-  // The longer text may still hold a non-ASCII character, but whatever it
-  // holds, it sorts after its own prefix.
+  // One text is the other's start in bytes. Unless that cuts a character of
+  // the longer one in two, the longer sorts after its own start.
+  const size_t start = CharacterStart(a, b, common);
+  if (start < common) return CompareFoldedFrom(a, b, start);
   return a.size() < b.size() ? -1 : 1;
 }
 

@@ -4,6 +4,8 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 
 namespace db::engine::jetsql {
@@ -56,6 +58,33 @@ TEST(CompareIgnoringCase, OrdersTextsWithoutRegardToCase) {
     SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
     EXPECT_EQ(Sign(CompareIgnoringCase(c.a, c.b)), c.expected);
     EXPECT_EQ(Sign(CompareIgnoringCase(c.b, c.a)), -c.expected);
+  }
+}
+
+// The comparison skips equal bytes and folds only from the character where
+// the texts differ; it must order every pair as comparing the two texts
+// folded whole does. Pairs share a random start and differ after it, built
+// from pieces that cut characters, break sequences and fold across lengths.
+TEST(CompareIgnoringCase, AgreesWithComparingTheFoldedTexts) {
+  const char* const pieces[] = {
+      "a",    "A",    "z",        " ",    "0",        "\xC3\xA4",     "\xC3\x84",
+      "\xC3", "\xA4", "\x84",     "\xFF", "\xE0\x80", "\xE2\x84\xAA", "k",
+      "K",    "\xE2", "\xC3\x9F", "Mobil"};
+  std::mt19937 random(7);
+  const auto text = [&](int length) {
+    std::string result;
+    for (int i = 0; i < length; ++i) result += pieces[random() % std::size(pieces)];
+    return result;
+  };
+  std::u32string folded_a, folded_b;
+  for (int n = 0; n < 50000; ++n) {
+    const std::string start = text(static_cast<int>(random() % 12));
+    const std::string a = start + text(static_cast<int>(random() % 3));
+    const std::string b = start + text(static_cast<int>(random() % 3));
+    FoldCodePoints(a, &folded_a);
+    FoldCodePoints(b, &folded_b);
+    const int expected = Sign(folded_a.compare(folded_b));
+    ASSERT_EQ(Sign(CompareIgnoringCase(a, b)), expected) << a << " vs " << b;
   }
 }
 
