@@ -6,6 +6,7 @@
 #include "db/engine/error.h"
 #include "db/engine/jet_file_session.h"
 #include "db/engine/jetsql/translate.h"
+#include "db/engine/jetsql/translation_cache.h"
 #include "db/engine/sqlite_recordset.h"
 #include "db/engine/sqlite_schema.h"
 #include "db/engine/sqlite_session.h"
@@ -37,6 +38,13 @@ class Connection::Impl {
   std::unique_ptr<JetFileSession> jet_file;
   SqliteSession* session;
   SqliteSchema schema;
+  // Valid as long as the schema: cleared with it.
+  jetsql::TranslationCache translations;
+
+  void ForgetSchema() {
+    schema.Clear();
+    translations.Clear();
+  }
 };
 
 void Connection::Impl::Run(const jetsql::Translation& translation) {
@@ -111,7 +119,7 @@ void Connection::CommitTrans() {
 void Connection::RollbackTrans() {
   if (!impl_) throw Error(kClosed);
   // Tables created or dropped in the transaction come and go with it.
-  impl_->schema.Clear();
+  impl_->ForgetSchema();
   impl_->session->Run("ROLLBACK");
 }
 
@@ -121,20 +129,22 @@ bool Connection::InTransaction() const {
 
 void Connection::Execute(std::string_view jet_sql) {
   if (!impl_) throw Error(kClosed);
-  const jetsql::Translation translation = jetsql::Translate(jet_sql, impl_->schema);
+  const jetsql::Translation translation =
+      impl_->translations.Translate(jet_sql, impl_->schema);
   // Forget the cached tables after a change, whether or not it went through.
   struct ClearOnExit {
-    SqliteSchema* schema;
+    Impl* impl;
     ~ClearOnExit() {
-      if (schema) schema->Clear();
+      if (impl) impl->ForgetSchema();
     }
-  } clear{translation.changes_schema ? &impl_->schema : nullptr};
+  } clear{translation.changes_schema ? impl_.get() : nullptr};
   impl_->Run(translation);
 }
 
 std::unique_ptr<Recordset> Connection::ExecuteQuery(std::string_view jet_sql) {
   if (!impl_) throw Error(kClosed);
-  const jetsql::Translation translation = jetsql::Translate(jet_sql, impl_->schema);
+  const jetsql::Translation translation =
+      impl_->translations.Translate(jet_sql, impl_->schema);
   if (!translation.returns_rows || translation.statements.size() != 1)
     throw Error("The statement returns no rows: " + std::string(jet_sql));
   return SqliteRecordset::Open(*impl_->session, translation.statements.front(), "");
@@ -146,7 +156,7 @@ std::unique_ptr<Recordset> Connection::OpenRecordset(std::string_view source) {
   options.with_rowid = true;
   options.table_name_is_query = true;
   const jetsql::Translation translation =
-      jetsql::Translate(source, impl_->schema, options);
+      impl_->translations.Translate(source, impl_->schema, options);
   if (!translation.returns_rows || translation.statements.size() != 1)
     throw Error("A record set needs a table or a SELECT: " + std::string(source));
   return SqliteRecordset::Open(*impl_->session, translation.statements.front(),

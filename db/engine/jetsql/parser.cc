@@ -499,7 +499,7 @@ class Parser {
     switch (token.kind) {
       case Token::Kind::kNumber:
         ++pos_;
-        return Literal(NumberValue(token.text));
+        return Literal(NumberLiteral(token.text));
       case Token::Kind::kString:
         ++pos_;
         return Literal(Value::Text(token.text));
@@ -561,22 +561,6 @@ class Parser {
     return call;
   }
 
-  static Value NumberValue(const std::string& text) {
-    const char* end = text.data() + text.size();
-    if (text.find_first_of(".eE") == std::string::npos) {
-      int64_t integer = 0;
-      if (std::from_chars(text.data(), end, integer).ec == std::errc()) {
-        return Value::Integer(integer);
-      }
-    }
-    double number = 0;
-    const auto result = std::from_chars(text.data(), end, number);
-    if (result.ec != std::errc() || result.ptr != end) {
-      throw Error("Invalid number '" + text + "' in SQL statement");
-    }
-    return Value::Double(number);
-  }
-
   // --- node builders ----------------------------------------------------
 
   static ExprPtr Literal(Value value) {
@@ -613,6 +597,22 @@ class Parser {
 };
 
 }  // namespace
+
+Value NumberLiteral(const std::string& text) {
+  const char* end = text.data() + text.size();
+  if (text.find_first_of(".eE") == std::string::npos) {
+    int64_t integer = 0;
+    if (std::from_chars(text.data(), end, integer).ec == std::errc()) {
+      return Value::Integer(integer);
+    }
+  }
+  double number = 0;
+  const auto result = std::from_chars(text.data(), end, number);
+  if (result.ec != std::errc() || result.ptr != end) {
+    throw Error("Invalid number '" + text + "' in SQL statement");
+  }
+  return Value::Double(number);
+}
 
 ast::Statement ParseStatement(std::string_view sql, bool allow_table_name) {
   return Parser(sql).Statement(allow_table_name);

@@ -1,6 +1,7 @@
 #ifndef PREISLISTE_DB_ENGINE_JETSQL_PARSER_H_
 #define PREISLISTE_DB_ENGINE_JETSQL_PARSER_H_
 
+#include <string>
 #include <string_view>
 
 #include "db/engine/jetsql/ast.h"
@@ -14,6 +15,11 @@ namespace db::engine::jetsql {
 // semicolon. With `allow_table_name` a lone table name is a statement too.
 // Throws db::engine::Error with a description for anything else.
 ast::Statement ParseStatement(std::string_view sql, bool allow_table_name);
+
+// The value of a number token: an integer when it has neither "." nor an
+// exponent and fits in 64 bits, a double otherwise. Throws db::engine::Error
+// for text that is no number.
+Value NumberLiteral(const std::string& text);
 
 }  // namespace db::engine::jetsql
 

@@ -1,0 +1,119 @@
+#include "db/engine/jetsql/translation_cache.h"
+
+#include <gtest/gtest.h>
+
+#include "db/engine/error.h"
+#include "jet_database.h"
+
+namespace db::engine::jetsql {
+namespace {
+
+// The translation, or the refusal's description.
+struct Outcome {
+  std::optional<Translation> translation;
+  std::string refusal;
+};
+
+template <typename Translator>
+Outcome Attempt(Translator translate) {
+  try {
+    return {translate(), ""};
+  } catch (const Error& refused) {
+    return {std::nullopt, refused.what()};
+  }
+}
+
+void ExpectSame(const Outcome& cached, const Outcome& direct) {
+  ASSERT_EQ(cached.translation.has_value(), direct.translation.has_value())
+      << cached.refusal << " | " << direct.refusal;
+  EXPECT_EQ(cached.refusal, direct.refusal);
+  if (!direct.translation) return;
+  const Translation& a = *cached.translation;
+  const Translation& b = *direct.translation;
+  EXPECT_EQ(a.returns_rows, b.returns_rows);
+  EXPECT_EQ(a.base_table, b.base_table);
+  EXPECT_EQ(a.changes_schema, b.changes_schema);
+  ASSERT_EQ(a.statements.size(), b.statements.size());
+  for (size_t i = 0; i < a.statements.size(); ++i) {
+    EXPECT_EQ(a.statements[i].sql, b.statements[i].sql);
+    EXPECT_EQ(a.statements[i].params, b.statements[i].params);
+  }
+}
+
+// Each group holds statements of one shape, which differ only in literals;
+// some differ in a way that must change the translation. Every statement
+// goes through one cache and straight through the translator, in order.
+TEST(TranslationCache, AgreesWithTheTranslatorOnStatementsOfOneShape) {
+  JetDatabase db;
+  db.Run(
+      "CREATE TABLE Import2 (Vorwahl VARCHAR(255), Ziel VARCHAR(255), PreisEk "
+      "CURRENCY, ImportState INTEGER, OldName VARCHAR(255), VkPreis CURRENCY);");
+  const std::vector<std::vector<const char*>> groups = {
+      // The record loops' lookups, names with quotes, escapes and wildcards.
+      {"SELECT Import2.Ziel, Import2.VkPreis, Count(Import2.VkPreis) AS A FROM Import2 "
+       "WHERE Ziel LIKE 'Italien' AND VkPreis IS NOT NULL GROUP BY Import2.Ziel, "
+       "Import2.VkPreis ORDER BY Count(Import2.VkPreis) DESC;",
+       "SELECT Import2.Ziel, Import2.VkPreis, Count(Import2.VkPreis) AS A FROM Import2 "
+       "WHERE Ziel LIKE 'C''te d''Ivoire' AND VkPreis IS NOT NULL GROUP BY Import2.Ziel, "
+       "Import2.VkPreis ORDER BY Count(Import2.VkPreis) DESC;",
+       "SELECT Import2.Ziel, Import2.VkPreis, Count(Import2.VkPreis) AS A FROM Import2 "
+       "WHERE Ziel LIKE 'Mali[_]1' AND VkPreis IS NOT NULL GROUP BY Import2.Ziel, "
+       "Import2.VkPreis ORDER BY Count(Import2.VkPreis) DESC;",
+       "SELECT Import2.Ziel, Import2.VkPreis, Count(Import2.VkPreis) AS A FROM Import2 "
+       "WHERE Ziel LIKE 'Mali%' AND VkPreis IS NOT NULL GROUP BY Import2.Ziel, "
+       "Import2.VkPreis ORDER BY Count(Import2.VkPreis) DESC;",
+       "SELECT Import2.Ziel, Import2.VkPreis, Count(Import2.VkPreis) AS A FROM Import2 "
+       "WHERE Ziel LIKE 'Mali[' AND VkPreis IS NOT NULL GROUP BY Import2.Ziel, "
+       "Import2.VkPreis ORDER BY Count(Import2.VkPreis) DESC;"},
+      {"SELECT Ziel, VkPreis FROM Import2 WHERE Ziel LIKE 'Italien' AND PreisEk=0.085",
+       "SELECT Ziel, VkPreis FROM Import2 WHERE Ziel LIKE 'USA [_] Alaska' AND "
+       "PreisEk=1.5",
+       "SELECT Ziel, VkPreis FROM Import2 WHERE Ziel LIKE 'Italien' AND PreisEk=2",
+       "SELECT Ziel, VkPreis FROM Import2 WHERE Ziel LIKE 'Italien' AND "
+       "PreisEk=99999999999999999999"},
+      // A text after LIKE that is only part of the pattern.
+      {"SELECT Ziel FROM Import2 WHERE Ziel LIKE 'a' & Vorwahl",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE 'a[_]' & Vorwahl",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE 'b' & Vorwahl"},
+      // Signs make one literal of a number, also around parentheses.
+      {"UPDATE Import2 SET VkPreis=-.5 WHERE PreisEk<0",
+       "UPDATE Import2 SET VkPreis=-2.5 WHERE PreisEk<0",
+       "UPDATE Import2 SET VkPreis=- -2 WHERE PreisEk<1"},
+      {"SELECT Ziel FROM Import2 WHERE PreisEk = -(0)",
+       "SELECT Ziel FROM Import2 WHERE PreisEk = -(5)",
+       "SELECT Ziel FROM Import2 WHERE PreisEk = -(5.5)"},
+      // Functions, lists, concatenation and the statements of the prefix forms.
+      {"UPDATE Import2 SET [Vorwahl] = '0' & MID([Vorwahl],5) WHERE [Vorwahl] LIKE "
+       "'0049%';",
+       "UPDATE Import2 SET [Vorwahl] = '1' & MID([Vorwahl],2) WHERE [Vorwahl] LIKE "
+       "'0111%';",
+       "UPDATE Import2 SET [Vorwahl] = '1' & MID([Vorwahl],2) WHERE [Vorwahl] LIKE "
+       "'0111';"},
+      {"SELECT Ziel FROM Import2 WHERE Vorwahl IN ('1', '2') AND PreisEk > 1",
+       "SELECT Ziel FROM Import2 WHERE Vorwahl IN ('3', '4') AND PreisEk > 2.5"},
+      // A statement that creates a table, run twice.
+      {"SELECT Ziel, 1 INTO tmpA FROM Import2 WHERE Ziel LIKE 'x'",
+       "SELECT Ziel, 2.5 INTO tmpA FROM Import2 WHERE Ziel LIKE 'y'"},
+  };
+  TranslationCache cache;
+  for (const auto& group : groups) {
+    for (const char* statement : group) {
+      SCOPED_TRACE(statement);
+      ExpectSame(Attempt([&] { return cache.Translate(statement, db); }),
+                 Attempt([&] { return Translate(statement, db); }));
+    }
+  }
+  // A record set's source, as a table name and as a query.
+  TranslateOptions record_set;
+  record_set.with_rowid = true;
+  record_set.table_name_is_query = true;
+  for (const char* source : {"Import2", "SELECT * FROM Import2 WHERE Ziel LIKE 'a'",
+                             "SELECT * FROM Import2 WHERE Ziel LIKE 'b'", "Import2"}) {
+    SCOPED_TRACE(source);
+    ExpectSame(Attempt([&] { return cache.Translate(source, db, record_set); }),
+               Attempt([&] { return Translate(source, db, record_set); }));
+  }
+}
+
+}  // namespace
+}  // namespace db::engine::jetsql
