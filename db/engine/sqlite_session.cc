@@ -17,7 +17,7 @@ namespace {
 
 constexpr size_t kCachedStatements = 128;
 // Pages of the database file kept in memory (negative: KiB), taken only as
-// needed. Numbers of a million rows takes about 60 MB of pages; while the
+// needed. A Numbers table of a million rows takes about 60 MB; while the
 // pages a run changes fit, nothing is spilled to the file and read back, and
 // the transaction keeps its changes out of the file until the commit, so
 // readers stay unblocked that long.
@@ -35,8 +35,8 @@ constexpr char kTempStorePragma[] = "PRAGMA temp_store = FILE";
 // Set after temp_store, which discards the temporary database, and after the
 // file has proved readable: a pragma naming a database reads its schema.
 constexpr char kTempCacheSizePragma[] = "PRAGMA temp.cache_size = -65536";
-// The system's SQLite overwrites deleted content with zeros, in the pages a
-// change writes and in every page a delete frees, which must then be
+// Debian's SQLite is built to overwrite deleted content with zeros, in the
+// pages a change writes and in every page a delete frees, which must then be
 // journaled and written once more: DELETE FROM Numbers and dropping the
 // working tables rewrite all their pages. FAST zeroes only within the pages
 // written anyway; a freed page may keep old rows of the price list, the same
@@ -44,11 +44,12 @@ constexpr char kTempCacheSizePragma[] = "PRAGMA temp.cache_size = -65536";
 constexpr const char* kSecureDeletePragmas[] = {"PRAGMA main.secure_delete = FAST",
                                                 "PRAGMA temp.secure_delete = FAST"};
 
-// Sets up the library once, before its first use in the process. SQLite
-// keeps statistics of every allocation, under a global mutex, unless told
-// not to; nothing here reads them, and a run makes millions of allocations.
-// Once SQLite has been initialized, by other code of the process, the call
-// fails and changes nothing.
+// Sets up the library once, on the thread that opens the first database,
+// before any other use of SQLite in the process. SQLite keeps statistics of
+// every allocation, under a global mutex, unless told not to; nothing here
+// reads them, and a run makes millions of allocations. Once SQLite has been
+// initialized, by other code of the process, the call fails and changes
+// nothing.
 void ConfigureLibrary() {
   [[maybe_unused]] static const int configured =
       sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);

@@ -83,9 +83,9 @@ size_t CharacterStart(std::string_view a, std::string_view b, size_t i) {
 
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
   // Sorts and index searches compare mostly names equal to each other or
-  // sharing a long start. Equal bytes are equal characters whatever they
-  // hold, so they are skipped eight at a time; only where the bytes differ
-  // is the character there folded.
+  // sharing a long start. Up to the first byte that differs the texts are
+  // equal, whatever those bytes hold, so they are skipped eight at a time;
+  // from the start of the character holding that byte they are folded.
   const size_t common = std::min(a.size(), b.size());
   size_t i = 0;
   for (;;) {

@@ -24,12 +24,32 @@ struct Shape {
   std::vector<Value> literals;
 };
 
-bool IsLike(const Token& token) {
-  return token.kind == Token::Kind::kName && EqualIgnoringAsciiCase(token.text, "LIKE");
+bool IsSymbol(const Token& token, std::string_view symbol) {
+  return token.kind == Token::Kind::kSymbol && token.text == symbol;
 }
 
-bool IsSign(const Token& token) {
-  return token.kind == Token::Kind::kSymbol && (token.text == "-" || token.text == "+");
+// How the literal at tokens[i] is part of the shape.
+enum class LiteralRole {
+  kNone,     // no literal, or one kept verbatim
+  kPattern,  // a LIKE pattern, perhaps in parentheses or after a plus
+  kText,
+  kNumber,
+};
+
+LiteralRole RoleOf(const std::vector<Token>& tokens, size_t i) {
+  const Token& token = tokens[i];
+  const bool after_sign =
+      i > 0 && (IsSymbol(tokens[i - 1], "-") || IsSymbol(tokens[i - 1], "+"));
+  if (token.kind == Token::Kind::kNumber) {
+    // The parser folds a sign into the number; such a number stays verbatim.
+    return after_sign ? LiteralRole::kNone : LiteralRole::kNumber;
+  }
+  if (token.kind != Token::Kind::kString) return LiteralRole::kNone;
+  size_t j = i;
+  while (j > 0 && (IsSymbol(tokens[j - 1], "(") || IsSymbol(tokens[j - 1], "+"))) --j;
+  const bool after_like = j > 0 && tokens[j - 1].kind == Token::Kind::kName &&
+                          EqualIgnoringAsciiCase(tokens[j - 1].text, "LIKE");
+  return after_like ? LiteralRole::kPattern : LiteralRole::kText;
 }
 
 void AppendVerbatim(const Token& token, std::string* key) {
@@ -61,25 +81,28 @@ Shape ShapeOf(const std::vector<Token>& tokens, const TranslateOptions& options)
   shape.key += options.table_name_is_query ? 'T' : '-';
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& token = tokens[i];
-    const bool after_like = i > 0 && IsLike(tokens[i - 1]);
-    const bool after_sign = i > 0 && IsSign(tokens[i - 1]);
-    if (token.kind == Token::Kind::kString && after_like) {
-      // The wildcards of a pattern choose the test: an equality with the
-      // escapes resolved, or jet_like with the pattern as written.
-      bool has_wildcard = false;
-      shape.literals.push_back(LikeLiteral(token.text, &has_wildcard));
-      shape.key += has_wildcard ? "~?" : "=?";
-    } else if (token.kind == Token::Kind::kString) {
-      shape.key += "'?";
-      shape.literals.push_back(Value::Text(token.text));
-    } else if (token.kind == Token::Kind::kNumber && !after_sign) {
-      // The type of a column made from a literal depends on the number's
-      // type. A signed number becomes one literal, so it stays verbatim.
-      Value value = NumberLiteral(token.text);
-      shape.key += value.type() == Value::Type::kInteger ? "#?" : ".?";
-      shape.literals.push_back(std::move(value));
-    } else {
-      AppendVerbatim(token, &shape.key);
+    switch (RoleOf(tokens, i)) {
+      case LiteralRole::kPattern: {
+        // The wildcards of a pattern choose the test: an equality with the
+        // escapes resolved, or jet_like with the pattern as written.
+        bool has_wildcard = false;
+        shape.literals.push_back(LikeLiteral(token.text, &has_wildcard));
+        shape.key += has_wildcard ? "~?" : "=?";
+        break;
+      }
+      case LiteralRole::kText:
+        shape.key += "'?";
+        shape.literals.push_back(Value::Text(token.text));
+        break;
+      case LiteralRole::kNumber: {
+        // The type of a column made from a literal depends on the number's.
+        Value value = NumberLiteral(token.text);
+        shape.key += value.type() == Value::Type::kInteger ? "#?" : ".?";
+        shape.literals.push_back(std::move(value));
+        break;
+      }
+      case LiteralRole::kNone:
+        AppendVerbatim(token, &shape.key);
     }
     shape.key += ' ';
   }
@@ -96,22 +119,25 @@ std::string Quoted(std::string_view text, char open, char close) {
 }
 
 // The statement again, with every literal changed to another value of its
-// class.
-std::string ProbeText(const std::vector<Token>& tokens, const Shape& shape) {
+// class. The first probe adds an escaped character to each text, the second
+// writes each text that is no pattern as a plain word: a text taken here for
+// no pattern that is one after all then translates apart from its shape,
+// whether or not it holds wildcards.
+enum class Probe { kEscapedEnds, kPlainTexts };
+
+std::string ProbeText(const std::vector<Token>& tokens, const Shape& shape, Probe probe) {
   std::string text;
   size_t literal = 0;
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& token = tokens[i];
-    const bool abstracted =
-        token.kind == Token::Kind::kString ||
-        (token.kind == Token::Kind::kNumber && !(i > 0 && IsSign(tokens[i - 1])));
     std::string written = token.text;
-    if (abstracted) {
+    const LiteralRole role = RoleOf(tokens, i);
+    if (role != LiteralRole::kNone) {
       const Value& value = shape.literals[literal++];
-      if (token.kind == Token::Kind::kString) {
-        // After LIKE an escaped character, so that a pattern and a text that
-        // merely follows LIKE (LIKE 'a' & x) translate apart.
-        written += i > 0 && IsLike(tokens[i - 1]) ? "[q]" : "q";
+      if (role == LiteralRole::kText && probe == Probe::kPlainTexts) {
+        written.assign(1, 'q');
+      } else if (token.kind == Token::Kind::kString) {
+        written += "[q]";
       } else if (value.type() == Value::Type::kInteger) {
         const int64_t n = value.integer();
         written = std::to_string(n < INT64_MAX - 7919 ? n + 7919 : n - 7919);
@@ -153,21 +179,27 @@ bool SameExceptParams(const Translation& a, const Translation& b) {
 }
 
 // Whether the translation's parameters are exactly its literals, in order,
-// and stay so for other values: the same statement with every literal
-// changed must translate to the same SQL with the changed literals.
+// here and in two probes with every literal changed, which must translate to
+// the same SQL with their own literals. This cannot prove that no other value
+// would shape the SQL; it turns away the ways known to do so.
 bool IsFunctionOfLiterals(const Translation& translation,
                           const std::vector<Token>& tokens, const Shape& shape,
                           const Schema& schema, const TranslateOptions& options) {
   if (translation.changes_schema || Params(translation) != shape.literals) return false;
-  try {
-    const std::string probe_text = ProbeText(tokens, shape);
-    const Shape probe = ShapeOf(Tokenize(probe_text), options);
-    if (probe.key != shape.key) return false;
-    const Translation probed = jetsql::Translate(probe_text, schema, options);
-    return SameExceptParams(probed, translation) && Params(probed) == probe.literals;
-  } catch (const Error&) {
-    return false;
+  for (const Probe probe : {Probe::kEscapedEnds, Probe::kPlainTexts}) {
+    try {
+      const std::string probe_text = ProbeText(tokens, shape, probe);
+      const Shape probed_shape = ShapeOf(Tokenize(probe_text), options);
+      if (probed_shape.key != shape.key) return false;
+      const Translation probed = jetsql::Translate(probe_text, schema, options);
+      if (!SameExceptParams(probed, translation) ||
+          Params(probed) != probed_shape.literals)
+        return false;
+    } catch (const Error&) {
+      return false;
+    }
   }
+  return true;
 }
 
 void Substitute(const std::vector<Value>& literals, Translation* translation) {

@@ -24,9 +24,10 @@ class TranslationCache {
   void Clear() { shapes_.clear(); }
 
  private:
-  // A reusable translation, or none when the shape's translation is not a
-  // function of its literals alone (it changes the schema, or a parameter is
-  // no literal of the text, or the text of a statement depends on one).
+  // A reusable translation, or none when the shape's translation did not
+  // prove a function of its literals alone: it changes the schema, a
+  // parameter is no literal of the text, or a literal's value shaped the SQL
+  // (found on the shape's first statement and two probes of it).
   using Model = std::optional<Translation>;
 
   std::unordered_map<std::string, Model> shapes_;

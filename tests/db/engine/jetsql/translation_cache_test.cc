@@ -71,6 +71,18 @@ TEST(TranslationCache, AgreesWithTheTranslatorOnStatementsOfOneShape) {
        "SELECT Ziel, VkPreis FROM Import2 WHERE Ziel LIKE 'Italien' AND PreisEk=2",
        "SELECT Ziel, VkPreis FROM Import2 WHERE Ziel LIKE 'Italien' AND "
        "PreisEk=99999999999999999999"},
+      // Patterns in parentheses or after a plus, with and without wildcards,
+      // in either order, and refused ones.
+      {"SELECT Ziel FROM Import2 WHERE Ziel LIKE ('abc')",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE ('ab%')",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE ('Mali[_]1')",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE ('a[')"},
+      {"SELECT Ziel FROM Import2 WHERE Ziel LIKE ((+'a%'))",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE ((+'abc'))",
+       "SELECT Ziel FROM Import2 WHERE Ziel LIKE ((+'[z-a]'))"},
+      {"SELECT Ziel FROM Import2 WHERE Ziel NOT LIKE +'_'",
+       "SELECT Ziel FROM Import2 WHERE Ziel NOT LIKE +'a[_]'",
+       "SELECT Ziel FROM Import2 WHERE Ziel NOT LIKE +'%'"},
       // A text after LIKE that is only part of the pattern.
       {"SELECT Ziel FROM Import2 WHERE Ziel LIKE 'a' & Vorwahl",
        "SELECT Ziel FROM Import2 WHERE Ziel LIKE 'a[_]' & Vorwahl",
