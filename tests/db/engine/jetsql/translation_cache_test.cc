@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "db/engine/error.h"
 #include "jet_database.h"
 
@@ -124,6 +127,50 @@ TEST(TranslationCache, AgreesWithTheTranslatorOnStatementsOfOneShape) {
     SCOPED_TRACE(source);
     ExpectSame(Attempt([&] { return cache.Translate(source, db, record_set); }),
                Attempt([&] { return Translate(source, db, record_set); }));
+  }
+}
+
+// Statements drawn from templates whose literals ($S a text, $N a number)
+// come from sets of awkward values, in random order through fresh caches.
+TEST(TranslationCache, AgreesWithTheTranslatorOnRandomStatements) {
+  JetDatabase db;
+  db.Run("CREATE TABLE T (Ziel VARCHAR(255), P CURRENCY, N INTEGER);");
+  const std::string templates[] = {
+      "SELECT Ziel FROM T WHERE Ziel LIKE $S",
+      "SELECT Ziel FROM T WHERE Ziel LIKE ($S)",
+      "SELECT Ziel FROM T WHERE Ziel NOT LIKE +$S",
+      "SELECT Ziel FROM T WHERE Ziel NOT LIKE $S & Ziel",
+      "SELECT Ziel FROM T WHERE Ziel LIKE $S OR Ziel LIKE ($S & $S)",
+      "SELECT Ziel, $N AS X FROM T WHERE P = -($N) ORDER BY $N",
+      "UPDATE T SET P = $N WHERE N IN ($N, $S, -$N)",
+      "INSERT INTO T (P, N) VALUES ($N, $N)",
+      "SELECT * FROM T WHERE N = $N * ($N) AND Ziel IN ($S)",
+      "DELETE FROM T WHERE Ziel LIKE $N",
+  };
+  const char* const texts[] = {"'abc'", "'ab%'",  "'a[_]'",  "'a['", "'%'", "''",
+                               "'[]'",  "'x''y'", "'[z-a]'", "'5'",  "'_'"};
+  const char* const numbers[] = {
+      "0",   "5",  "1.5", "0.0", "9223372036854775807", "9223372036854775808",
+      "1e3", ".5", "00"};
+  std::mt19937 random(3);
+  for (int round = 0; round < 20; ++round) {
+    TranslationCache cache;
+    for (int k = 0; k < 200; ++k) {
+      const std::string& pattern = templates[random() % std::size(templates)];
+      std::string statement;
+      for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '$') {
+          statement += pattern[i];
+          continue;
+        }
+        statement += pattern[++i] == 'S' ? texts[random() % std::size(texts)]
+                                         : numbers[random() % std::size(numbers)];
+      }
+      SCOPED_TRACE(statement);
+      ExpectSame(Attempt([&] { return cache.Translate(statement, db); }),
+                 Attempt([&] { return Translate(statement, db); }));
+      if (testing::Test::HasFailure()) return;
+    }
   }
 }
 
