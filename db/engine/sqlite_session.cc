@@ -148,7 +148,6 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   sqlite3_busy_timeout(db, static_cast<int>(busy_timeout.count()));
   session->Configure();
   session->CheckReadable(file.string());
-  session->Run(kCacheSizePragma);
   session->Tune();
   return session;
 }
@@ -179,6 +178,7 @@ void SqliteSession::Configure() {
 }
 
 void SqliteSession::Tune() {
+  Run(kCacheSizePragma);
   Run(kTempCacheSizePragma);
   for (const char* pragma : kSecureDeletePragmas) Run(pragma);
 }

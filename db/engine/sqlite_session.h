@@ -51,8 +51,8 @@ class SqliteSession {
   void CheckReadable(const std::string& shown);
   // What every session needs before its first statement.
   void Configure();
-  // The cache of the working tables and how deleted content is cleared; only
-  // once the database has proved readable.
+  // The page caches and how deleted content is cleared; only once the
+  // database has proved readable.
   void Tune();
 
   sqlite3* db_;

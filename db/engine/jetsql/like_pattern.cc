@@ -79,6 +79,11 @@ LikePattern::LikePattern(std::string_view pattern) {
   FindAsciiShape();
 }
 
+std::optional<std::string> LikePattern::LiteralTextOf(std::string_view pattern) {
+  if (pattern.find_first_of("%_[") == std::string_view::npos) return std::string(pattern);
+  return LikePattern(pattern).literal_text();
+}
+
 void LikePattern::FindAsciiShape() {
   std::string start;
   size_t i = 0;

@@ -23,6 +23,10 @@ class LikePattern {
   // The text every match equals (up to letter case) when the pattern has no
   // wildcard, with bracket escapes resolved: "Mali[_]1" gives "Mali_1".
   const std::optional<std::string>& literal_text() const { return literal_text_; }
+  // The same for `pattern`, without building the pattern when it holds none
+  // of the characters "%", "_" and "[" (it is then its own text). Throws as
+  // the constructor does.
+  static std::optional<std::string> LiteralTextOf(std::string_view pattern);
 
   // `scratch` is a buffer for the folded text that the caller may reuse.
   bool Matches(std::string_view text, std::u32string* scratch) const;

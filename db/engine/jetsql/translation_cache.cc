@@ -60,19 +60,6 @@ void AppendVerbatim(const Token& token, std::string* key) {
   *key += token.text;
 }
 
-// The value a LIKE pattern gives its test, and whether it has wildcards.
-// Most patterns are names without any of the pattern's special characters.
-Value LikeLiteral(const std::string& pattern, bool* has_wildcard) {
-  if (pattern.find_first_of("%_[") == std::string::npos) {
-    *has_wildcard = false;
-    return Value::Text(pattern);
-  }
-  const LikePattern compiled(pattern);
-  const auto& literal = compiled.literal_text();
-  *has_wildcard = !literal;
-  return Value::Text(literal ? *literal : pattern);
-}
-
 // Throws for a literal the translator might refuse; the caller then leaves
 // the statement to the translator.
 Shape ShapeOf(const std::vector<Token>& tokens, const TranslateOptions& options) {
@@ -85,9 +72,9 @@ Shape ShapeOf(const std::vector<Token>& tokens, const TranslateOptions& options)
       case LiteralRole::kPattern: {
         // The wildcards of a pattern choose the test: an equality with the
         // escapes resolved, or jet_like with the pattern as written.
-        bool has_wildcard = false;
-        shape.literals.push_back(LikeLiteral(token.text, &has_wildcard));
-        shape.key += has_wildcard ? "~?" : "=?";
+        std::optional<std::string> literal = LikePattern::LiteralTextOf(token.text);
+        shape.key += literal ? "=?" : "~?";
+        shape.literals.push_back(Value::Text(literal ? *std::move(literal) : token.text));
         break;
       }
       case LiteralRole::kText:
