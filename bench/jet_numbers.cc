@@ -72,8 +72,11 @@ size_t WriteJetNumbers(const std::filesystem::path& sqlite_file,
   const mdb::FileImage written = std::move(image).Finish();
 
   std::ofstream out(output, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(written.bytes().data()),
-            static_cast<std::streamsize>(written.bytes().size()));
+  for (uint32_t page = 0; page < written.page_count(); ++page) {
+    const std::span<const uint8_t> bytes = written.Page(page).bytes();
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  }
   out.close();
   if (!out) throw std::runtime_error("cannot write " + output.string());
   return rows.size();

@@ -156,9 +156,9 @@ void JetFileSession::WriteNumbers() const {
   mdb::WritableImage writable(file_->image);
   mdb::ReplaceTableRows(writable, file_->definition.first_page(), rows,
                         mdb::RebuildIndexes);
-  const mdb::FileImage written = std::move(writable).Finish();
-  const std::string_view bytes(reinterpret_cast<const char*>(written.bytes().data()),
-                               written.bytes().size());
+  const std::vector<uint8_t> written = std::move(writable).Finish().ToBytes();
+  const std::string_view bytes(reinterpret_cast<const char*>(written.data()),
+                               written.size());
   const uint32_t table_page = file_->definition.first_page();
   file_->database.Replace(bytes, [&](const std::filesystem::path& copy) {
     CheckWrittenCopy(copy, table_page, rows.size());

@@ -1,8 +1,11 @@
 #ifndef PREISLISTE_DB_ENGINE_MDB_FILE_IMAGE_H_
 #define PREISLISTE_DB_ENGINE_MDB_FILE_IMAGE_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -46,29 +49,78 @@ class ByteView {
   std::string name_;
 };
 
-// The whole file in memory, as pages. The bytes are kept exactly as read
-// (page 0 still masked), so a writer can copy the image and change pages.
+// Reads the bytes of a file at `offset` into `into`, all of them; throws
+// db::Error when it cannot.
+using ReadBytes = std::function<void(uint64_t offset, std::span<uint8_t> into)>;
+
+// The pages of a file as the readers see them. The bytes are kept exactly
+// as stored (page 0 still masked). Three kinds:
+//   - in memory: all bytes at hand (tests, tools, the fuzzer);
+//   - read on demand: a page is read through a ReadBytes the first time it
+//     is asked for and kept from then on, so a run holds the pages it reads
+//     and never the rest of a large file; every view of a page stays valid
+//     while the image lives;
+//   - changed (WritableImage): pages of an original image with some of them
+//     changed and new ones at the end; the others are the original's own,
+//     which must outlive it.
 class FileImage {
  public:
-  // Reads the file; throws db::Error when it cannot be read.
+  // Reads the whole file into memory; throws db::Error when it cannot be read.
   static FileImage ReadFile(const std::string& path);
 
   // Takes the bytes of a file. Whether they make a Jet 4 file is the
   // header's question (a Jet 3 file has smaller pages).
-  explicit FileImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit FileImage(std::vector<uint8_t> bytes);
+  // A file of `size` bytes whose pages `read` reads on demand.
+  FileImage(uint64_t size, ReadBytes read);
 
+  FileImage(FileImage&&) noexcept;
+  FileImage& operator=(FileImage&&) noexcept;
+  FileImage(const FileImage&) = delete;
+  FileImage& operator=(const FileImage&) = delete;
+  ~FileImage();
+
+  // The file's size in bytes.
+  uint64_t size() const { return size_; }
   // Whole pages only: a cut-off last page counts as missing.
-  uint32_t page_count() const { return static_cast<uint32_t>(bytes_.size() / kPageSize); }
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
-  // For the writer, which changes and extends its own copy of an image
-  // (see WritableImage); readers never need it.
-  std::vector<uint8_t>& mutable_bytes() { return bytes_; }
+  uint32_t page_count() const { return static_cast<uint32_t>(size_ / kPageSize); }
 
   // Page `number`; throws db::Error for a page beyond the end of the file.
   ByteView Page(uint32_t number) const;
+  // The file's first bytes, a whole page or the whole file when it is
+  // shorter: what tells a Jet file from anything else.
+  std::span<const uint8_t> Start() const;
+
+  // All bytes of an image in memory (a db::Error for the other kinds).
+  const std::vector<uint8_t>& bytes() const;
+  // All bytes of any image, page after page (reads every page).
+  std::vector<uint8_t> ToBytes() const;
+
+  // The pages a changed image holds itself (changed or new), ascending.
+  std::vector<uint32_t> ChangedPages() const;
 
  private:
-  std::vector<uint8_t> bytes_;
+  friend class WritableImage;
+  using PageBytes = std::array<uint8_t, kPageSize>;
+
+  // A changed image of `original` without changes yet.
+  struct ChangesOf {};
+  FileImage(ChangesOf, const FileImage& original);
+  // The page of a changed image to write into: a copy of the original's
+  // first; page_count() for a new zero-filled page at the end.
+  std::span<uint8_t> ChangePage(uint32_t number);
+  const PageBytes* Held(uint32_t number) const {
+    return number < held_.size() ? held_[number].get() : nullptr;
+  }
+  PageBytes& Hold(uint32_t number) const;
+
+  uint64_t size_ = 0;
+  std::vector<uint8_t> bytes_;       // in memory
+  ReadBytes read_;                   // read on demand
+  const FileImage* base_ = nullptr;  // changed: the original
+  // The pages read (on demand) or changed, by number.
+  mutable std::vector<std::unique_ptr<PageBytes>> held_;
+  mutable std::vector<uint8_t> start_;  // Start() of a file shorter than a page
 };
 
 // A row's address, as the file stores it in four bytes: the row number in the

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "db/engine/mdb/data_page.h"
 #include "db/engine/error.h"
+#include "db/engine/mdb/data_page.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -18,7 +18,8 @@ GlobalPageMap GlobalPageMap::Read(const FileImage& image) {
   if (row.size() <= kBitmapOffset || row.U8(0) != kInlineMap)
     throw Error("Die Datenbankdatei ist beschädigt: Seite 1 hat keine Seitenbelegung");
   GlobalPageMap map;
-  map.row_offset_ = static_cast<size_t>(row.bytes().data() - image.bytes().data());
+  map.row_offset_ =
+      static_cast<size_t>(row.bytes().data() - image.Page(kLocation.page).bytes().data());
   map.start_ = row.U32(1);
   const auto bits = row.bytes().subspan(kBitmapOffset);
   map.bitmap_.assign(bits.begin(), bits.end());
@@ -53,10 +54,10 @@ void GlobalPageMap::MarkInUse(uint32_t page, uint32_t file_pages) {
   bitmap_[index / 8] &= static_cast<uint8_t>(~(1u << (index % 8)));
 }
 
-void GlobalPageMap::WriteTo(std::vector<uint8_t>& image_bytes) const {
-  if (row_offset_ + kBitmapOffset + bitmap_.size() > image_bytes.size())
+void GlobalPageMap::WriteTo(std::span<uint8_t> page) const {
+  if (row_offset_ + kBitmapOffset + bitmap_.size() > page.size())
     throw Error("Die Seitenbelegung passt nicht in die neue Datenbankdatei");
-  uint8_t* row = image_bytes.data() + row_offset_;
+  uint8_t* row = page.data() + row_offset_;
   for (int i = 0; i < 4; ++i) row[1 + i] = static_cast<uint8_t>(start_ >> (8 * i));
   std::copy(bitmap_.begin(), bitmap_.end(), row + kBitmapOffset);
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "db/engine/mdb/file_image.h"
@@ -37,14 +38,14 @@ class GlobalPageMap {
   // Access wrote. Pages the window leaves behind count as in use.
   void MarkInUse(uint32_t page, uint32_t file_pages);
 
-  // Writes the map into the same row of `image_bytes`, the bytes of (a copy
-  // of) the image it was read from.
-  void WriteTo(std::vector<uint8_t>& image_bytes) const;
+  // Writes the map into the same row of `page`, the bytes of (a copy of)
+  // page 1 of the image it was read from.
+  void WriteTo(std::span<uint8_t> page) const;
 
  private:
   bool FreeBit(uint32_t page) const;
 
-  size_t row_offset_ = 0;  // of the map row in the file
+  size_t row_offset_ = 0;  // of the map row in page 1
   uint32_t start_ = 0;
   std::vector<uint8_t> bitmap_;
 };

@@ -45,7 +45,7 @@ std::array<uint8_t, kMaskedSize> HeaderMask() {
 }
 
 void CheckFormat(const FileImage& image) {
-  const std::vector<uint8_t>& bytes = image.bytes();
+  const std::span<const uint8_t> bytes = image.Start();
   static constexpr std::string_view kJet = "Standard Jet DB";
   static constexpr std::string_view kAce = "Standard ACE DB";
   auto name_is = [&](std::string_view name) {
@@ -70,9 +70,9 @@ void CheckFormat(const FileImage& image) {
           "Die Datei ist eine Datenbank von Access 2007 oder neuer; unterstützt "
           "werden nur Jet-4-Dateien (Access 2000/2003)");
   }
-  if (bytes.size() < kPageSize || bytes.size() % kPageSize != 0)
+  if (image.size() < kPageSize || image.size() % kPageSize != 0)
     throw Error("Die Datenbankdatei ist beschädigt: ihre Größe von " +
-                std::to_string(bytes.size()) + " Bytes ist kein Vielfaches der " +
+                std::to_string(image.size()) + " Bytes ist kein Vielfaches der " +
                 "Seitengröße von " + std::to_string(kPageSize) + " Bytes");
 }
 
@@ -80,7 +80,8 @@ void CheckFormat(const FileImage& image) {
 
 Header Header::Parse(const FileImage& image) {
   CheckFormat(image);
-  std::vector<uint8_t> page0(image.bytes().begin(), image.bytes().begin() + kPageSize);
+  const std::span<const uint8_t> stored = image.Page(0).bytes();
+  std::vector<uint8_t> page0(stored.begin(), stored.end());
   const std::array<uint8_t, kMaskedSize> mask = HeaderMask();
   for (size_t i = 0; i < kMaskedSize; ++i) page0[kMaskedOffset + i] ^= mask[i];
   const ByteView view(page0, "Seite 0");

@@ -52,7 +52,7 @@ void CheckRowOffsets(const FileImage& image, uint32_t number) {
 // the table.
 void CheckDataPages(const FileImage& image, const TableDefinition& table,
                     const std::string& name, const std::vector<uint32_t>& owned,
-                    const GlobalPageMap& map) {
+                    const GlobalPageMap& map, const std::vector<uint32_t>* searched) {
   for (const uint32_t page : owned) {
     const ByteView bytes = image.Page(page);
     if (bytes.U8(0) != static_cast<uint8_t>(PageType::kData) ||
@@ -62,12 +62,18 @@ void CheckDataPages(const FileImage& image, const TableDefinition& table,
     CheckRowOffsets(image, page);
   }
   const std::set<uint32_t> in_map(owned.begin(), owned.end());
-  for (uint32_t page = 1; page < image.page_count(); ++page) {
+  const auto search = [&](uint32_t page) {
+    if (page == 0 || page >= image.page_count()) return;
     const ByteView bytes = image.Page(page);
     if (bytes.U8(0) == static_cast<uint8_t>(PageType::kData) &&
         bytes.U32(4) == table.first_page() && !in_map.contains(page) && map.InUse(page))
       throw Error(Page(page) + " ist eine Datenseite von " + name +
                   ", fehlt aber in ihrer Seitenliste");
+  };
+  if (searched) {
+    for (const uint32_t page : *searched) search(page);
+  } else {
+    for (uint32_t page = 1; page < image.page_count(); ++page) search(page);
   }
 }
 
@@ -113,13 +119,14 @@ void CheckIndex(const FileImage& image, const TableDefinition& table,
 
 }  // namespace
 
-void CheckTableImage(const FileImage& image, uint32_t table_page, bool exact_key_counts) {
+void CheckTableImage(const FileImage& image, uint32_t table_page, bool exact_key_counts,
+                     const std::vector<uint32_t>* searched) {
   Header::Parse(image);
   const TableDefinition table = TableDefinition::Read(image, table_page);
   const std::string name = "der Tabelle auf " + Page(table_page);
   const std::vector<uint32_t> owned = DecodeUsageMap(image, table.owned_pages());
   const GlobalPageMap map = GlobalPageMap::Read(image);
-  CheckDataPages(image, table, name, owned, map);
+  CheckDataPages(image, table, name, owned, map, searched);
   CheckInUse(map, table.pages());
   CheckInUse(map, owned);
 

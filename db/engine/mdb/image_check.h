@@ -2,6 +2,7 @@
 #define PREISLISTE_DB_ENGINE_MDB_IMAGE_CHECK_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "db/engine/mdb/file_image.h"
 
@@ -20,7 +21,14 @@ namespace db::engine::mdb {
 // stored count of distinct keys. (Access's own files may count keys ever
 // entered, so the count is checked only on files this program wrote.)
 // Throws db::engine::Error naming what is wrong and where.
-void CheckTableImage(const FileImage& image, uint32_t table_page, bool exact_key_counts);
+//
+// Data pages of the table missing from its map are looked for on every page
+// of the file, or, when `searched` is given, on those pages only: a commit
+// passes the pages it wrote, since every other page of its copy is the
+// original's as it was read, and so reads only the table's own pages and
+// page 1 however large the file.
+void CheckTableImage(const FileImage& image, uint32_t table_page, bool exact_key_counts,
+                     const std::vector<uint32_t>* searched = nullptr);
 
 }  // namespace db::engine::mdb
 

@@ -69,13 +69,12 @@ std::optional<uint32_t> InlineStart(uint32_t current, uint64_t window,
   return std::nullopt;
 }
 
-// The row's bytes inside the image, writable. Looked up afresh after every
-// new page, which moves the image's bytes.
+// The row's bytes inside the image, writable.
 std::span<uint8_t> MapRow(WritableImage& image, RowPointer map) {
   const ByteView row = FindRow(image.image(), map);
-  const size_t offset =
-      static_cast<size_t>(row.bytes().data() - image.image().bytes().data());
-  return image.Page(map.page).subspan(offset % kPageSize, row.size());
+  const size_t offset = static_cast<size_t>(row.bytes().data() -
+                                            image.image().Page(map.page).bytes().data());
+  return image.Page(map.page).subspan(offset, row.size());
 }
 
 void WriteReferenceMap(WritableImage& image, RowPointer map,

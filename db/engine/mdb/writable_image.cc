@@ -7,25 +7,25 @@
 namespace db::engine::mdb {
 
 WritableImage::WritableImage(const FileImage& original)
-    : image_(original.bytes()), page_map_(GlobalPageMap::Read(original)) {}
+    : image_(FileImage::ChangesOf{}, original),
+      page_map_(GlobalPageMap::Read(original)) {}
 
 std::span<uint8_t> WritableImage::Page(uint32_t number) {
   if (number == 0 || number >= page_count())
     throw Error("Der Schreiber greift auf Seite " + std::to_string(number) +
                 " zu, die er nicht ändern darf");
-  return std::span<uint8_t>(image_.mutable_bytes())
-      .subspan(number * kPageSize, kPageSize);
+  return image_.ChangePage(number);
 }
 
 uint32_t WritableImage::AppendPage() {
   const uint32_t number = page_count();
   page_map_.MarkInUse(number, number);
-  image_.mutable_bytes().resize((number + 1) * kPageSize, 0);
+  image_.ChangePage(number);
   return number;
 }
 
 FileImage WritableImage::Finish() && {
-  page_map_.WriteTo(image_.mutable_bytes());
+  page_map_.WriteTo(image_.ChangePage(GlobalPageMap::kLocation.page));
   return std::move(image_);
 }
 

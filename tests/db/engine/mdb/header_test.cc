@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -83,17 +84,30 @@ TEST(HeaderTest, RefusesWhatItCannotHandleWithTheReason) {
       {"sort order", [](Bytes& b) { b[0x6E] ^= 1; }, "Sortierreihenfolge"},
       {"sort order version", [](Bytes& b) { b[0x71] ^= 1; }, "Sortierreihenfolge"},
       {"cut-off page", [](Bytes& b) { b.resize(b.size() - 100); }, "kein Vielfaches"},
+      {"shorter than a page", [](Bytes& b) { b.resize(100); }, "kein Vielfaches"},
+      {"too short for the name", [](Bytes& b) { b.resize(10); },
+       "keine Access-Datenbank"},
   };
   const Bytes original = ReadBytes(JetFile("numbers/numbers-pk.mdb"));
   for (const auto& c : cases) {
     Bytes bytes = original;
     c.damage(bytes);
-    try {
-      mdb::Header::Parse(mdb::FileImage(std::move(bytes)));
-      ADD_FAILURE() << c.what << ": accepted";
-    } catch (const db::engine::Error& error) {
-      EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos)
-          << c.what << ": " << error.what();
+    // The same from the bytes in memory and from pages read on demand.
+    const auto read = [&bytes](uint64_t offset, std::span<uint8_t> into) {
+      ASSERT_LE(offset + into.size(), bytes.size());
+      std::copy_n(bytes.begin() + static_cast<ptrdiff_t>(offset), into.size(),
+                  into.begin());
+    };
+    const mdb::FileImage images[] = {mdb::FileImage(bytes),
+                                     mdb::FileImage(bytes.size(), read)};
+    for (const mdb::FileImage& image : images) {
+      try {
+        mdb::Header::Parse(image);
+        ADD_FAILURE() << c.what << ": accepted";
+      } catch (const db::engine::Error& error) {
+        EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos)
+            << c.what << ": " << error.what();
+      }
     }
   }
 }

@@ -220,7 +220,7 @@ const DamageCase kDamages[] = {
        rows[6].pointer = deleted;
        rows.erase(rows.begin() + 5);
        const FileImage indexed = intact.WithIndexesOf(rows);
-       Bytes bytes = indexed.bytes();
+       Bytes bytes = indexed.ToBytes();
        const size_t at = RowOffsetAt(deleted.page, deleted.row);
        PutU16(bytes, at, GetU16(bytes, at) | 0xC000);
        PutU32(bytes, intact.FileOffsetOf(TableDefinition::kRowCountOffset),
@@ -248,7 +248,7 @@ TEST(ImageCheckTest, NamesEachDamage) {
     ASSERT_EQ(Complaint(image, table_page, true), "");
 
     const FileImage damaged = damage.damage(Intact{image, table, rows});
-    ASSERT_NE(damaged.bytes(), image.bytes()) << "the damage changed nothing";
+    ASSERT_NE(damaged.ToBytes(), image.bytes()) << "the damage changed nothing";
     const std::string complaint = Complaint(damaged, table_page, true);
     EXPECT_NE(complaint.find(damage.complaint), std::string::npos) << complaint;
   }

@@ -91,11 +91,11 @@ class TableWriterTest : public testing::Test {
                               const std::string& name) {
     WritableImage writable(image);
     ReplaceTableRows(writable, definition_page_, Pick(values_, picks), {});
-    const FileImage written = std::move(writable).Finish();
+    const std::vector<uint8_t> written = std::move(writable).Finish().ToBytes();
     const std::filesystem::path file = dir_.path() / name;
     std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(written.bytes().data()),
-               static_cast<std::streamsize>(written.bytes().size()));
+        .write(reinterpret_cast<const char*>(written.data()),
+               static_cast<std::streamsize>(written.size()));
     return file;
   }
 
@@ -180,7 +180,7 @@ TEST_F(TableWriterTest, ATableWithIndexesNeedsTheIndexRebuild) {
   Load("numbers/numbers-pk.mdb");
   WritableImage writable(*original_);
   EXPECT_THROW(ReplaceTableRows(writable, definition_page_, values_, {}), Error);
-  EXPECT_EQ(writable.image().bytes(), original_->bytes());
+  EXPECT_EQ(writable.image().ToBytes(), original_->bytes());
 }
 
 TEST_F(TableWriterTest, AutoNumberCounterKeepsTheHighestNumberGiven) {

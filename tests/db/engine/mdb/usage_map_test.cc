@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/error.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/global_page_map.h"
 #include "db/engine/mdb/table_definition.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -46,7 +46,7 @@ TEST(UsageMapWriteTest, RewritingTheSamePagesReproducesTheFile) {
         WritableImage image(original);
         WriteUsageMap(image, map, DecodeUsageMap(original, map));
         EXPECT_EQ(image.page_count(), original.page_count());
-        EXPECT_EQ(image.image().bytes(), original.bytes())
+        EXPECT_EQ(image.image().ToBytes(), original.bytes())
             << entry.name << " map on page " << map.page << " row " << int(map.row);
         ++maps;
       }
@@ -121,11 +121,11 @@ TEST_F(UsageMapChangeTest, ReferenceMapKeepsItsPageAndForgetsPagesLeftOut) {
 
 TEST_F(UsageMapChangeTest, RefusesUnsortedPagesAndPagesPastTheFile) {
   WritableImage image(original_);
-  const std::vector<uint8_t> before = image.image().bytes();
+  const std::vector<uint8_t> before = image.image().ToBytes();
   EXPECT_THROW(WriteUsageMap(image, ReferenceMap(), {5, 3}), Error);
   EXPECT_THROW(WriteUsageMap(image, ReferenceMap(), {4, 4}), Error);
   EXPECT_THROW(WriteUsageMap(image, ReferenceMap(), {3, image.page_count()}), Error);
-  EXPECT_EQ(image.image().bytes(), before);
+  EXPECT_EQ(image.image().ToBytes(), before);
 }
 
 }  // namespace
