@@ -17,6 +17,7 @@
 #include "db/engine/mdb/header.h"
 #include "db/engine/mdb/image_check.h"
 #include "db/engine/mdb/index_writer.h"
+#include "db/engine/mdb/posix_file.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/table_writer.h"
@@ -40,13 +41,18 @@ std::string FindTable(const mdb::Catalog& catalog) {
 }
 
 // Reads the copy back from the disk as the next run will and checks the
-// table's structure (CheckTableImage) and its row count.
+// table's structure (CheckTableImage, with the pages written searched for
+// strays) and its row count. Reads only the pages these need.
 void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
-                      size_t row_count) {
+                      size_t row_count, const std::vector<uint32_t>& written) {
   try {
-    const mdb::FileImage image = mdb::FileImage::ReadFile(copy);
+    const mdb::FileReader reader(copy);
+    const mdb::FileImage image(reader.size(),
+                               [&reader](uint64_t offset, std::span<uint8_t> into) {
+                                 reader.Read(offset, into);
+                               });
     mdb::Catalog::Read(image);
-    mdb::CheckTableImage(image, table_page, /*exact_key_counts=*/true);
+    mdb::CheckTableImage(image, table_page, /*exact_key_counts=*/true, &written);
     const uint32_t stored = mdb::TableDefinition::Read(image, table_page).row_count();
     if (stored != row_count)
       throw Error("sie hat " + std::to_string(stored) + " Zeilen statt " +
@@ -59,8 +65,10 @@ void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
 
 }  // namespace
 
+// The open file and the pages read from it. The image reads through the
+// database file, which remembers what it read for the commit's checks.
 struct JetFileSession::File {
-  mdb::DatabaseFile database;
+  std::unique_ptr<mdb::DatabaseFile> database;
   mdb::FileImage image;
   std::string table;
   mdb::TableDefinition definition;
@@ -84,9 +92,11 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
                                                      std::string_view password) {
   const std::string shown = BaseName(path);
   try {
-    mdb::DatabaseFile database = mdb::DatabaseFile::Open(path);
-    mdb::FileImage image(
-        std::vector<uint8_t>(database.bytes().begin(), database.bytes().end()));
+    auto database = std::make_unique<mdb::DatabaseFile>(mdb::DatabaseFile::Open(path));
+    mdb::FileImage image(database->size(), [file = database.get()](
+                                               uint64_t offset, std::span<uint8_t> into) {
+      file->Read(offset, into);
+    });
     mdb::Header::Parse(image).CheckPassword(password);
     const mdb::Catalog catalog = mdb::Catalog::Read(image);
     const std::string table = FindTable(catalog);
@@ -156,13 +166,17 @@ void JetFileSession::WriteNumbers() const {
   mdb::WritableImage writable(file_->image);
   mdb::ReplaceTableRows(writable, file_->definition.first_page(), rows,
                         mdb::RebuildIndexes);
-  const std::vector<uint8_t> written = std::move(writable).Finish().ToBytes();
-  const std::string_view bytes(reinterpret_cast<const char*>(written.data()),
-                               written.size());
+  const mdb::FileImage written = std::move(writable).Finish();
+  const std::vector<uint32_t> pages = written.ChangedPages();
+  std::vector<mdb::DatabaseFile::Change> changes;
+  changes.reserve(pages.size());
+  for (const uint32_t page : pages)
+    changes.push_back({uint64_t{page} * mdb::kPageSize, written.Page(page).bytes()});
   const uint32_t table_page = file_->definition.first_page();
-  file_->database.Replace(bytes, [&](const std::filesystem::path& copy) {
-    CheckWrittenCopy(copy, table_page, rows.size());
-  });
+  file_->database->Replace(written.size(), changes,
+                           [&](const std::filesystem::path& copy) {
+                             CheckWrittenCopy(copy, table_page, rows.size(), pages);
+                           });
 }
 
 }  // namespace db::engine

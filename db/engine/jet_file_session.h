@@ -18,12 +18,14 @@ bool HasJetHeader(const std::string& path);
 // A Jet 4 database file behind the connection: the bridge between the Jet
 // file format (db/engine/mdb) and the SQLite database the statements run on.
 //
-// Open() reads the file and refuses it, with the reason as the description,
-// when it is in use (its lock file lies beside it), is no Jet 4 file the
-// reader handles, has another password than `password` (a file without one
-// opens with any), has no table Numbers, or holds a Numbers the writer could
-// not reproduce exactly (see jet_table_layout.h). It then loads Numbers
-// into a new in-memory SQLite database, which session() hands out.
+// Open() opens the file and reads the pages it needs (header, catalog,
+// Numbers' definition and data pages; never the other tables' pages). It
+// refuses the file, with the reason as the description, when it is in use
+// (its lock file lies beside it), is no Jet 4 file the reader handles, has
+// another password than `password` (a file without one opens with any), has
+// no table Numbers, or holds a Numbers the writer could not reproduce
+// exactly (see jet_table_layout.h). It then loads Numbers into a new
+// in-memory SQLite database, which session() hands out.
 //
 // Only Numbers is loaded: it is the one table the run reads and rewrites.
 // The working tables are created by the run itself in memory; the file's
@@ -37,9 +39,11 @@ class JetFileSession {
   SqliteSession& session() const { return *session_; }
 
   // Writes the rows of Numbers from the in-memory database into the file:
-  // the table's pages and indexes are rebuilt in a copy of the file's image,
-  // which is written beside the file, read back and checked, and renamed
-  // over it, the old file kept as Numbers.mdb.bak (mdb::DatabaseFile).
+  // the table's pages and indexes are rebuilt in memory over the pages read
+  // at the open; the system copies the file beside it, the changed and new
+  // pages are written into the copy, which is flushed, read back (Numbers,
+  // the page map) and checked, and renamed over the file, the old file kept
+  // as Numbers.mdb.bak (mdb::DatabaseFile).
   // Called inside the open transaction, before it is committed; throws, with
   // the file unchanged, when the rows cannot be written, the copy is not
   // sound, the file changed since the open or its lock file appeared.

@@ -4,14 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "db/engine/mdb/lock_file.h"
-#include "db/engine/mdb/posix_file.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -106,6 +107,24 @@ void FlushFolderAfterReplace(const std::filesystem::path& file) {
         " konnte nicht auf die Platte geschrieben werden: " + std::strerror(error));
 }
 
+// Whether the file's modification or change time is not older than the
+// coarse clock file systems stamp writes with.
+bool ChangedInThisTick(const struct stat& info) {
+  struct timespec now;
+  if (clock_gettime(CLOCK_REALTIME_COARSE, &now) != 0) return false;
+  const auto not_older = [&](const struct timespec& time) {
+    return time.tv_sec > now.tv_sec ||
+           (time.tv_sec == now.tv_sec && time.tv_nsec >= now.tv_nsec);
+  };
+  return not_older(info.st_mtim) || not_older(info.st_ctim);
+}
+
+Error ChangedMeanwhile(const std::filesystem::path& file, const std::string& detail) {
+  return Error("Die Datenbank " + Name(file) +
+               " wurde während des Laufs von einem anderen Programm verändert" + detail +
+               "; sie wurde nicht ersetzt");
+}
+
 // Whether `name` is one of the temporary names CreateBeside() or the backup
 // staging make for `original`: "<original>.tmp-" and six mkostemp letters,
 // optionally followed by ".bak". Nothing else in the folder matches.
@@ -149,21 +168,85 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
                 Name(*lock) +
                 " danach liegen (nach einem Absturz), sie löschen, aber nur "
                 "wenn das Abrechnungsprogramm geschlossen ist");
-  return DatabaseFile(path, ReadSnapshot(path));
+  FileDescriptor fd = OpenForReading(path);
+  struct stat info = StatOf(fd, path);
+  if (!S_ISREG(info.st_mode)) throw Error(path.string() + " ist keine gewöhnliche Datei");
+  // File systems take a write's times from a clock that advances in ticks of
+  // some milliseconds: a write in the tick of the file's last change could
+  // leave both times as they are. Such a file is asked again once the clock
+  // has moved on, so that any later write shows in the times.
+  for (int wait = 0; wait < 20 && ChangedInThisTick(info); ++wait) {
+    usleep(2000);
+    info = StatOf(fd, path);
+  }
+  return DatabaseFile(path, std::move(fd), IdentityOf(info));
 }
 
 std::filesystem::path DatabaseFile::BackupPath() const { return path_.string() + ".bak"; }
+
+void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
+  if (ReadAt(fd_, offset, into, path_) != into.size())
+    throw Error("Die Datenbankdatei " + Name(path_) + " endet vor Byte " +
+                std::to_string(offset + into.size()));
+  read_.push_back({offset, into.size(), ContentHash(into)});
+}
+
+const DatabaseFile::ReadPart* DatabaseFile::FirstChangedPart(
+    const FileDescriptor& file, const std::filesystem::path& name,
+    const std::vector<Change>& changes) const {
+  // The changed stretches [begin, end), merged where they touch, in order.
+  std::vector<std::pair<uint64_t, uint64_t>> changed;
+  for (const Change& change : changes)
+    if (!change.bytes.empty())
+      changed.emplace_back(change.offset, change.offset + change.bytes.size());
+  std::sort(changed.begin(), changed.end());
+  std::vector<std::pair<uint64_t, uint64_t>> merged;
+  for (const auto& stretch : changed) {
+    if (!merged.empty() && stretch.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, stretch.second);
+    else
+      merged.push_back(stretch);
+  }
+  const auto covered = [&](const ReadPart& part) {
+    const auto next = std::upper_bound(
+        merged.begin(), merged.end(), part.offset,
+        [](uint64_t offset, const auto& stretch) { return offset < stretch.second; });
+    return next != merged.end() && next->first < part.offset + part.length;
+  };
+  std::vector<uint8_t> buffer;
+  for (const ReadPart& part : read_) {
+    if (covered(part)) continue;
+    buffer.resize(part.length);
+    if (ReadAt(file, part.offset, buffer, name) != part.length ||
+        ContentHash(buffer) != part.hash)
+      return &part;
+  }
+  return nullptr;
+}
+
+void DatabaseFile::CheckCopy(const FileDescriptor& copy,
+                             const std::filesystem::path& copy_path,
+                             const std::vector<Change>& changes) const {
+  const ReadPart* part = FirstChangedPart(copy, copy_path, changes);
+  if (!part) return;
+  // A copy of an original that another program changed is no fault of the
+  // copy: that is what the message must say.
+  CheckUnchanged();
+  throw Error("Die Kopie " + Name(copy_path) + " enthält ab Byte " +
+              std::to_string(part->offset) + " nicht, was " + Name(path_) +
+              " dort enthielt; " + Name(path_) + " wurde nicht ersetzt");
+}
 
 void DatabaseFile::CheckUnchanged() const {
   if (const auto lock = FindLockFile(path_))
     throw Error("Das Abrechnungsprogramm hat die Datenbank " + Name(path_) +
                 " während des Laufs geöffnet (" + Name(*lock) + " ist erschienen); " +
                 Name(path_) + " wurde nicht ersetzt");
-  if (ReadSnapshot(path_).identity != snapshot_.identity)
-    throw Error(
-        "Die Datenbank " + Name(path_) +
-        " wurde während des Laufs von einem anderen Programm verändert; sie wurde "
-        "nicht ersetzt");
+  if (const ReadPart* part = FirstChangedPart(fd_, path_, {}))
+    throw ChangedMeanwhile(path_, " (die gelesenen Bytes ab Byte " +
+                                      std::to_string(part->offset) +
+                                      " sind nicht mehr dieselben)");
+  if (CurrentIdentity(path_) != identity_) throw ChangedMeanwhile(path_, "");
 }
 
 void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
@@ -180,25 +263,35 @@ void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
       throw SystemError("(Sicherung) kann nicht angelegt werden", staging, errno);
     const FileDescriptor copy(fd);
     TakeOwnerAndMode(copy, staging, LinkStat(path_), path_);
-    WriteAll(copy, snapshot_.bytes, staging);
+    if (CopyFileStart(fd_, copy, size(), path_, staging) != size())
+      throw ChangedMeanwhile(path_, "");
     Flush(copy, staging);
   }
   Rename(staging, BackupPath());
 }
 
-void DatabaseFile::Replace(std::string_view image, const CopyCheck& check,
-                           const StepHook& hook) const {
+void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes,
+                           const CopyCheck& check, const StepHook& hook) const {
   const auto reached = [&](Step step) {
     if (hook) hook(step);
   };
+  for (const Change& change : changes)
+    if (change.offset > new_size || change.bytes.size() > new_size - change.offset)
+      throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei");
   std::filesystem::path copy_path;
   const FileDescriptor copy_fd = CreateBeside(path_, &copy_path);
   TemporaryName copy(copy_path);
   TakeOwnerAndMode(copy_fd, copy_path, LinkStat(path_), path_);
-  WriteAll(copy_fd, image, copy_path);
+  const uint64_t kept = std::min(size(), new_size);
+  if (CopyFileStart(fd_, copy_fd, kept, path_, copy_path) != kept)
+    throw ChangedMeanwhile(path_, " (sie ist kürzer geworden)");
+  if (new_size > kept) Resize(copy_fd, new_size, copy_path);
+  for (const Change& change : changes)
+    WriteAt(copy_fd, change.offset, change.bytes, copy_path);
   reached(Step::kCopyWritten);
   Flush(copy_fd, copy_path);
   reached(Step::kCopyFlushed);
+  CheckCopy(copy_fd, copy_path, changes);
   check(copy_path);
   reached(Step::kCopyChecked);
 

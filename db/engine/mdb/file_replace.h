@@ -1,23 +1,33 @@
 #ifndef PREISLISTE_DB_ENGINE_MDB_FILE_REPLACE_H_
 #define PREISLISTE_DB_ENGINE_MDB_FILE_REPLACE_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
-#include <string_view>
+#include <span>
+#include <vector>
 
 #include "db/engine/mdb/file_identity.h"
+#include "db/engine/mdb/posix_file.h"
 
 namespace db::engine::mdb {
 
-// The database file from the open to the commit. Open() reads it whole and
-// remembers its identity; Replace() puts a new image in its place so that the
-// file exists at every moment and, whenever the process is killed, holds the
-// old bytes or the new ones, never a mixture:
-//   1. the image goes into a temporary file beside the original, takes the
-//      original's owner, group and mode, and is flushed to the disk;
-//   2. the caller's check reads that copy back;
-//   3. the original must be unchanged since the open, and no lock file may
+// The database file from the open to the commit. Open() opens it for
+// reading and remembers its identity; Read() reads parts of it as needed and
+// remembers a hash of every part read. Replace() puts a new version in its
+// place so that the file exists at every moment and, whenever the process is
+// killed, holds the old bytes or the new ones, never a mixture:
+//   1. a temporary file beside the original takes the original's owner,
+//      group and mode, and the original's bytes, copied by the system
+//      (CopyFileStart: without passing through this process where the file
+//      system allows); the changed parts are written over them, and the copy
+//      is flushed to the disk;
+//   2. every part read through Read() that no change covers must be in the
+//      copy as it was read, then the caller's check reads the copy back;
+//   3. the original must be unchanged since the open: every part read
+//      through Read() still as it was read, and the same file (device,
+//      inode) with the same size, modification and change time (see
+//      FileIdentity: a write anywhere moves the times); and no lock file may
 //      have appeared beside it (the billing product opened it meanwhile);
 //   4. the backup "<name>.bak" is made without moving the original: a hard
 //      link, or a flushed copy where the folder allows no links, under a
@@ -25,7 +35,9 @@ namespace db::engine::mdb {
 //   5. the copy is renamed over the original, which swaps the name from the
 //      old file to the new one in one step, and the folder is flushed.
 // Any failure before step 5 is a db::Error that leaves the original as it was
-// and removes the temporary files.
+// and removes the temporary files. Nothing here holds the whole file in
+// memory: a run reads the parts it needs, and the commit costs a copy of the
+// file by the system plus the changed parts.
 class DatabaseFile {
  public:
   // The points of Replace() that a crash test may stop the process at.
@@ -33,28 +45,56 @@ class DatabaseFile {
   // Reads the copy back and throws a db::Error if it is not sound.
   using CopyCheck = std::function<void(const std::filesystem::path& copy)>;
   using StepHook = std::function<void(Step)>;
+  // Bytes of the new version at `offset`, in place of the original's.
+  struct Change {
+    uint64_t offset = 0;
+    std::span<const uint8_t> bytes;
+  };
 
-  // Reads the file. Refuses (db::Error) a file that is in use, i.e. that has
+  // Opens the file. Refuses (db::Error) a file that is in use, i.e. that has
   // its lock file beside it, and a name that is not a regular file (renaming
   // over a symbolic link would replace the link, not the database).
   static DatabaseFile Open(const std::filesystem::path& path);
 
   const std::filesystem::path& path() const { return path_; }
-  const std::string& bytes() const { return snapshot_.bytes; }
+  // The size at the open.
+  uint64_t size() const { return identity_.size; }
   std::filesystem::path BackupPath() const;
 
-  void Replace(std::string_view image, const CopyCheck& check,
-               const StepHook& hook = {}) const;
+  // Fills `into` with the bytes from `offset` on and remembers them (a hash)
+  // for the commit's checks; a db::Error when the file ends before.
+  void Read(uint64_t offset, std::span<uint8_t> into);
+
+  // The new version is the original's first `new_size` bytes (extended by
+  // zeros when it is longer) with `changes` written over them; the changes
+  // must lie inside `new_size`.
+  void Replace(uint64_t new_size, const std::vector<Change>& changes,
+               const CopyCheck& check, const StepHook& hook = {}) const;
 
  private:
-  DatabaseFile(std::filesystem::path path, FileSnapshot snapshot)
-      : path_(std::move(path)), snapshot_(std::move(snapshot)) {}
+  struct ReadPart {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+    uint64_t hash = 0;
+  };
 
+  DatabaseFile(std::filesystem::path path, FileDescriptor fd, FileIdentity identity)
+      : path_(std::move(path)), fd_(std::move(fd)), identity_(identity) {}
+
+  // The first part read that `file` no longer holds as read, leaving out the
+  // parts that a change covers; none when all are as read.
+  const ReadPart* FirstChangedPart(const FileDescriptor& file,
+                                   const std::filesystem::path& name,
+                                   const std::vector<Change>& changes) const;
+  void CheckCopy(const FileDescriptor& copy, const std::filesystem::path& copy_path,
+                 const std::vector<Change>& changes) const;
   void CheckUnchanged() const;
   void MakeBackup(const std::filesystem::path& staging) const;
 
   std::filesystem::path path_;
-  FileSnapshot snapshot_;
+  FileDescriptor fd_;
+  FileIdentity identity_;
+  std::vector<ReadPart> read_;
 };
 
 }  // namespace db::engine::mdb

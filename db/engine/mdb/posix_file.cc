@@ -51,32 +51,6 @@ struct stat StatOf(const FileDescriptor& fd, const std::filesystem::path& file) 
   return info;
 }
 
-std::string ReadToEnd(const FileDescriptor& fd, const std::filesystem::path& file) {
-  std::string bytes;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
-    if (n == 0) return bytes;
-    if (n > 0) {
-      bytes.append(buffer, static_cast<size_t>(n));
-    } else if (errno != EINTR) {
-      throw SystemError("kann nicht gelesen werden", file, errno);
-    }
-  }
-}
-
-void WriteAll(const FileDescriptor& fd, std::string_view bytes,
-              const std::filesystem::path& file) {
-  while (!bytes.empty()) {
-    const ssize_t n = write(fd.get(), bytes.data(), bytes.size());
-    if (n > 0) {
-      bytes.remove_prefix(static_cast<size_t>(n));
-    } else if (n < 0 && errno != EINTR) {
-      throw SystemError("kann nicht geschrieben werden", file, errno);
-    }
-  }
-}
-
 size_t ReadAt(const FileDescriptor& fd, uint64_t offset, std::span<uint8_t> into,
               const std::filesystem::path& file) {
   size_t done = 0;

@@ -59,10 +59,6 @@ class FileReader {
 };
 struct stat StatOf(const FileDescriptor& fd, const std::filesystem::path& file);
 
-// Reads from the current position to the end of the file.
-std::string ReadToEnd(const FileDescriptor& fd, const std::filesystem::path& file);
-void WriteAll(const FileDescriptor& fd, std::string_view bytes,
-              const std::filesystem::path& file);
 // Flushes the file's data and metadata to the disk (fsync).
 void Flush(const FileDescriptor& fd, const std::filesystem::path& file);
 

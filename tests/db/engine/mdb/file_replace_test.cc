@@ -7,8 +7,12 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "db/engine/error.h"
 #include "db/engine/mdb/lock_file.h"
@@ -25,6 +29,42 @@ const std::string kOld = "old database image\n" + std::string(10000, 'o');
 const std::string kNew = "new database image\n" + std::string(20000, 'n');
 
 void AcceptCopy(const std::filesystem::path&) {}
+
+std::span<const uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// Replaces the file by `image` as a whole: one change over all its bytes.
+void ReplaceWith(const DatabaseFile& file, std::string_view image,
+                 const DatabaseFile::CopyCheck& check = AcceptCopy,
+                 const DatabaseFile::StepHook& hook = {}) {
+  file.Replace(image.size(), {{0, Bytes(image)}}, check, hook);
+}
+
+std::string Read(DatabaseFile& file, uint64_t offset, size_t length) {
+  std::string bytes(length, '\0');
+  file.Read(offset, {reinterpret_cast<uint8_t*>(bytes.data()), length});
+  return bytes;
+}
+
+// The one temporary copy of Numbers.mdb in `folder`.
+std::filesystem::path TheCopy(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> copies;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().starts_with("Numbers.mdb.tmp-"))
+      copies.push_back(entry.path());
+  EXPECT_EQ(copies.size(), 1u);
+  return copies.empty() ? std::filesystem::path() : copies.front();
+}
+
+// Overwrites bytes of a file in place (same inode).
+void Overwrite(const std::filesystem::path& file, uint64_t offset,
+               std::string_view bytes) {
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(static_cast<std::streamoff>(offset));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(out.good());
+}
 
 std::string ErrorOf(const std::function<void()>& action) {
   try {
@@ -81,10 +121,11 @@ TEST(DatabaseFileTest, OpenRefusesASymbolicLink) {
 TEST(DatabaseFileTest, ReplaceWritesTheImageKeepsTheOldAsBackupAndLeavesNothingElse) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
-  const DatabaseFile file = DatabaseFile::Open(database);
-  EXPECT_EQ(file.bytes(), kOld);
+  DatabaseFile file = DatabaseFile::Open(database);
+  EXPECT_EQ(file.size(), kOld.size());
+  EXPECT_EQ(Read(file, 0, 100), kOld.substr(0, 100));
   std::string checked;
-  file.Replace(kNew, [&](const std::filesystem::path& copy) {
+  ReplaceWith(file, kNew, [&](const std::filesystem::path& copy) {
     // The check sees the flushed copy beside the original, not the original.
     EXPECT_EQ(copy.parent_path(), dir.path());
     checked = ReadFileBytes(copy);
@@ -106,7 +147,7 @@ TEST(DatabaseFileTest, CommitRemovesCopiesLeftByAKilledRunAndNothingElse) {
                                       "Other.mdb.tmp-a1B2c3",
                                       "Numbers.mdb.tmp-a1B2c3.old"};
   for (const std::string& name : kept) dir.WriteFile(name, "not ours");
-  DatabaseFile::Open(database).Replace(kNew, AcceptCopy);
+  ReplaceWith(DatabaseFile::Open(database), kNew);
   std::set<std::string> expected = kept;
   expected.insert({"Numbers.mdb", "Numbers.mdb.bak"});
   EXPECT_EQ(FolderNames(dir.path()), expected);
@@ -116,9 +157,9 @@ TEST(DatabaseFileTest, EachRunReplacesTheOneBackup) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
   dir.WriteFile("Numbers.mdb.bak", "backup of an earlier run");
-  DatabaseFile::Open(database).Replace("first", AcceptCopy);
+  ReplaceWith(DatabaseFile::Open(database), "first");
   EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), kOld);
-  DatabaseFile::Open(database).Replace("second", AcceptCopy);
+  ReplaceWith(DatabaseFile::Open(database), "second");
   EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), "first");
   EXPECT_EQ(ReadFileBytes(database), "second");
   EXPECT_EQ(FolderNames(dir.path()),
@@ -131,7 +172,7 @@ TEST(DatabaseFileTest, BackupThatIsAlreadyALinkToTheOriginal) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
   ASSERT_EQ(link(database.c_str(), (dir.path() / "Numbers.mdb.bak").c_str()), 0);
-  DatabaseFile::Open(database).Replace(kNew, AcceptCopy);
+  ReplaceWith(DatabaseFile::Open(database), kNew);
   EXPECT_EQ(ReadFileBytes(database), kNew);
   EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), kOld);
   EXPECT_EQ(FolderNames(dir.path()),
@@ -148,7 +189,7 @@ TEST(DatabaseFileTest, NewFileKeepsOwnerGroupAndMode) {
   ASSERT_EQ(chmod(database.c_str(), 0664), 0);
   struct stat before;
   ASSERT_EQ(stat(database.c_str(), &before), 0);
-  DatabaseFile::Open(database).Replace(kNew, AcceptCopy);
+  ReplaceWith(DatabaseFile::Open(database), kNew);
   struct stat after;
   ASSERT_EQ(stat(database.c_str(), &after), 0);
   EXPECT_NE(after.st_ino, before.st_ino);
@@ -157,13 +198,78 @@ TEST(DatabaseFileTest, NewFileKeepsOwnerGroupAndMode) {
   EXPECT_EQ(after.st_mode & 07777, 0664u);
 }
 
-// Every refusal at commit leaves the original exactly as it is and the folder
-// without any file of the run (no copy, no backup).
+// The new file is the original's bytes, cut or extended with zeros to the
+// new size, with the changes written over them.
+TEST(DatabaseFileTest, ReplaceCopiesTheOriginalAndWritesTheChangesOverIt) {
+  constexpr size_t kPage = 4096;
+  std::string original;
+  for (size_t i = 0; i < 3 * kPage + 100; ++i)
+    original += static_cast<char>('a' + i % 23);
+  const std::string page(kPage, 'P');
+  const std::string small = "changed";
+  const struct {
+    const char* name;
+    uint64_t new_size;
+    std::vector<std::pair<uint64_t, std::string>> changes;
+  } cases[] = {
+      {"no change", original.size(), {}},
+      {"one page in place", original.size(), {{kPage, page}}},
+      {"a few bytes and the last byte",
+       original.size(),
+       {{5, small}, {original.size() - 1, "Z"}}},
+      {"grown by new pages, a gap of zeros",
+       6 * kPage,
+       {{1 * kPage, page}, {5 * kPage, page}}},
+      {"grown, no change", 4 * kPage, {}},
+      {"cut", kPage + 10, {{0, small}}},
+      {"overlapping changes, the later wins",
+       original.size(),
+       {{100, page}, {200, small}}},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const auto database = dir.WriteFile("Numbers.mdb", original);
+    std::string expected = original;
+    expected.resize(c.new_size, '\0');
+    std::vector<DatabaseFile::Change> changes;
+    for (const auto& [offset, bytes] : c.changes) {
+      expected.replace(offset, bytes.size(), bytes);
+      changes.push_back({offset, Bytes(bytes)});
+    }
+    DatabaseFile::Open(database).Replace(c.new_size, changes, AcceptCopy);
+    EXPECT_EQ(ReadFileBytes(database), expected) << c.name;
+    EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), original) << c.name;
+  }
+}
+
+TEST(DatabaseFileTest, ReadGivesTheBytesAndRefusesBytesPastTheEnd) {
+  TempDir dir;
+  const auto database = dir.WriteFile("Numbers.mdb", kOld);
+  DatabaseFile file = DatabaseFile::Open(database);
+  EXPECT_EQ(Read(file, 3, 20), kOld.substr(3, 20));
+  EXPECT_EQ(Read(file, kOld.size() - 5, 5), kOld.substr(kOld.size() - 5));
+  EXPECT_NE(ErrorOf([&] { Read(file, kOld.size() - 5, 6); }).find("endet vor Byte"),
+            std::string::npos);
+  const std::string error = ErrorOf([&] {
+    file.Replace(kOld.size(), {{kOld.size() - 2, Bytes("xyz")}}, AcceptCopy);
+  });
+  EXPECT_NE(error.find("Interner Fehler"), std::string::npos) << error;
+}
+
+// Every refusal at commit leaves the original as it is (as another program
+// may have left it) and the folder without any file of the run (no copy, no
+// backup). The run has read bytes 0..99 of the file, and changes bytes
+// 2000..2099; `meanwhile` acts between the open and the commit, `during` at
+// a step of the commit.
 struct Refusal {
   const char* name;
   std::function<void(const std::filesystem::path& database)> meanwhile;
   const char* expected;
   bool check_fails = false;
+  std::optional<DatabaseFile::Step> during_step = std::nullopt;
+  std::function<void(const std::filesystem::path& database,
+                     const std::filesystem::path& copy)>
+      during = nullptr;
 };
 
 class RefusedCommitTest : public testing::TestWithParam<Refusal> {};
@@ -172,14 +278,26 @@ TEST_P(RefusedCommitTest, LeavesTheOriginalAndNoTemporaryFile) {
   const Refusal& refusal = GetParam();
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
-  const DatabaseFile file = DatabaseFile::Open(database);
+  DatabaseFile file = DatabaseFile::Open(database);
+  EXPECT_EQ(Read(file, 0, 100), kOld.substr(0, 100));
   refusal.meanwhile(database);
-  const std::string expected_bytes = ReadFileBytes(database);
-  const std::set<std::string> expected_names = FolderNames(dir.path());
+  std::string expected_bytes = ReadFileBytes(database);
+  std::set<std::string> expected_names = FolderNames(dir.path());
+  const std::string change(100, 'c');
   const std::string error = ErrorOf([&] {
-    file.Replace(kNew, [&](const std::filesystem::path&) {
-      if (refusal.check_fails) throw Error("Seite 7 ist keine Datenseite");
-    });
+    file.Replace(
+        kOld.size(), {{2000, Bytes(change)}},
+        [&](const std::filesystem::path&) {
+          if (refusal.check_fails) throw Error("Seite 7 ist keine Datenseite");
+        },
+        [&](DatabaseFile::Step step) {
+          if (step != refusal.during_step) return;
+          const std::filesystem::path copy = TheCopy(dir.path());
+          refusal.during(database, copy);
+          expected_bytes = ReadFileBytes(database);
+          expected_names = FolderNames(dir.path());
+          expected_names.erase(copy.filename().string());
+        });
   });
   EXPECT_NE(error.find(refusal.expected), std::string::npos) << error;
   EXPECT_EQ(ReadFileBytes(database), expected_bytes);
@@ -191,12 +309,12 @@ void AppendByte(const std::filesystem::path& file) {
 }
 
 // Rewrites one byte and puts the modification time back, so that only the
-// content tells the change.
-void ChangeContentKeepingSizeAndTime(const std::filesystem::path& file) {
+// content (and the change time, which no program can set) tells the change.
+void ChangeByteKeepingSizeAndTime(const std::filesystem::path& file, size_t at) {
   struct stat info;
   ASSERT_EQ(stat(file.c_str(), &info), 0);
   std::string bytes = ReadFileBytes(file);
-  bytes[5] = 'X';
+  bytes[at] = 'X';
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
   const struct timespec times[2] = {info.st_atim, info.st_mtim};
   ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
@@ -207,24 +325,49 @@ void MoveTime(const std::filesystem::path& file) {
       file, std::filesystem::last_write_time(file) - std::chrono::seconds(3600));
 }
 
+void Nothing(const std::filesystem::path&) {}
+
+constexpr char kChanged[] =
+    "von einem anderen Programm verändert; sie wurde nicht ersetzt";
+constexpr char kReadChanged[] = "die gelesenen Bytes ab Byte 0 sind nicht mehr dieselben";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedCommitTest,
     testing::Values(
         Refusal{"LockFileAppeared",
                 [](const auto& db) { std::ofstream(db.parent_path() / "numbers.LDB"); },
                 "numbers.LDB ist erschienen"},
-        Refusal{"SizeChanged", AppendByte, "von einem anderen Programm verändert"},
-        Refusal{"TimeChanged", MoveTime, "von einem anderen Programm verändert"},
-        Refusal{"ContentChanged", ChangeContentKeepingSizeAndTime,
-                "von einem anderen Programm verändert"},
+        Refusal{"SizeChanged", AppendByte, kChanged},
+        Refusal{"Shrunk", [](const auto& db) { std::filesystem::resize_file(db, 1000); },
+                "verändert (sie ist kürzer geworden)"},
+        Refusal{"TimeChanged", MoveTime, kChanged},
+        Refusal{"ReadBytesChangedKeepingSizeAndTime",
+                [](const auto& db) { ChangeByteKeepingSizeAndTime(db, 5); },
+                kReadChanged},
+        Refusal{"UnreadBytesChangedKeepingSizeAndTime",
+                [](const auto& db) { ChangeByteKeepingSizeAndTime(db, 5000); }, kChanged},
         Refusal{"FileReplacedByAnotherProgram",
                 [](const auto& db) {
                   std::filesystem::remove(db);
                   std::ofstream(db, std::ios::binary) << kOld;
                 },
-                "von einem anderen Programm verändert"},
-        Refusal{"CheckOfTheCopyFails", [](const auto&) {}, "Seite 7 ist keine Datenseite",
-                true}),
+                kChanged},
+        Refusal{"CheckOfTheCopyFails", Nothing, "Seite 7 ist keine Datenseite", true},
+        Refusal{"CopyLosesBytesTheRunRead", Nothing,
+                "enthält ab Byte 0 nicht, was Numbers.mdb dort enthielt", false,
+                DatabaseFile::Step::kCopyWritten,
+                [](const auto&, const auto& copy) { Overwrite(copy, 50, "?"); }},
+        Refusal{"ReadBytesChangeWhileTheCopyIsChecked", Nothing, kReadChanged, false,
+                DatabaseFile::Step::kCopyChecked,
+                [](const auto& db, const auto&) { Overwrite(db, 99, "?"); }},
+        Refusal{"UnreadBytesChangeWhileTheCopyIsChecked", Nothing, kChanged, false,
+                DatabaseFile::Step::kCopyChecked,
+                [](const auto& db, const auto&) { Overwrite(db, 7000, "?"); }},
+        Refusal{"LockFileAppearsWhileTheCopyIsWritten", Nothing,
+                "numbers.ldb ist erschienen", false, DatabaseFile::Step::kCopyWritten,
+                [](const auto& db, const auto&) {
+                  std::ofstream(db.parent_path() / "numbers.ldb");
+                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A user who cannot give the new file the original's owner gets a refusal
@@ -244,7 +387,7 @@ TEST(DatabaseFileTest, RefusesWhenTheOwnerCannotBeKept) {
     close(pipe_fds[0]);
     if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
     const std::string error =
-        ErrorOf([&] { DatabaseFile::Open(database).Replace(kNew, AcceptCopy); });
+        ErrorOf([&] { ReplaceWith(DatabaseFile::Open(database), kNew); });
     const ssize_t ignored = write(pipe_fds[1], error.data(), error.size());
     (void)ignored;
     _exit(0);

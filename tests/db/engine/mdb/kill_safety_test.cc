@@ -24,6 +24,14 @@ using testing_support::TempDir;
 // below land inside the writes as well as between the steps.
 std::string Image(char fill) { return std::string(4 << 20, fill); }
 
+// Replaces the file by `image` as a whole: one change over all its bytes.
+void ReplaceWith(const DatabaseFile& file, const std::string& image,
+                 const DatabaseFile::StepHook& hook = {}) {
+  file.Replace(
+      image.size(), {{0, {reinterpret_cast<const uint8_t*>(image.data()), image.size()}}},
+      [](const std::filesystem::path&) {}, hook);
+}
+
 // Runs `commit` in a child process and returns the signal that ended it (0
 // when it exited).
 int RunInChild(const std::function<void()>& commit) {
@@ -48,11 +56,9 @@ TEST_P(KillAtStepTest, LeavesTheOldOrTheNewFileAndTheNextRunWorks) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", Image('o'));
   const int signal = RunInChild([&] {
-    DatabaseFile::Open(database).Replace(
-        Image('n'), [](const std::filesystem::path&) {},
-        [&](DatabaseFile::Step step) {
-          if (step == kill_at) raise(SIGKILL);
-        });
+    ReplaceWith(DatabaseFile::Open(database), Image('n'), [&](DatabaseFile::Step step) {
+      if (step == kill_at) raise(SIGKILL);
+    });
   });
   ASSERT_EQ(signal, SIGKILL);
   const bool replaced = kill_at >= DatabaseFile::Step::kReplaced;
@@ -61,7 +67,7 @@ TEST_P(KillAtStepTest, LeavesTheOldOrTheNewFileAndTheNextRunWorks) {
     EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), Image('o'));
   }
 
-  DatabaseFile::Open(database).Replace("next run", [](const std::filesystem::path&) {});
+  ReplaceWith(DatabaseFile::Open(database), "next run");
   EXPECT_EQ(ReadFileBytes(database), "next run");
 }
 
@@ -85,8 +91,7 @@ TEST(KillAtRandomMomentTest, DatabaseIsAlwaysOneWholeImage) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (int i = 0;; ++i)
-        DatabaseFile::Open(database).Replace(i % 2 ? a : b, [](const auto&) {});
+      for (int i = 0;; ++i) ReplaceWith(DatabaseFile::Open(database), i % 2 ? a : b);
     }
     std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
     kill(child, SIGKILL);
