@@ -44,12 +44,14 @@ std::string FindTable(const mdb::Catalog& catalog) {
 // table's structure (CheckTableImage, with the pages written searched for
 // strays) and its row count. Reads only the pages these need.
 void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
-                      size_t row_count, const std::vector<uint32_t>& written) {
+                      size_t row_count, const std::vector<uint32_t>& written,
+                      uint64_t& bytes_read) {
   try {
     const mdb::FileReader reader(copy);
     const mdb::FileImage image(reader.size(),
-                               [&reader](uint64_t offset, std::span<uint8_t> into) {
+                               [&](uint64_t offset, std::span<uint8_t> into) {
                                  reader.Read(offset, into);
+                                 bytes_read += into.size();
                                });
     mdb::Catalog::Read(image);
     mdb::CheckTableImage(image, table_page, /*exact_key_counts=*/true, &written);
@@ -72,6 +74,7 @@ struct JetFileSession::File {
   mdb::FileImage image;
   std::string table;
   mdb::TableDefinition definition;
+  uint64_t copy_bytes_read = 0;
 };
 
 bool HasJetHeader(const std::string& path) {
@@ -128,7 +131,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     session->Run("COMMIT");
 
     auto file = std::make_unique<File>(
-        File{std::move(database), std::move(image), table, std::move(definition)});
+        File{std::move(database), std::move(image), table, std::move(definition), 0});
     return std::unique_ptr<JetFileSession>(
         new JetFileSession(std::move(file), std::move(session)));
   } catch (const Error& error) {
@@ -173,10 +176,14 @@ void JetFileSession::WriteNumbers() const {
   for (const uint32_t page : pages)
     changes.push_back({uint64_t{page} * mdb::kPageSize, written.Page(page).bytes()});
   const uint32_t table_page = file_->definition.first_page();
-  file_->database->Replace(written.size(), changes,
-                           [&](const std::filesystem::path& copy) {
-                             CheckWrittenCopy(copy, table_page, rows.size(), pages);
-                           });
+  file_->database->Replace(
+      written.size(), changes, [&](const std::filesystem::path& copy) {
+        CheckWrittenCopy(copy, table_page, rows.size(), pages, file_->copy_bytes_read);
+      });
+}
+
+uint64_t JetFileSession::BytesRead() const {
+  return file_->database->bytes_read() + file_->copy_bytes_read;
 }
 
 }  // namespace db::engine

@@ -49,6 +49,10 @@ class JetFileSession {
   // sound, the file changed since the open or its lock file appeared.
   void WriteNumbers() const;
 
+  // The bytes read from the file so far and, by a commit, from its copy:
+  // what the run had to read, which does not grow with the other tables.
+  uint64_t BytesRead() const;
+
  private:
   struct File;
   std::vector<std::vector<Value>> NumbersRows() const;

@@ -189,6 +189,7 @@ void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
     throw Error("Die Datenbankdatei " + Name(path_) + " endet vor Byte " +
                 std::to_string(offset + into.size()));
   read_.push_back({offset, into.size(), ContentHash(into)});
+  bytes_read_ += into.size();
 }
 
 const DatabaseFile::ReadPart* DatabaseFile::FirstChangedPart(

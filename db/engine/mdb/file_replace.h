@@ -64,6 +64,8 @@ class DatabaseFile {
   // Fills `into` with the bytes from `offset` on and remembers them (a hash)
   // for the commit's checks; a db::Error when the file ends before.
   void Read(uint64_t offset, std::span<uint8_t> into);
+  // The bytes read through Read() so far.
+  uint64_t bytes_read() const { return bytes_read_; }
 
   // The new version is the original's first `new_size` bytes (extended by
   // zeros when it is longer) with `changes` written over them; the changes
@@ -95,6 +97,7 @@ class DatabaseFile {
   FileDescriptor fd_;
   FileIdentity identity_;
   std::vector<ReadPart> read_;
+  uint64_t bytes_read_ = 0;
 };
 
 }  // namespace db::engine::mdb
