@@ -7,13 +7,13 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
 
 namespace app {
 namespace {
 
 std::string MapKey(std::string_view section, std::string_view key) {
-  return db::engine::ToAsciiLower(section) + '\n' + db::engine::ToAsciiLower(key);
+  return core::ToAsciiLower(section) + '\n' + core::ToAsciiLower(key);
 }
 
 std::runtime_error BadFile(const std::filesystem::path& file, const std::string& why) {

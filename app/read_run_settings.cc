@@ -39,8 +39,8 @@ class Reader {
 
     const std::optional<double> minimum = Number(kMinimumRateKey, OneTenthText(numbers_));
     if (!minimum) return Stop();
-    const std::optional<db::engine::Currency> minimum_rate =
-        db::engine::Currency::FromDouble(*minimum);
+    const std::optional<core::Currency> minimum_rate =
+        core::Currency::FromDouble(*minimum);
     if (!minimum_rate) return Stop(NotANumberMessage(kMinimumRateKey, last_value_));
     settings.minimum_rate = *minimum_rate;
 

@@ -4,13 +4,13 @@
 #include <clocale>
 #include <cmath>
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
 
 namespace app {
 namespace {
 
 size_t SkipDigits(std::string_view text, size_t at) {
-  while (at < text.size() && db::engine::IsAsciiDigit(text[at])) ++at;
+  while (at < text.size() && core::IsAsciiDigit(text[at])) ++at;
   return at;
 }
 

@@ -8,13 +8,13 @@
 #include <cstring>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 
 namespace app {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, int error) {
-  throw db::engine::Error(path + ": " + std::strerror(error));
+  throw core::Error(path + ": " + std::strerror(error));
 }
 
 // The new file gets the permissions an ordinary new file would get.

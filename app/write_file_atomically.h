@@ -7,7 +7,7 @@ namespace app {
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
 // renames it to `path`: readers see the old file or the whole new one, never
-// a part. Throws db::engine::Error with the file name and the reason; the
+// a part. Throws core::Error with the file name and the reason; the
 // temporary file is removed then.
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 

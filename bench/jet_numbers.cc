@@ -29,8 +29,8 @@ struct StatementFinalizer {
 };
 
 // The rows of Numbers in `file`, each value typed for its Jet column.
-std::vector<std::vector<db::engine::Value>> ReadRows(const std::filesystem::path& file,
-                                                     const mdb::TableDefinition& table) {
+std::vector<std::vector<core::Value>> ReadRows(const std::filesystem::path& file,
+                                               const mdb::TableDefinition& table) {
   sqlite3* raw = nullptr;
   const int opened = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   std::unique_ptr<sqlite3, SqliteCloser> db(raw);
@@ -43,7 +43,7 @@ std::vector<std::vector<db::engine::Value>> ReadRows(const std::filesystem::path
       sqlite3_prepare_v2(raw, select.c_str(), -1, &prepared, nullptr) != SQLITE_OK)
     throw std::runtime_error(file.string() + ": " + sqlite3_errmsg(raw));
   std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(prepared);
-  std::vector<std::vector<db::engine::Value>> rows;
+  std::vector<std::vector<core::Value>> rows;
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
     rows.emplace_back();

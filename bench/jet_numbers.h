@@ -12,7 +12,7 @@ namespace bench {
 // names), written by the product's own Jet table and index writers, so the
 // two files hold the same price list for a Jet-against-SQLite comparison.
 // Returns the number of rows written. Throws std::runtime_error or
-// db::engine::Error when a file cannot be read or written or a row does not
+// core::Error when a file cannot be read or written or a row does not
 // fit the template's columns.
 size_t WriteJetNumbers(const std::filesystem::path& sqlite_file,
                        const std::filesystem::path& jet_template,

@@ -11,7 +11,7 @@
 
 #include "bench/deck.h"
 #include "bench/deck_files.h"
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/jet_file_session.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/oracles.h"

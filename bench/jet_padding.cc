@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
+#include "core/value.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/data_page_writer.h"
@@ -19,13 +20,12 @@
 #include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/usage_map.h"
 #include "db/engine/mdb/writable_image.h"
-#include "db/engine/value.h"
 
 namespace bench {
 namespace {
 
 namespace mdb = db::engine::mdb;
-using db::engine::Value;
+using core::Value;
 
 constexpr char kDonorTable[] = "Numbers";
 constexpr char kPaddingTable[] = "Padding";  // as long as kDonorTable
@@ -81,7 +81,7 @@ std::vector<uint8_t> PaddingCatalogRow(const mdb::FileImage& image,
         const auto fields = mdb::SplitRow(objects, row);
         for (size_t c = 0; c < objects.columns().size(); ++c)
           if (objects.columns()[c].name == "Name" && fields[c] &&
-              db::engine::EqualIgnoringAsciiCase(
+              core::EqualIgnoringAsciiCase(
                   mdb::DecodeScalar(mdb::ColumnType::kText, *fields[c])->text(),
                   kDonorTable))
             found.emplace(row.bytes().begin(), row.bytes().end());
@@ -166,7 +166,7 @@ mdb::PageBytes PaddingPage(const mdb::TableDefinition& table, uint64_t* rows) {
               std::min<size_t>(column.length / 2, 40), static_cast<char>('a' + i % 26))));
           break;
         case mdb::ColumnType::kCurrency:
-          values.push_back(Value::Money(db::engine::Currency::FromTicks(1234 * i)));
+          values.push_back(Value::Money(core::Currency::FromTicks(1234 * i)));
           break;
         default:
           values.push_back(Value::Integer(i));

@@ -15,7 +15,7 @@ namespace bench {
 // row in the catalog (MSysObjects, whose indexes are rebuilt), so that
 // independent readers list and read it. Numbers and every other page stay
 // as they were. Returns the number of Padding rows. Throws std::runtime_error
-// or db::engine::Error when a file cannot be read or written or the input
+// or core::Error when a file cannot be read or written or the input
 // has no room for the catalog row.
 uint64_t WritePaddedJetFile(const std::filesystem::path& input,
                             const std::filesystem::path& definition_donor,

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "db/engine/currency.h"
+#include "core/currency.h"
 
 namespace db {
 
@@ -11,11 +11,10 @@ namespace db {
 // only read afterwards. The run driver fills it; the database layer and the
 // pipeline read it.
 struct RunSettings {
-  double margin_percent = 60;  // RatingDefaultMargin
-  engine::Currency minimum_rate =
-      engine::Currency::FromTicks(1000);  // MinimumRatePerMinute
-  double vat_fraction = 0;                // MwSt / 100
-  std::string database_folder;            // DB Path, ending in the path separator
+  double margin_percent = 60;                                     // RatingDefaultMargin
+  core::Currency minimum_rate = core::Currency::FromTicks(1000);  // MinimumRatePerMinute
+  double vat_fraction = 0;                                        // MwSt / 100
+  std::string database_folder;  // DB Path, ending in the path separator
 };
 
 }  // namespace db

@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 
 namespace db {
 
@@ -13,8 +13,8 @@ void ExecuteToleratingFailure(engine::Connection& connection, std::string_view j
     connection.Execute(jet_sql);
   } catch (const std::exception& failure) {
     if (in_transaction && !connection.InTransaction()) {
-      throw engine::Error("Die Datenbank hat die Transaktion abgebrochen, als \"" +
-                          std::string(jet_sql) + "\" scheiterte: " + failure.what());
+      throw core::Error("Die Datenbank hat die Transaktion abgebrochen, als \"" +
+                        std::string(jet_sql) + "\" scheiterte: " + failure.what());
     }
   }
 }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/jetsql/sqlite_functions.h"
 #include "db/engine/jetsql/translate.h"
 
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   db::engine::jetsql::Translation translation;
   try {
     translation = db::engine::jetsql::Translate(jet, schema, options);
-  } catch (const db::engine::Error&) {
+  } catch (const core::Error&) {
     return 0;  // rejected with a description: fine
   }
   for (const db::engine::jetsql::SqliteStatement& statement : translation.statements) {

@@ -3,7 +3,7 @@
 // file and opened as the program opens Numbers.mdb, with the right password
 // and with none. The rest of the reader then goes over every table the
 // catalog names: its definition, properties, rows, index entries and the
-// structural check. A damaged file must be refused with a db::engine::Error;
+// structural check. A damaged file must be refused with a core::Error;
 // anything else (a crash, a hang, a huge allocation, a sanitizer report)
 // is a fault.
 
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/jet_file_session.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
@@ -61,11 +61,11 @@ class InputFile {
   std::filesystem::path path_;
 };
 
-// Runs `step`; a db::engine::Error is the refusal we want, so it ends the step.
+// Runs `step`; a core::Error is the refusal we want, so it ends the step.
 void Refusable(const std::function<void()>& step) {
   try {
     step();
-  } catch (const db::engine::Error&) {
+  } catch (const core::Error&) {
   }
 }
 

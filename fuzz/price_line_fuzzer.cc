@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "db/engine/numeric_text.h"
+#include "core/numeric_text.h"
 #include "import/line_decoder.h"
 #include "import/price_file_reader.h"
 #include "import/read_price_number.h"
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& field : fields)
       if (field && field->find(';') != std::string::npos) std::abort();
     if (fields[2]) ReadPriceNumber(*fields[2]);
-    if (fields[0]) db::engine::IsNumericText(*fields[0]);
+    if (fields[0]) core::IsNumericText(*fields[0]);
   }
   return 0;
 }

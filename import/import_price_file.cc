@@ -44,19 +44,18 @@ void ShowReadPosition(db::RunView& view, const PriceFileReader& reader) {
   view.SetActionProgress(static_cast<float>(static_cast<double>(consumed) / length));
 }
 
-db::engine::Value TextOrNull(std::optional<std::string>& text) {
-  return text ? db::engine::Value::Text(std::move(*text)) : db::engine::Value::Null();
+core::Value TextOrNull(std::optional<std::string>& text) {
+  return text ? core::Value::Text(std::move(*text)) : core::Value::Null();
 }
 
 void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
-  const std::optional<db::engine::Currency> price =
-      ReadPriceNumber(fields[2].value_or(""));
+  const std::optional<core::Currency> price = ReadPriceNumber(fields[2].value_or(""));
   if (!price)
     throw std::runtime_error("der Einkaufspreis " + *fields[2] + " ist zu groß");
   rows.AddNew();
   rows.SetField("Vorwahl", TextOrNull(fields[0]));
   rows.SetField("Ziel", TextOrNull(fields[1]));
-  rows.SetField("PreisEk", db::engine::Value::Money(*price));
+  rows.SetField("PreisEk", core::Value::Money(*price));
   rows.Update();
 }
 

@@ -1,6 +1,7 @@
 #include "import/price_file_header.h"
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
+#include "core/utf8.h"
 #include "import/line_decoder.h"
 
 namespace price_import {
@@ -13,8 +14,6 @@ constexpr size_t kQuotedCharacters = 30;
 const std::string kMustBegin =
     "sie muss mit \xE2\x80\x9E" + std::string(kPriceFileHeader) + "\xE2\x80\x9C beginnen";
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // The start of the line as readable text: decoded like the data lines,
 // control characters shown as "?", cut after kQuotedCharacters characters.
 std::string QuotedStart(std::string line) {
@@ -22,7 +21,7 @@ std::string QuotedStart(std::string line) {
   std::string start;
   size_t characters = 0;
   for (const char c : line) {
-    if (!IsContinuationByte(c) && characters++ == kQuotedCharacters) {
+    if (!core::IsUtf8ContinuationByte(c) && characters++ == kQuotedCharacters) {
       start += "\xE2\x80\xA6";  // …
       break;
     }
@@ -34,8 +33,8 @@ std::string QuotedStart(std::string line) {
 }  // namespace
 
 bool IsPriceFileHeader(std::string_view first_line) {
-  return db::engine::EqualIgnoringAsciiCase(first_line.substr(0, kPriceFileHeader.size()),
-                                            kPriceFileHeader);
+  return core::EqualIgnoringAsciiCase(first_line.substr(0, kPriceFileHeader.size()),
+                                      kPriceFileHeader);
 }
 
 std::string WhyNoPriceFileHeader(const std::optional<std::string>& first_line,

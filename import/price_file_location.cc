@@ -4,7 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
 
 namespace price_import {
 namespace {
@@ -25,7 +25,7 @@ std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder,
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
     const std::filesystem::path& candidate = it->path();
-    if (db::engine::EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
+    if (core::EqualIgnoringAsciiCase(candidate.filename().string(), file_name) &&
         IsFile(candidate) && (!found || candidate < *found))
       found = candidate;
   }

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
 
 namespace price_import {
 namespace {
@@ -46,9 +46,9 @@ int64_t ReadExponent(Cursor& in) {
   ahead.Advance();
   const bool negative = ahead.Peek() == '-';
   if (ahead.Peek() == '-' || ahead.Peek() == '+') ahead.Advance();
-  if (!db::engine::IsAsciiDigit(ahead.Peek())) return 0;
+  if (!core::IsAsciiDigit(ahead.Peek())) return 0;
   int64_t exponent = 0;
-  for (; db::engine::IsAsciiDigit(ahead.Peek()); ahead.Advance())
+  for (; core::IsAsciiDigit(ahead.Peek()); ahead.Advance())
     if (exponent < kCap) exponent = exponent * 10 + (ahead.Peek() - '0');
   in = ahead;
   return negative ? -exponent : exponent;
@@ -66,7 +66,7 @@ DecimalNumber ReadDecimal(std::string_view text) {
     const char c = in.Peek();
     if (c == '.' && !seen_period) {
       seen_period = true;
-    } else if (db::engine::IsAsciiDigit(c)) {
+    } else if (core::IsAsciiDigit(c)) {
       seen_digit = true;
       if (c == '0' && number.digits.empty()) {
         if (seen_period) --number.point;  // 0.05 is 0.5 x 10^-1
@@ -109,11 +109,11 @@ std::optional<int64_t> ToTicks(const DecimalNumber& number) {
 
 }  // namespace
 
-std::optional<db::engine::Currency> ReadPriceNumber(std::string_view text) {
+std::optional<core::Currency> ReadPriceNumber(std::string_view text) {
   const DecimalNumber number = ReadDecimal(text);
   const std::optional<int64_t> ticks = ToTicks(number);
   if (!ticks) return std::nullopt;
-  return db::engine::Currency::FromTicks(number.negative ? -*ticks : *ticks);
+  return core::Currency::FromTicks(number.negative ? -*ticks : *ticks);
 }
 
 }  // namespace price_import

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "db/engine/currency.h"
+#include "core/currency.h"
 
 namespace price_import {
 
@@ -15,7 +15,7 @@ namespace price_import {
 // character that cannot continue the number. No number at all is 0.
 // "1.234.5" is 1.234, "12 ct" is 12. The result is rounded half to even to
 // four decimals; it is empty when the number is too large for a currency.
-std::optional<db::engine::Currency> ReadPriceNumber(std::string_view text);
+std::optional<core::Currency> ReadPriceNumber(std::string_view text);
 
 }  // namespace price_import
 

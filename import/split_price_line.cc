@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/engine/numeric_text.h"
+#include "core/numeric_text.h"
 
 namespace price_import {
 namespace {
@@ -39,7 +39,7 @@ PriceLineFields SplitPriceLine(std::string_view line) {
   for (size_t i = 0; i < 3; ++i) result[i] = CleanField(fields[i]);
   if (count == 5) {
     std::string fifth = CleanField(fields[4]);
-    if (db::engine::IsNumericText(fifth)) result[2] = std::move(fifth);
+    if (core::IsNumericText(fifth)) result[2] = std::move(fifth);
   }
   return result;
 }

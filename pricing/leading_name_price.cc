@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "db/engine/currency.h"
+#include "core/currency.h"
+#include "core/value.h"
 #include "db/engine/jetsql/case_fold.h"
-#include "db/engine/value.h"
 #include "db/tables.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
@@ -30,7 +30,7 @@ constexpr std::string_view kUnpricedRows =
 // The rows named exactly `leading_part` (letter case aside) at `purchase_price`.
 // The name goes in literally: quotes doubled, pattern characters bracketed.
 std::string LeadingNameLookup(std::string_view leading_part,
-                              db::engine::Currency purchase_price) {
+                              core::Currency purchase_price) {
   std::string sql = "SELECT Import2.Ziel, Import2.VkPreis ";
   sql += "FROM Import2 ";
   sql += "WHERE Ziel LIKE '";
@@ -48,9 +48,9 @@ class LeadingNamePriceLoop {
 
   void Visit(db::engine::Recordset& row) {
     // A row without a name has no leading part to inherit from.
-    const db::engine::Value destination = row.Field("Ziel");
+    const core::Value destination = row.Field("Ziel");
     const std::string name = destination.is_null() ? std::string() : destination.ToText();
-    const db::engine::Currency purchase_price = row.Field("PreisEk").ToCurrency();
+    const core::Currency purchase_price = row.Field("PreisEk").ToCurrency();
     if (!in_group_ || db::engine::jetsql::CompareIgnoringCase(name, name_) != 0 ||
         purchase_price != price_) {
       in_group_ = true;
@@ -59,13 +59,13 @@ class LeadingNamePriceLoop {
       Search();
     }
     if (!found_price_ || found_price_->is_null()) return;
-    const db::engine::Currency price = found_price_->ToCurrency();
-    if (price < db::engine::Currency()) return;
-    const db::engine::Value own = row.Field("VkPreis");
+    const core::Currency price = found_price_->ToCurrency();
+    if (price < core::Currency()) return;
+    const core::Value own = row.Field("VkPreis");
     if (!own.is_null() && own.ToCurrency() == price) return;
-    row.SetField("VkPreis", db::engine::Value::Money(price));
-    row.SetField("ImportState", db::engine::Value::Integer(db::kLeadingNamePrice));
-    row.SetField("OldName", db::engine::Value::Text(found_name_));
+    row.SetField("VkPreis", core::Value::Money(price));
+    row.SetField("ImportState", core::Value::Integer(db::kLeadingNamePrice));
+    row.SetField("OldName", core::Value::Text(found_name_));
   }
 
  private:
@@ -91,9 +91,9 @@ class LeadingNamePriceLoop {
 
   db::engine::Connection& connection_;
   bool in_group_ = false;
-  std::string name_;                              // the group's name
-  db::engine::Currency price_;                    // the group's purchase price
-  std::optional<db::engine::Value> found_price_;  // none: nothing found; may hold NULL
+  std::string name_;                        // the group's name
+  core::Currency price_;                    // the group's purchase price
+  std::optional<core::Value> found_price_;  // none: nothing found; may hold NULL
   std::string found_name_;
 };
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "db/engine/currency.h"
+#include "core/currency.h"
+#include "core/value.h"
 #include "db/engine/jetsql/case_fold.h"
-#include "db/engine/value.h"
 #include "db/tables.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
@@ -42,7 +42,7 @@ class MostCommonPriceLoop {
       : connection_(connection) {}
 
   void Visit(db::engine::Recordset& row) {
-    const db::engine::Value destination = row.Field("Ziel");
+    const core::Value destination = row.Field("Ziel");
     // Names are compared the way the database sorts them, so a run of equal
     // names here is exactly a run of the record set's order. A null name never
     // starts a new destination; rows without a name sort first and therefore
@@ -52,12 +52,12 @@ class MostCommonPriceLoop {
       current_ = destination.ToText();
       LookUp();
     }
-    if (!found_price_ || *found_price_ < db::engine::Currency()) return;
-    const db::engine::Value own = row.Field("VkPreis");
+    if (!found_price_ || *found_price_ < core::Currency()) return;
+    const core::Value own = row.Field("VkPreis");
     if (!own.is_null() && own.ToCurrency() == *found_price_) return;
-    row.SetField("VkPreis", db::engine::Value::Money(*found_price_));
-    row.SetField("ImportState", db::engine::Value::Integer(db::kMostCommonPrice));
-    row.SetField("OldName", db::engine::Value::Text(found_name_));
+    row.SetField("VkPreis", core::Value::Money(*found_price_));
+    row.SetField("ImportState", core::Value::Integer(db::kMostCommonPrice));
+    row.SetField("OldName", core::Value::Text(found_name_));
   }
 
  private:
@@ -74,8 +74,8 @@ class MostCommonPriceLoop {
   }
 
   db::engine::Connection& connection_;
-  std::string current_;                              // the name of the last lookup
-  std::optional<db::engine::Currency> found_price_;  // none: nothing to write
+  std::string current_;                        // the name of the last lookup
+  std::optional<core::Currency> found_price_;  // none: nothing to write
   std::string found_name_;
 };
 

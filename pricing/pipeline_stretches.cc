@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
 #include "db/engine/text_too_long.h"
 #include "db/tables.h"
 #include "pricing/jet_text_literal.h"
@@ -51,8 +51,8 @@ void InsertImport2IntoNumbers(PipelineSteps& s) {
         "Null FROM Import2;");
   } catch (const db::engine::TextTooLong& refused) {
     // A refused Number is the prefix itself.
-    if (!db::engine::EqualIgnoringAsciiCase(refused.column(), "Name")) throw;
-    throw db::engine::Error(refused.what() + PrefixOfName(s, refused.value()));
+    if (!core::EqualIgnoringAsciiCase(refused.column(), "Name")) throw;
+    throw core::Error(refused.what() + PrefixOfName(s, refused.value()));
   }
 }
 

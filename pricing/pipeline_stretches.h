@@ -17,7 +17,7 @@ namespace pricing {
 // The SQL stretches of the price update, each a fixed series of statements
 // with the overall and action progress shown between them. UpdatePrices runs
 // them in the order of this file, with the two record loops between
-// MatchKnownPrices and WriteBack. Every stretch throws (db::engine::Error or another
+// MatchKnownPrices and WriteBack. Every stretch throws (core::Error or another
 // std::exception with a description) at the first failing step.
 
 // What every step needs: the connection, the settings, the two bars and the

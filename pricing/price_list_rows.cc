@@ -11,12 +11,12 @@ namespace {
 using Key =
     std::tuple<std::string, std::string, std::optional<int64_t>, std::optional<int64_t>>;
 
-std::optional<int64_t> Ticks(const db::engine::Value& value) {
+std::optional<int64_t> Ticks(const core::Value& value) {
   if (value.is_null()) return std::nullopt;
   return value.ToCurrency().ticks();
 }
 
-std::string Text(const db::engine::Value& value) {
+std::string Text(const core::Value& value) {
   return value.is_null() ? std::string() : value.ToText();
 }
 
@@ -53,7 +53,7 @@ std::vector<PriceListRow> ReadNewPriceList(db::engine::Connection& connection) {
                            Ticks(import2->Field("PreisEk")),
                            0,
                            {}};
-    const db::engine::Value state = import2->Field("ImportState");
+    const core::Value state = import2->Field("ImportState");
     states[KeyOf(row)].emplace_back(
         state.is_null() ? 0 : static_cast<int>(state.ToDouble()),
         Text(import2->Field("OldName")));

@@ -8,7 +8,7 @@ namespace pricing {
 
 // The two record loops of the price update. Each walks the still unpriced
 // rows of Import2 in name order, sets the action bar per row and throws
-// (db::engine::Error or another std::exception with a description) on any failure;
+// (core::Error or another std::exception with a description) on any failure;
 // the pipeline turns that into its message.
 
 // Gives each unpriced row the most frequent selling price among the priced

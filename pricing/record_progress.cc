@@ -2,17 +2,17 @@
 
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 
 namespace pricing {
 
 float RecordProgress(int64_t position, int64_t count) {
   if (count <= 0)
-    throw db::engine::Error("Division by zero: the record loop has no rows to count");
+    throw core::Error("Division by zero: the record loop has no rows to count");
   int64_t scaled = 0;
   if (__builtin_mul_overflow(position, int64_t{100}, &scaled))
-    throw db::engine::Error("Overflow: record position " + std::to_string(position) +
-                            " is too large for the progress bar");
+    throw core::Error("Overflow: record position " + std::to_string(position) +
+                      " is too large for the progress bar");
   return static_cast<float>(static_cast<double>(scaled) / static_cast<double>(count));
 }
 

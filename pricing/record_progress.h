@@ -13,7 +13,7 @@ namespace pricing {
 // position times 100, divided by the number of rows in the loop, so the first
 // of four rows shows 25 and the last one 100. The product is taken in 64 bits
 // (no realistic row count overflows it) and the division in double precision.
-// Throws db::engine::Error when the count is not positive or the product overflows.
+// Throws core::Error when the count is not positive or the product overflows.
 float RecordProgress(int64_t position, int64_t count);
 
 // Walks a record loop's rows from the first to the end. Before each row's work

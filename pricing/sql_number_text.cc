@@ -43,7 +43,7 @@ std::string PlainMagnitude(double number) {
 
 }  // namespace
 
-std::string SqlNumberText(db::engine::Currency amount) {
+std::string SqlNumberText(core::Currency amount) {
   std::string text = amount.ToString();
   const bool negative = text.starts_with('-');
   if (negative) text.erase(0, 1);

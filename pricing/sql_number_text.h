@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "db/engine/currency.h"
+#include "core/currency.h"
 
 namespace pricing {
 
@@ -12,8 +12,8 @@ namespace pricing {
 // negative; a period as decimal point, no digit grouping, no zero before the
 // point below 1, no trailing zeros, no point for a whole number.
 //   0.1 -> " .1"   1.6 -> " 1.6"   -0.5 -> "-.5"   1 -> " 1"
-std::string SqlNumberText(db::engine::Currency amount);  // its (at most four) decimals
-std::string SqlNumberText(double number);                // at most 15 significant digits
+std::string SqlNumberText(core::Currency amount);  // its (at most four) decimals
+std::string SqlNumberText(double number);          // at most 15 significant digits
 
 }  // namespace pricing
 

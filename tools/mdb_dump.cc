@@ -13,7 +13,7 @@
 #include <exception>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/header.h"
@@ -55,8 +55,8 @@ std::string Escape(const std::string& text) {
 
 // The tag, then the text (appended, not concatenated to a literal: GCC 12
 // warns about the temporary of "S" + text).
-std::string Tagged(const db::engine::Value& value, const mdb::ColumnDefinition& column) {
-  using Type = db::engine::Value::Type;
+std::string Tagged(const core::Value& value, const mdb::ColumnDefinition& column) {
+  using Type = core::Value::Type;
   if (column.column_type() == mdb::ColumnType::kBoolean)
     return value.integer() ? "B1" : "B0";
   std::string tagged;

@@ -56,7 +56,7 @@ double TimeParsingOnly(const fs::path& file, int64_t& lines) {
     decoder.ToUtf8(*line);
     const PriceLineFields fields = SplitPriceLine(*line);
     checksum +=
-        ReadPriceNumber(fields[2].value_or("")).value_or(db::engine::Currency()).ticks();
+        ReadPriceNumber(fields[2].value_or("")).value_or(core::Currency()).ticks();
     ++lines;
   }
   const double seconds = SecondsSince(start);

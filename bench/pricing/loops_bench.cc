@@ -19,9 +19,9 @@
 #include <filesystem>
 #include <string>
 
+#include "core/currency.h"
+#include "core/value.h"
 #include "db/engine/connection.h"
-#include "db/engine/currency.h"
-#include "db/engine/value.h"
 #include "db/open_database.h"
 #include "db/run_view.h"
 #include "db/tables.h"
@@ -41,8 +41,8 @@ class SilentView : public db::RunView {
   }
 };
 
-db::engine::Value Money(int64_t ticks) {
-  return db::engine::Value::Money(db::engine::Currency::FromTicks(ticks));
+core::Value Money(int64_t ticks) {
+  return core::Value::Money(core::Currency::FromTicks(ticks));
 }
 
 // One destination family of five rows: a known destination, an extension of
@@ -69,13 +69,13 @@ void AddFamily(db::engine::Recordset& table, int family) {
   int serial = 0;
   for (const Row& row : rows) {
     table.AddNew();
-    table.SetField("Vorwahl", db::engine::Value::Text(
-                                  "00" + std::to_string(family * 10 + serial++)));
-    table.SetField("Ziel", db::engine::Value::Text(row.name));
+    table.SetField("Vorwahl",
+                   core::Value::Text("00" + std::to_string(family * 10 + serial++)));
+    table.SetField("Ziel", core::Value::Text(row.name));
     table.SetField("PreisEk", Money(row.purchase));
     if (row.state != 0) {
-      table.SetField("ImportState", db::engine::Value::Integer(row.state));
-      table.SetField("OldName", db::engine::Value::Text(row.name));
+      table.SetField("ImportState", core::Value::Integer(row.state));
+      table.SetField("OldName", core::Value::Text(row.name));
       table.SetField("VkPreis", Money(row.price));
     }
     table.Update();

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/utf8.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/column_type.h"
 #include "db/engine/text_too_long.h"
 
@@ -35,7 +36,7 @@ Value ToInteger32(const Value& value, std::string_view column) {
 
 Value ToText(const ColumnType& type, const Value& value, std::string_view column) {
   std::string text = value.ToText();
-  if (type.max_chars != 0 && CountCharacters(text) > type.max_chars)
+  if (type.max_chars != 0 && core::CountCharacters(text) > type.max_chars)
     throw TextTooLong(std::string(column), type.max_chars, std::move(text));
   return Value::Text(std::move(text));
 }
@@ -74,14 +75,6 @@ Value ConvertForColumn(const ColumnType& type, const Value& value,
     if (description.find(column) != std::string::npos) throw;
     throw Error("Field " + std::string(column) + ": " + description);
   }
-}
-
-size_t CountCharacters(std::string_view utf8) {
-  size_t count = 0;
-  for (const char c : utf8)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-      ++count;  // skip continuation bytes
-  return count;
 }
 
 }  // namespace db::engine

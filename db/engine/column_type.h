@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/engine/value.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 
@@ -30,14 +30,11 @@ struct ColumnType {
 };
 
 // `value` converted for storing in a column of `type`; NULL stays NULL.
-// Throws db::engine::Error naming `column` when the value does not fit: text that is
+// Throws core::Error naming `column` when the value does not fit: text that is
 // no number for a number column, a fraction or a value beyond the 32-bit
 // range for an integer column, text longer than a VARCHAR(n) allows.
 Value ConvertForColumn(const ColumnType& type, const Value& value,
                        std::string_view column);
-
-// Number of characters (UTF-8 code points) of a text.
-size_t CountCharacters(std::string_view utf8);
 
 }  // namespace db::engine
 

@@ -3,7 +3,7 @@
 #include <sqlite3.h>
 
 #include "db/engine/connection_string.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jet_file_session.h"
 #include "db/engine/jetsql/translate.h"
 #include "db/engine/jetsql/translation_cache.h"

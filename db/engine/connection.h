@@ -26,7 +26,7 @@ class Schema;
 // the open (see jet_file_session.h) and written back at the commit.
 //
 // Set up like an ADO connection: properties first, then Open(). Every
-// operation that fails throws db::engine::Error with a description; nothing fails
+// operation that fails throws core::Error with a description; nothing fails
 // silently. Not thread-safe; one thread uses it at a time.
 class Connection {
  public:

@@ -1,7 +1,6 @@
 #include "db/engine/connection_string.h"
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 namespace {

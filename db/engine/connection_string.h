@@ -19,7 +19,7 @@ struct ConnectionSettings {
 
 inline constexpr std::string_view kJetProvider = "Microsoft.Jet.OLEDB.4.0";
 
-// Throws db::engine::Error when the provider is not Microsoft.Jet.OLEDB.4.0 or no data
+// Throws core::Error when the provider is not Microsoft.Jet.OLEDB.4.0 or no data
 // source is named.
 ConnectionSettings ParseConnectionString(std::string_view text);
 

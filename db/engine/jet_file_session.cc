@@ -5,8 +5,7 @@
 #include <array>
 #include <fstream>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jet_index_key_function.h"
 #include "db/engine/jet_table_layout.h"
 #include "db/engine/jet_value.h"

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/sql_builder.h"
 #include "db/engine/mdb/key_coverage.h"
 

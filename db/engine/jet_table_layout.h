@@ -39,7 +39,7 @@ struct SqliteTableLayout {
 };
 
 // The layout of `definition`, whose name is `table`. A table that the writer
-// could not write back exactly is refused with a db::engine::Error giving
+// could not write back exactly is refused with a core::Error giving
 // the reason: a relationship, a validation rule, a default value that is
 // not a literal, a column type the writer does not write, an AutoNumber
 // column that is not the whole primary key, an index whose keys are not

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "db/engine/value.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 
@@ -17,7 +17,7 @@ namespace db::engine {
 // on Update() (any other move stores them too). AddNew() + SetField() +
 // Update() appends a row to the table; the set keeps the rows it was opened
 // with (RecordCount does not grow) and returns to the row it was on.
-// Fields are named in any letter case. Every failure throws db::engine::Error.
+// Fields are named in any letter case. Every failure throws core::Error.
 // A record set must not outlive its connection.
 class Recordset {
  public:

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 namespace {

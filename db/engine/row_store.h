@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/engine/value.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 

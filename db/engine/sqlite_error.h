@@ -13,7 +13,7 @@ namespace db::engine {
 // also names the database file, because that is what the operator has to close.
 std::string DescribeSqliteError(sqlite3* db, std::string_view file_name);
 
-// Throws db::engine::Error with DescribeSqliteError().
+// Throws core::Error with DescribeSqliteError().
 [[noreturn]] void ThrowSqliteError(sqlite3* db, std::string_view file_name);
 
 }  // namespace db::engine

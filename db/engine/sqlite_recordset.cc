@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "db/engine/ascii.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine {
 namespace {

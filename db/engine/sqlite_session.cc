@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/sqlite_functions.h"
 #include "db/engine/sqlite_error.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/statement_cache.h"
 #include "db/engine/text_too_long.h"
-#include "db/engine/value.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -18,7 +18,7 @@ namespace db::engine {
 
 // An open SQLite database file with its prepared-statement cache: what the
 // connection and its record sets run their SQLite statements on. Every
-// failure throws db::engine::Error with SQLite's message; a text refused for its
+// failure throws core::Error with SQLite's message; a text refused for its
 // column's width throws TextTooLong.
 class SqliteSession {
  public:

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/sqlite_error.h"
 
 namespace db::engine {

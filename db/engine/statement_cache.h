@@ -24,7 +24,7 @@ class StatementCache {
   StatementCache(const StatementCache&) = delete;
   StatementCache& operator=(const StatementCache&) = delete;
 
-  // The statement for `sql`, reset and without bindings. Throws db::engine::Error
+  // The statement for `sql`, reset and without bindings. Throws core::Error
   // when the text does not compile or holds other than exactly one statement.
   sqlite3_stmt* Get(const std::string& sql);
 

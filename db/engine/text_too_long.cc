@@ -3,6 +3,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/utf8.h"
+
 namespace db::engine {
 namespace {
 
@@ -11,19 +13,9 @@ namespace {
 // message box.
 constexpr size_t kShownCharacters = 60;
 
-std::string Shortened(std::string_view utf8) {
-  size_t characters = 0;
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
-    if (characters++ == kShownCharacters)
-      return std::string(utf8.substr(0, i)) + "\xE2\x80\xA6";  // …
-  }
-  return std::string(utf8);
-}
-
 std::string Describe(std::string_view column, size_t limit, std::string_view value) {
   return std::string(column) + ": Text länger als " + std::to_string(limit) +
-         " Zeichen: " + Shortened(value);
+         " Zeichen: " + core::ShortenedText(value, kShownCharacters);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace testing_support {
 namespace {
 
 namespace mdb = db::engine::mdb;
-using db::engine::Value;
+using core::Value;
 
 enum class Kind { kText, kWhole, kMoney, kReal, kOther };
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/run_update.h"
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/jet_table_layout.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/global_page_map.h"
@@ -39,7 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace mdb = db::engine::mdb;
-using db::engine::Value;
+using core::Value;
 using testing_support::RecordingView;
 using testing_support::TempDir;
 
@@ -53,7 +53,7 @@ struct JetNumbers {
   size_t Column(const std::string& name) const {
     for (size_t i = 0; i < table.columns().size(); ++i)
       if (table.columns()[i].name == name) return i;
-    throw db::engine::Error("Numbers has no column " + name);
+    throw core::Error("Numbers has no column " + name);
   }
 };
 
@@ -258,7 +258,7 @@ void ExpectIndexesFindEveryRow(const JetNumbers& numbers) {
     mdb::IndexTree tree;
     try {
       tree = mdb::ReadIndex(numbers.image, index.first_page, numbers.table_page);
-    } catch (const db::engine::Error& error) {
+    } catch (const core::Error& error) {
       ADD_FAILURE() << error.what();
       continue;
     }
@@ -336,7 +336,7 @@ void ExpectSameAsTwin(const fs::path& jet, const JetNumbers& original,
   const JetNumbers written = ReadNumbers(jet);
   try {
     mdb::CheckTableImage(written.image, written.table_page, /*exact_key_counts=*/true);
-  } catch (const db::engine::Error& error) {
+  } catch (const core::Error& error) {
     ADD_FAILURE() << "structural check: " << error.what();
   }
   const testing_support::SpelledRows expected =

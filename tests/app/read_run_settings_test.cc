@@ -30,7 +30,7 @@ db::RunSettings ReadOrFail(const std::map<std::string, std::string>& options,
 TEST(ReadRunSettingsTest, ReadsTheFourSettings) {
   const db::RunSettings settings = ReadOrFail(Complete());
   EXPECT_EQ(settings.margin_percent, 60);
-  EXPECT_EQ(settings.minimum_rate, db::engine::Currency::FromTicks(1000));
+  EXPECT_EQ(settings.minimum_rate, core::Currency::FromTicks(1000));
   EXPECT_DOUBLE_EQ(settings.vat_fraction, 0.19);
   EXPECT_EQ(settings.database_folder, "/srv/billing/");
 }
@@ -52,7 +52,7 @@ TEST(ReadRunSettingsTest, DefaultsForMarginAndMinimumRateInEitherNotation) {
   for (const char* separator : {".", ","}) {
     const db::RunSettings settings = ReadOrFail(options, NumberFormat{separator});
     EXPECT_EQ(settings.margin_percent, 60);
-    EXPECT_EQ(settings.minimum_rate, db::engine::Currency::FromTicks(1000)) << separator;
+    EXPECT_EQ(settings.minimum_rate, core::Currency::FromTicks(1000)) << separator;
   }
 }
 
@@ -62,10 +62,10 @@ TEST(ReadRunSettingsTest, MinimumRateDefaultUnderGermanLocale) {
   auto options = Complete();
   options.erase("MinimumRatePerMinute");
   EXPECT_EQ(ReadOrFail(options, NumberFormatOfCurrentLocale()).minimum_rate,
-            db::engine::Currency::FromTicks(1000));
+            core::Currency::FromTicks(1000));
   options["MinimumRatePerMinute"] = "0,15";
   EXPECT_EQ(ReadOrFail(options, NumberFormatOfCurrentLocale()).minimum_rate,
-            db::engine::Currency::FromTicks(1500));
+            core::Currency::FromTicks(1500));
 }
 
 TEST(ReadRunSettingsTest, DatabasePathGetsOneTrailingSeparator) {

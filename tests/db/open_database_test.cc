@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/error.h"
 #include "db/engine/connection_string.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
@@ -48,7 +48,7 @@ TEST(ParseConnectionStringTest, RefusesOtherProvidersAndMissingSource) {
        {"Provider=SQLOLEDB;Data Source=/tmp/x.mdb", "Data Source=/tmp/x.mdb",
         "Provider=Microsoft.Jet.OLEDB.4.0;User ID=admin",
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source"}) {
-    EXPECT_THROW(db::engine::ParseConnectionString(text), db::engine::Error) << text;
+    EXPECT_THROW(db::engine::ParseConnectionString(text), core::Error) << text;
   }
 }
 
@@ -140,7 +140,7 @@ TEST(ConnectionTest, FailedOpenDescribesTheCauseAndStaysClosed) {
     try {
       connection.Open();
       ADD_FAILURE() << c.path << " opened";
-    } catch (const db::engine::Error& error) {
+    } catch (const core::Error& error) {
       EXPECT_NE(std::string(error.what()).find(c.part_of_description), std::string::npos)
           << error.what();
     }
@@ -152,7 +152,7 @@ TEST(ConnectionTest, ReadOnlyFileIsRefused) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
   db_test::PriceDatabase database;
   std::filesystem::permissions(database.file(), std::filesystem::perms::owner_read);
-  EXPECT_THROW(database.Connect(), db::engine::Error);
+  EXPECT_THROW(database.Connect(), core::Error);
 }
 
 TEST(ConnectionTest, PasswordIsAcceptedUnchecked) {
@@ -180,10 +180,10 @@ TEST(CloseDatabaseTest, ClosedOrNullConnectionIsLeftAlone) {
 
 TEST(ConnectionTest, OperationsOnAClosedConnectionFail) {
   Connection connection;
-  EXPECT_THROW(connection.BeginTrans(), db::engine::Error);
-  EXPECT_THROW(connection.Execute("DELETE FROM Numbers"), db::engine::Error);
-  EXPECT_THROW(connection.ExecuteQuery("SELECT * FROM Numbers"), db::engine::Error);
-  EXPECT_THROW(connection.OpenRecordset("Numbers"), db::engine::Error);
+  EXPECT_THROW(connection.BeginTrans(), core::Error);
+  EXPECT_THROW(connection.Execute("DELETE FROM Numbers"), core::Error);
+  EXPECT_THROW(connection.ExecuteQuery("SELECT * FROM Numbers"), core::Error);
+  EXPECT_THROW(connection.OpenRecordset("Numbers"), core::Error);
 }
 
 }  // namespace

@@ -46,10 +46,10 @@ class ImportPriceFileTest : public testing::Test {
     for (; !set->IsEof(); set->MoveNext()) {
       std::vector<std::string> row;
       for (const char* column : {"Vorwahl", "Ziel", "PreisEk"}) {
-        const db::engine::Value value = set->Field(column);
+        const core::Value value = set->Field(column);
         row.push_back(value.is_null() ? "NULL" : value.ToText());
       }
-      EXPECT_EQ(set->Field("PreisEk").type(), db::engine::Value::Type::kCurrency);
+      EXPECT_EQ(set->Field("PreisEk").type(), core::Value::Type::kCurrency);
       rows.push_back(row);
     }
     return rows;

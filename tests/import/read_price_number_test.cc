@@ -11,7 +11,7 @@ namespace price_import {
 namespace {
 
 int64_t Ticks(const std::string& text) {
-  const std::optional<db::engine::Currency> value = ReadPriceNumber(text);
+  const std::optional<core::Currency> value = ReadPriceNumber(text);
   EXPECT_TRUE(value.has_value()) << text;
   return value ? value->ticks() : -1;
 }

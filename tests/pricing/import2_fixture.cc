@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "db/engine/value.h"
+#include "core/value.h"
 #include "db/tables.h"
 
 namespace pricing_testing {
@@ -29,7 +29,7 @@ int CollectLookup(unsigned /*event*/, void* context, void* statement, void* /*sq
   return 0;
 }
 
-std::string Shown(const db::engine::Value& value) {
+std::string Shown(const core::Value& value) {
   return value.is_null() ? "-" : value.ToText();
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/currency.h"
 #include "db/engine/connection.h"
-#include "db/engine/currency.h"
 #include "db/open_database.h"
 #include "db/tables.h"
 #include "pricing/update_prices.h"
@@ -20,9 +20,9 @@ namespace pricing {
 namespace {
 
 namespace fs = std::filesystem;
+using core::Currency;
+using core::Value;
 using db::engine::Connection;
-using db::engine::Currency;
-using db::engine::Value;
 
 constexpr const char* kColumns[] = {"Number",  "Name",      "Price_EUR",
                                     "Rate_EK", "GraceTime", "Profile"};

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_progress.h"
 
@@ -25,9 +25,8 @@ TEST(RecordProgressTest, LargePositionsDoNotOverflow) {
 }
 
 TEST(RecordProgressTest, ImpossibleArithmeticThrows) {
-  EXPECT_THROW(RecordProgress(1, 0), db::engine::Error);
-  EXPECT_THROW(RecordProgress(std::numeric_limits<int64_t>::max() / 10, 1),
-               db::engine::Error);
+  EXPECT_THROW(RecordProgress(1, 0), core::Error);
+  EXPECT_THROW(RecordProgress(std::numeric_limits<int64_t>::max() / 10, 1), core::Error);
 }
 
 TEST(JetLikeLiteralTest, MakesEveryCharacterLiteral) {

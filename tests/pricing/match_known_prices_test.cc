@@ -96,7 +96,7 @@ TEST(MatchKnownPricesTest, ComputesPricesForMatchedRowsWithoutAKnownPrice) {
 
 TEST(MatchKnownPricesTest, MinimumRateAppliesOnlyBelowIt) {
   PriceDatabase db({{"0053", "Kuba", {}, {}}});
-  db.settings.minimum_rate = db::engine::Currency::FromTicks(100);  // 0.01
+  db.settings.minimum_rate = core::Currency::FromTicks(100);  // 0.01
   EXPECT_EQ(MatchAndRead(db, {{"0053", "Kuba", 0.0126}}),
             (Rows{{"0053", "Kuba", "1", "Kuba", "0.0300"}}));
 }
@@ -111,7 +111,7 @@ TEST(MatchKnownPricesTest, StatementsDoNotDependOnTheNumericLocale) {
 
   PriceDatabase db({{"0056", "Chile", {}, {}}, {"0057", "Kolumbien", {}, {}}});
   db.settings.vat_fraction = 0.19;
-  db.settings.minimum_rate = db::engine::Currency::FromTicks(500);  // 0.05
+  db.settings.minimum_rate = core::Currency::FromTicks(500);  // 0.05
   const Rows rows =
       MatchAndRead(db, {{"0056", "Chile", 0.0525}, {"0057", "Kolumbien", 0.01}});
   german.reset();

@@ -25,7 +25,7 @@ TEST(SqlNumberTextTest, WritesCurrencyAmounts) {
       {-10000, "-1"},     {-1, "-.0001"}, {250000, " 25"},
   };
   for (const CurrencyCase& c : cases)
-    EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(c.ticks)), c.text) << c.ticks;
+    EXPECT_EQ(SqlNumberText(core::Currency::FromTicks(c.ticks)), c.text) << c.ticks;
 }
 
 struct DoubleCase {
@@ -72,7 +72,7 @@ TEST(SqlNumberTextTest, IgnoresAGermanNumericLocale) {
   db::RunSettings settings;
   settings.vat_fraction = 0.19;
   EXPECT_EQ(SqlNumberText(PriceFactor(settings)), " 1.904");
-  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(1000)), " .1");
+  EXPECT_EQ(SqlNumberText(core::Currency::FromTicks(1000)), " .1");
   EXPECT_EQ(CentRoundedPriceSql("PreisEk", settings), "ROUND(PreisEk* 1.904+0.0049, 2)");
 }
 

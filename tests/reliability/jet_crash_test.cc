@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "tests/reliability/jet_deck.h"
 #include "tests/reliability/kill_series.h"
 #include "tests/reliability/program_run.h"
@@ -124,7 +124,7 @@ TEST_F(JetCrashTest, KilledRunsLeaveTheOldFileOrASoundNewOneAndTheNextRunRecover
       try {
         EXPECT_EQ(SoundJetNumbers(folder / "Numbers.mdb"), after)
             << "Numbers is neither the old file nor the new list";
-      } catch (const db::engine::Error& error) {
+      } catch (const core::Error& error) {
         ADD_FAILURE() << "the file left by the kill is not sound: " << error.what();
       }
     }

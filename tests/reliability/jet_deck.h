@@ -17,7 +17,7 @@ void WriteJetDeck(const std::filesystem::path& folder, const bench::Deck& deck);
 
 // The rows of Numbers in the Jet file, as our reader reads them, once the
 // file has passed the structural check the commit runs on its copy (every
-// page of Numbers, every index, exact key counts). Throws db::engine::Error
+// page of Numbers, every index, exact key counts). Throws core::Error
 // naming what is wrong when it does not.
 testing_support::SpelledRows SoundJetNumbers(const std::filesystem::path& file);
 

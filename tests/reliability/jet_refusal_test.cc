@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
@@ -378,7 +378,7 @@ TEST_F(JetRefusalTest, EachCaseEndsWithItsMessageAndLeavesTheFileAsItWasOrSound)
     if (outcome == Outcome::kCommitted) {
       try {
         SoundJetNumbers(folder / "Numbers.mdb");
-      } catch (const db::engine::Error& error) {
+      } catch (const core::Error& error) {
         ADD_FAILURE() << "the committed file is not sound: " << error.what();
       }
       EXPECT_EQ(testing_support::ReadFileBytes(folder / "Numbers.mdb.bak"), bytes);

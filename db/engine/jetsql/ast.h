@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/value.h"
 #include "db/engine/jetsql/column_type.h"
-#include "db/engine/value.h"
 
 // The parsed form of one Jet SQL statement. Names are kept as written,
 // without brackets; keywords and function names are upper case.

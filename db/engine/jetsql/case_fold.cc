@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/utf8.h"
+
 namespace db::engine::jetsql {
 namespace {
 
@@ -65,15 +67,13 @@ int CompareFoldedFrom(std::string_view a, std::string_view b, size_t start) {
   return 0;
 }
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // The start of the character that holds byte `i` of a text whose bytes
 // before `i` equal the other text's. A byte that is no continuation byte
 // always starts a character, and from there both texts decode alike.
 size_t CharacterStart(std::string_view a, std::string_view b, size_t i) {
   const auto continues = [&](size_t k) {
-    return (k < a.size() && IsContinuationByte(a[k])) ||
-           (k < b.size() && IsContinuationByte(b[k]));
+    return (k < a.size() && core::IsUtf8ContinuationByte(a[k])) ||
+           (k < b.size() && core::IsUtf8ContinuationByte(b[k]));
   };
   while (i > 0 && continues(i)) --i;
   return i;

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "db/engine/ascii.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::jetsql {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/case_fold.h"
 #include "db/engine/jetsql/sql_builder.h"
 

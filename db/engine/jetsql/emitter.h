@@ -10,7 +10,7 @@ namespace db::engine::jetsql {
 // meaning: text compared without regard to case (collation JETNOCASE), Jet's
 // LIKE, "&", IsNumeric and MID, currency rounding on every write into a
 // CURRENCY column, VARCHAR(n) limits, SELECT ... INTO as CREATE TABLE plus
-// INSERT. Literals become ? parameters. Throws db::engine::Error for what SQLite
+// INSERT. Literals become ? parameters. Throws core::Error for what SQLite
 // could not be told (a SELECT * INTO from a missing table, column counts that
 // do not fit, an invalid LIKE pattern).
 Translation EmitSqlite(const ast::Statement& statement, const Schema& schema,

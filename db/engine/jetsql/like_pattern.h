@@ -17,7 +17,7 @@ namespace db::engine::jetsql {
 // CompareIgnoringCase.
 class LikePattern {
  public:
-  // Throws db::engine::Error for an unclosed "[" or a reversed range.
+  // Throws core::Error for an unclosed "[" or a reversed range.
   explicit LikePattern(std::string_view pattern);
 
   // The text every match equals (up to letter case) when the pattern has no

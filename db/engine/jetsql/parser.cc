@@ -4,8 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/token.h"
 
 namespace db::engine::jetsql {

@@ -13,11 +13,11 @@ namespace db::engine::jetsql {
 // VALUES; UPDATE with an optional INNER JOIN; DELETE; CREATE TABLE;
 // CREATE [UNIQUE] INDEX; DROP TABLE; DROP INDEX), optionally closed by a
 // semicolon. With `allow_table_name` a lone table name is a statement too.
-// Throws db::engine::Error with a description for anything else.
+// Throws core::Error with a description for anything else.
 ast::Statement ParseStatement(std::string_view sql, bool allow_table_name);
 
 // The value of a number token: an integer when it has neither "." nor an
-// exponent and fits in 64 bits, a double otherwise. Throws db::engine::Error
+// exponent and fits in 64 bits, a double otherwise. Throws core::Error
 // for text that is no number.
 Value NumberLiteral(const std::string& text);
 

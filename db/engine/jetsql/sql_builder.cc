@@ -1,6 +1,6 @@
 #include "db/engine/jetsql/sql_builder.h"
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/like_pattern.h"
 
 namespace db::engine::jetsql {

@@ -6,12 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "core/utf8.h"
 #include "db/engine/column_type.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/case_fold.h"
 #include "db/engine/jetsql/like_pattern.h"
-#include "db/engine/numeric_text.h"
-#include "db/engine/value.h"
 
 namespace db::engine::jetsql {
 namespace {
@@ -100,11 +99,12 @@ void JetCurrency(sqlite3_context* context, int, sqlite3_value** args) {
 // The characters of a value as text; a number is counted as SQLite would
 // store it in a text column.
 size_t TextLength(sqlite3_value* value) {
-  if (sqlite3_value_type(value) == SQLITE_TEXT) return CountCharacters(TextOf(value));
+  if (sqlite3_value_type(value) == SQLITE_TEXT)
+    return core::CountCharacters(TextOf(value));
   // Reading a number as text would change the argument; count on a copy.
   std::unique_ptr<sqlite3_value, void (*)(sqlite3_value*)> copy(sqlite3_value_dup(value),
                                                                 sqlite3_value_free);
-  return copy ? CountCharacters(TextOf(copy.get())) : 0;
+  return copy ? core::CountCharacters(TextOf(copy.get())) : 0;
 }
 
 // jet_text_fits(x, n, column): x unchanged when it is NULL or has at most n

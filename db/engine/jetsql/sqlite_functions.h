@@ -12,7 +12,7 @@ namespace db::engine::jetsql {
 // Registers on an SQLite connection everything the translated statements
 // call: the collation JETNOCASE (Unicode case folding, accents significant)
 // and the Jet functions (LIKE patterns, IsNumeric, currency rounding, text
-// widths, ...). Throws db::engine::Error when SQLite refuses a registration.
+// widths, ...). Throws core::Error when SQLite refuses a registration.
 //
 // SQLite passes on only the message of a text refused for its width; when
 // `refused_text` is given, the refusal is also kept there whole, so that the

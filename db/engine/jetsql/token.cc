@@ -1,6 +1,6 @@
 #include "db/engine/jetsql/token.h"
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::jetsql {
 namespace {

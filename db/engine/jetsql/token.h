@@ -21,7 +21,7 @@ struct Token {
 };
 
 // Splits a Jet SQL statement into tokens, ending with one kEnd token. Throws
-// db::engine::Error for a character that starts no token, and for a string or a
+// core::Error for a character that starts no token, and for a string or a
 // bracketed name without its closing character.
 std::vector<Token> Tokenize(std::string_view sql);
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/engine/value.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::jetsql {
 
@@ -59,7 +59,7 @@ struct TranslateOptions {
   bool table_name_is_query = false;
 };
 
-// Translates one Jet SQL statement. Throws db::engine::Error with a description for
+// Translates one Jet SQL statement. Throws core::Error with a description for
 // anything outside the supported dialect or malformed; never passes text
 // through unchecked.
 Translation Translate(std::string_view jet_sql, const Schema& schema,

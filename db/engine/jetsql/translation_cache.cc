@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jetsql/like_pattern.h"
 #include "db/engine/jetsql/parser.h"
 #include "db/engine/jetsql/token.h"

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"

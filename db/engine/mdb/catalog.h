@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/file_image.h"
-#include "db/engine/value.h"
 
 namespace db::engine::mdb {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::mdb {
 

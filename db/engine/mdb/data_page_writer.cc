@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "db/engine/currency.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/text.h"
 

@@ -6,9 +6,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
-#include "db/engine/value.h"
 
 namespace db::engine::mdb {
 

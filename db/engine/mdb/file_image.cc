@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::mdb {
 

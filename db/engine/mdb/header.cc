@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/text.h"
 
 namespace db::engine::mdb {

@@ -20,7 +20,7 @@ namespace db::engine::mdb {
 // whose re-encoded key equals the entry) and, when `exact_key_counts`, its
 // stored count of distinct keys. (Access's own files may count keys ever
 // entered, so the count is checked only on files this program wrote.)
-// Throws db::engine::Error naming what is wrong and where.
+// Throws core::Error naming what is wrong and where.
 //
 // Data pages of the table missing from its map are looked for on every page
 // of the file, or, when `searched` is given, on those pages only: a commit

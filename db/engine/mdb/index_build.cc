@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/index_pages.h"
 
 namespace db::engine::mdb {

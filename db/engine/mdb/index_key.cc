@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/text_key.h"
 
 namespace db::engine::mdb {

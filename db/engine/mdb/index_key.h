@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/table_definition.h"
-#include "db/engine/value.h"
 
 namespace db::engine::mdb {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::mdb {
 namespace {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <string>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/index_entries.h"
 #include "db/engine/mdb/index_key.h"
 #include "db/engine/mdb/index_pages.h"
 #include "db/engine/mdb/key_coverage.h"
 #include "db/engine/mdb/usage_map.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/text.h"
 #include "db/engine/mdb/text_key.h"
 

@@ -2,8 +2,7 @@
 
 #include <system_error>
 
-#include "db/engine/ascii.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::mdb {
 

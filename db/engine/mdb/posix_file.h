@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 // Thin, exception-based wrappers of the POSIX calls that reading and replacing
 // the database file needs. Every failure is a db::Error whose description

@@ -1,14 +1,13 @@
 #include "db/engine/mdb/row_encoder.h"
 
-#include <unicode/ustring.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/utf8.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::mdb {
 namespace {
@@ -20,18 +19,11 @@ constexpr size_t kMaxInlineLongValue = 64;
 constexpr uint32_t kInlineLongValue = 0x80000000;
 
 std::u16string ToUtf16(const ColumnDefinition& column, std::string_view utf8) {
-  std::u16string units(utf8.size(), u'\0');
-  int32_t length = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8(reinterpret_cast<UChar*>(units.data()),
-                static_cast<int32_t>(units.size()), &length, utf8.data(),
-                static_cast<int32_t>(utf8.size()), &status);
-  if (U_FAILURE(status))
+  std::optional<std::u16string> units = core::Utf8ToUtf16(utf8);
+  if (!units)
     throw Error("Der Text für die Spalte " + column.name + " ist kein gültiges UTF-8");
-  units.resize(static_cast<size_t>(length));
-  return units;
+  return std::move(*units);
 }
-
 void Put(std::vector<uint8_t>& bytes, size_t offset, uint64_t value, size_t size) {
   for (size_t i = 0; i < size; ++i)
     bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <unordered_set>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/text.h"
 

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/usage_map.h"

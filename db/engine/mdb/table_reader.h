@@ -4,9 +4,9 @@
 #include <functional>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
-#include "db/engine/value.h"
 
 namespace db::engine::mdb {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/data_page_writer.h"
 #include "db/engine/mdb/row_encoder.h"
 #include "db/engine/mdb/usage_map.h"
-#include "db/engine/error.h"
 
 namespace db::engine::mdb {
 namespace {

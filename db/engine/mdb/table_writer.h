@@ -5,10 +5,10 @@
 #include <functional>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/writable_image.h"
-#include "db/engine/value.h"
 
 namespace db::engine::mdb {
 

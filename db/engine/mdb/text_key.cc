@@ -1,10 +1,9 @@
 #include "db/engine/mdb/text_key.h"
 
-#include <unicode/ustring.h>
-
 #include <cstdio>
 
-#include "db/engine/error.h"
+#include "core/utf8.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/general_legacy_codes.h"
 
 namespace db::engine::mdb {
@@ -125,15 +124,9 @@ class TextKeyBuilder {
 }  // namespace
 
 std::u16string TextKeySource(std::string_view utf8) {
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t length = 0;
-  u_strFromUTF8(nullptr, 0, &length, utf8.data(), static_cast<int32_t>(utf8.size()),
-                &status);
-  if (status == U_BUFFER_OVERFLOW_ERROR) status = U_ZERO_ERROR;
-  std::u16string text(static_cast<size_t>(length), u'\0');
-  u_strFromUTF8(text.data(), length, nullptr, utf8.data(),
-                static_cast<int32_t>(utf8.size()), &status);
-  if (U_FAILURE(status)) throw Error("Ein Text ist kein gültiges UTF-8");
+  std::optional<std::u16string> converted = core::Utf8ToUtf16(utf8);
+  if (!converted) throw Error("Ein Text ist kein gültiges UTF-8");
+  std::u16string text = std::move(*converted);
   if (text.size() > kMaxIndexedChars) text.resize(kMaxIndexedChars);
   while (!text.empty() && text.back() == u' ') text.pop_back();
   return text;

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/data_page.h"
 
 namespace db::engine::mdb {

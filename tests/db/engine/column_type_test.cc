@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "tests/db/engine/db_fixture.h"
 
 namespace {
 
+using core::Currency;
+using core::Value;
 using db::engine::ColumnType;
-using db::engine::Currency;
-using db::engine::Value;
 using Kind = ColumnType::Kind;
 
 TEST(ColumnTypeTest, DeclaredTypesAsJetAndSqliteWriteThem) {
@@ -88,7 +88,7 @@ TEST(ConvertForColumnTest, ValuesThatDoNotFitNameTheField) {
     try {
       db::engine::ConvertForColumn(ColumnType::FromDeclared(c.declared), c.in, "Feld");
       ADD_FAILURE() << "converted";
-    } catch (const db::engine::Error& error) {
+    } catch (const core::Error& error) {
       EXPECT_NE(std::string(error.what()).find("Feld"), std::string::npos)
           << error.what();
     }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/engine/connection.h"
-#include "db/engine/value.h"
+#include "db/engine/core_types.h"
 #include "tests/support/test_files.h"
 
 namespace db_test {

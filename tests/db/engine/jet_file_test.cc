@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "db/engine/connection.h"
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/jet_table_layout.h"
 #include "db/engine/jetsql/translate.h"
 #include "db/engine/mdb/catalog.h"

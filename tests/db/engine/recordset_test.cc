@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "db/engine/connection.h"
-#include "db/engine/error.h"
 #include "db/engine/text_too_long.h"
 #include "db/tables.h"
 #include "tests/db/engine/db_fixture.h"
@@ -15,8 +15,8 @@
 
 namespace {
 
-using db::engine::Currency;
-using db::engine::Value;
+using core::Currency;
+using core::Value;
 using testing_support::QuerySqlite;
 
 Value Money(int64_t ticks) { return Value::Money(Currency::FromTicks(ticks)); }
@@ -55,9 +55,9 @@ TEST_F(RecordsetTest, EmptySetIsAtEndAtOnce) {
       "Ziel");
   EXPECT_TRUE(set->IsEof());
   EXPECT_EQ(set->RecordCount(), 0);
-  EXPECT_THROW(set->Field("Ziel"), db::engine::Error);
-  EXPECT_THROW(set->SetField("Ziel", Value::Text("x")), db::engine::Error);
-  EXPECT_THROW(set->MoveNext(), db::engine::Error);
+  EXPECT_THROW(set->Field("Ziel"), core::Error);
+  EXPECT_THROW(set->SetField("Ziel", Value::Text("x")), core::Error);
+  EXPECT_THROW(set->MoveNext(), core::Error);
 }
 
 TEST_F(RecordsetTest, PositionsAndCountAreExact) {
@@ -71,8 +71,8 @@ TEST_F(RecordsetTest, PositionsAndCountAreExact) {
   for (; !set->IsEof(); set->MoveNext()) positions.push_back(set->AbsolutePosition());
   EXPECT_EQ(positions, (std::vector<int64_t>{1, 2, 3, 4}));
   EXPECT_EQ(set->AbsolutePosition(), db::engine::Recordset::kPositionEof);
-  EXPECT_THROW(set->Field("Number"), db::engine::Error);
-  EXPECT_THROW(set->MoveNext(), db::engine::Error);
+  EXPECT_THROW(set->Field("Number"), core::Error);
+  EXPECT_THROW(set->MoveNext(), core::Error);
 }
 
 TEST_F(RecordsetTest, FieldsAreTypedByTheirColumnsAndNamedInAnyCase) {
@@ -123,10 +123,10 @@ TEST_F(RecordsetTest, UnknownFieldNamesFail) {
   try {
     set->Field("Preis");
     ADD_FAILURE() << "read a field that does not exist";
-  } catch (const db::engine::Error& error) {
+  } catch (const core::Error& error) {
     EXPECT_NE(std::string(error.what()).find("Item cannot be found"), std::string::npos);
   }
-  EXPECT_THROW(set->SetField("Preis", Value::Integer(1)), db::engine::Error);
+  EXPECT_THROW(set->SetField("Preis", Value::Integer(1)), core::Error);
 }
 
 TEST_F(RecordsetTest, AddNewAndUpdateInsertRows) {
@@ -213,10 +213,9 @@ TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
   }
   set->SetField("Ziel",
                 Value::Text(std::string(254, 'x') + "\xC3\xA4"));  // 255 characters
-  EXPECT_THROW(set->SetField("ImportState", Value::Double(2.5)), db::engine::Error);
-  EXPECT_THROW(set->SetField("ImportState", Value::Integer(3000000000)),
-               db::engine::Error);
-  EXPECT_THROW(set->SetField("PreisEk", Value::Text("abc")), db::engine::Error);
+  EXPECT_THROW(set->SetField("ImportState", Value::Double(2.5)), core::Error);
+  EXPECT_THROW(set->SetField("ImportState", Value::Integer(3000000000)), core::Error);
+  EXPECT_THROW(set->SetField("PreisEk", Value::Text("abc")), core::Error);
   set->SetField("ImportState", Value::Money(Currency::FromTicks(20000)));
   set->SetField("PreisEk", Value::Double(0.00025));  // a tie: to even .0002
   set->SetField("VkPreis", Value::Double(0.00035));  // a tie: to even .0004
@@ -231,20 +230,20 @@ TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
 
 TEST_F(RecordsetTest, SetsThatAreNotOneTableCannotBeWritten) {
   auto query = connection_->ExecuteQuery("SELECT * FROM Numbers");
-  EXPECT_THROW(query->SetField("Name", Value::Text("x")), db::engine::Error);
-  EXPECT_THROW(query->AddNew(), db::engine::Error);
+  EXPECT_THROW(query->SetField("Name", Value::Text("x")), core::Error);
+  EXPECT_THROW(query->AddNew(), core::Error);
   auto grouped = connection_->OpenRecordset(
       "SELECT [Name] AS [Name], MAX([Price_EUR]) AS [Price_EUR] FROM Numbers GROUP BY "
       "[Name]");
-  EXPECT_THROW(grouped->SetField("Price_EUR", Value::Integer(1)), db::engine::Error);
+  EXPECT_THROW(grouped->SetField("Price_EUR", Value::Integer(1)), core::Error);
 }
 
 TEST_F(RecordsetTest, ClosedSetRefusesEveryOperation) {
   auto set = connection_->OpenRecordset("Numbers");
   set->SetField("Price_EUR", Value::Integer(7));
   set->Close();
-  EXPECT_THROW(set->IsEof(), db::engine::Error);
-  EXPECT_THROW(set->MoveNext(), db::engine::Error);
+  EXPECT_THROW(set->IsEof(), core::Error);
+  EXPECT_THROW(set->MoveNext(), core::Error);
   EXPECT_EQ(QuerySqlite(database_.file(),
                         "SELECT count(*) FROM Numbers WHERE Price_EUR = 7")[0][0],
             "0");

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "db/engine/connection.h"
-#include "db/engine/error.h"
 #include "db/tables.h"
 #include "pricing/sql_number_text.h"
 #include "tests/db/engine/db_fixture.h"
@@ -113,7 +113,7 @@ class StatementTableTest : public ::testing::Test {
       for (; !set->IsEof(); set->MoveNext()) {
         std::vector<std::string> row;
         for (const std::string& name : names) {
-          const db::engine::Value value = set->Field(name);
+          const core::Value value = set->Field(name);
           row.push_back(value.is_null() ? "NULL" : value.ToText());
         }
         rows.push_back(std::move(row));
@@ -156,9 +156,9 @@ class StatementTableTest : public ::testing::Test {
 
 TEST(StatementNumbersTest, NumbersStandAsTheProgramWritesThem) {
   EXPECT_EQ(SqlNumberText((1 + 0.19) * (60 / 100.0 + 1)), " 1.904");
-  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(1000)), " .1");
-  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(850)), " .085");
-  EXPECT_EQ(SqlNumberText(db::engine::Currency::FromTicks(500)), " .05");
+  EXPECT_EQ(SqlNumberText(core::Currency::FromTicks(1000)), " .1");
+  EXPECT_EQ(SqlNumberText(core::Currency::FromTicks(850)), " .085");
+  EXPECT_EQ(SqlNumberText(core::Currency::FromTicks(500)), " .05");
 }
 
 TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
@@ -184,12 +184,11 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
     for (const PriceLine& line : kPriceLines) {
       import2->AddNew();
       if (line.prefix != nullptr) {
-        import2->SetField("Vorwahl", db::engine::Value::Text(line.prefix));
-        import2->SetField("Ziel", db::engine::Value::Text(line.name));
+        import2->SetField("Vorwahl", core::Value::Text(line.prefix));
+        import2->SetField("Ziel", core::Value::Text(line.name));
       }
-      import2->SetField(
-          "PreisEk",
-          db::engine::Value::Money(db::engine::Currency::FromTicks(line.price_ticks)));
+      import2->SetField("PreisEk",
+                        core::Value::Money(core::Currency::FromTicks(line.price_ticks)));
       import2->Update();
     }
   }
@@ -334,11 +333,10 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
              const std::string name = row.Field("Ziel").text();
              if (name != "O'Higgins" && name != "Mali Mobile" && name != "mali mobile")
                return;
-             row.SetField("VkPreis",
-                          db::engine::Value::Money(db::engine::Currency::FromTicks(
-                              name == "O'Higgins" ? 1500 : 2500)));
-             row.SetField("ImportState", db::engine::Value::Integer(3));
-             row.SetField("OldName", db::engine::Value::Text(name));
+             row.SetField("VkPreis", core::Value::Money(core::Currency::FromTicks(
+                                         name == "O'Higgins" ? 1500 : 2500)));
+             row.SetField("ImportState", core::Value::Integer(3));
+             row.SetField("OldName", core::Value::Text(name));
            }),
       (std::vector<std::string>{"100% mobil", "italien mobil", "italien mobil premium",
                                 "mali mobile", "mali mobile", "o'higgins"}));
@@ -373,10 +371,9 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
            "Ziel, PreisEk",
            [](db::engine::Recordset& row) {
              if (row.Field("Ziel").text() != "Italien Mobil") return;
-             row.SetField("VkPreis", db::engine::Value::Money(
-                                         db::engine::Currency::FromTicks(2000)));
-             row.SetField("ImportState", db::engine::Value::Integer(4));
-             row.SetField("OldName", db::engine::Value::Text("Italien"));
+             row.SetField("VkPreis", core::Value::Money(core::Currency::FromTicks(2000)));
+             row.SetField("ImportState", core::Value::Integer(4));
+             row.SetField("OldName", core::Value::Text("Italien"));
            }),
       (std::vector<std::string>{"100% mobil", "italien mobil", "italien mobil premium"}));
   EXPECT_EQ(
@@ -478,7 +475,7 @@ TEST_F(StatementTableTest, DropsOfMissingWorkingTablesFailWithADescription) {
     try {
       connection_->Execute(std::string("DROP TABLE ") + table);
       ADD_FAILURE() << "dropped the missing table " << table;
-    } catch (const db::engine::Error& error) {
+    } catch (const core::Error& error) {
       EXPECT_NE(std::string(error.what()).find(table), std::string::npos) << error.what();
     }
   }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "db/engine/connection.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -82,7 +82,7 @@ TEST(TransactionTest, RollbackUndoesDataAndTableChanges) {
     EXPECT_EQ(Dump(database.file()), before);
     // The connection's own view of the tables follows the rollback too.
     EXPECT_EQ(connection->OpenRecordset("Numbers")->RecordCount(), 4);
-    EXPECT_THROW(connection->OpenRecordset("Import2"), db::engine::Error);
+    EXPECT_THROW(connection->OpenRecordset("Import2"), core::Error);
   }
 }
 
@@ -117,7 +117,7 @@ TEST(TransactionTest, AnotherProgramsWriteLockFailsAfterTheTimeoutWithADescripti
     try {
       attempt();
       ADD_FAILURE() << "no failure while another program holds the lock";
-    } catch (const db::engine::Error& error) {
+    } catch (const core::Error& error) {
       EXPECT_EQ(std::string(error.what()),
                 "database is locked (ein anderes Programm benutzt Numbers.mdb)");
     }
@@ -139,7 +139,7 @@ TEST(TransactionTest, CommitBlockedByAReaderCanBeRetriedWithoutLosingChanges) {
   connection->Execute("DELETE FROM Numbers WHERE Number = '118'");
   OtherProgram reader(database.file());
   reader.Run("BEGIN; SELECT count(*) FROM Numbers;");
-  EXPECT_THROW(connection->CommitTrans(), db::engine::Error);
+  EXPECT_THROW(connection->CommitTrans(), core::Error);
   reader.Run("COMMIT");
   connection->CommitTrans();
   EXPECT_EQ(PriceOf(database.file(), "118"), "(none)");
@@ -151,7 +151,7 @@ TEST(ExecuteTest, FailuresCarrySqlitesDescription) {
   try {
     connection->Execute("DROP TABLE NumbersPrevious");
     ADD_FAILURE() << "dropped a missing table";
-  } catch (const db::engine::Error& error) {
+  } catch (const core::Error& error) {
     EXPECT_NE(std::string(error.what()).find("NumbersPrevious"), std::string::npos)
         << error.what();
   }

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "db/engine/connection.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -72,8 +72,7 @@ TEST(WorkingTablesTest, ARollbackDiscardsThemWithEverythingElse) {
   connection->Execute("SELECT * INTO NumbersPrevious FROM Numbers");
   connection->Execute("DELETE FROM Numbers");
   connection->RollbackTrans();
-  EXPECT_THROW(connection->ExecuteQuery("SELECT * FROM NumbersPrevious"),
-               db::engine::Error);
+  EXPECT_THROW(connection->ExecuteQuery("SELECT * FROM NumbersPrevious"), core::Error);
   EXPECT_EQ(QuerySqlite(database.file(), "SELECT COUNT(*) FROM Numbers"), (Rows{{"4"}}));
   // Made again in the next transaction, as after any rollback.
   connection->BeginTrans();
@@ -95,7 +94,7 @@ TEST(WorkingTablesTest, ATableOfTheNameInTheFileIsRefusedUntilDropped) {
   try {
     connection->Execute("SELECT Name INTO tmpMaxPreis FROM Numbers");
     ADD_FAILURE() << "no refusal";
-  } catch (const db::engine::Error& refused) {
+  } catch (const core::Error& refused) {
     EXPECT_STREQ(refused.what(), "table `tmpMaxPreis` already exists");
   }
   connection->Execute("DROP TABLE tmpMaxPreis");

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/jetsql/sqlite_functions.h"
 
 JetDatabase::JetDatabase() {
@@ -41,29 +41,29 @@ JetDatabase::Rows JetDatabase::Run(std::string_view jet_sql,
 }
 
 JetDatabase::Rows JetDatabase::RunNative(const std::string& sql,
-                                         const std::vector<db::engine::Value>& params) {
+                                         const std::vector<core::Value>& params) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    throw db::engine::Error(sqlite3_errmsg(db_));
+    throw core::Error(sqlite3_errmsg(db_));
   }
   for (size_t i = 0; i < params.size(); ++i) {
-    const db::engine::Value& value = params[i];
+    const core::Value& value = params[i];
     const int index = static_cast<int>(i + 1);
     switch (value.type()) {
-      case db::engine::Value::Type::kNull:
+      case core::Value::Type::kNull:
         sqlite3_bind_null(stmt, index);
         break;
-      case db::engine::Value::Type::kText:
+      case core::Value::Type::kText:
         sqlite3_bind_text(stmt, index, value.text().data(),
                           static_cast<int>(value.text().size()), SQLITE_TRANSIENT);
         break;
-      case db::engine::Value::Type::kInteger:
+      case core::Value::Type::kInteger:
         sqlite3_bind_int64(stmt, index, value.integer());
         break;
-      case db::engine::Value::Type::kDouble:
+      case core::Value::Type::kDouble:
         sqlite3_bind_double(stmt, index, value.real());
         break;
-      case db::engine::Value::Type::kCurrency:
+      case core::Value::Type::kCurrency:
         sqlite3_bind_double(stmt, index, value.currency().ToDouble());
         break;
     }
@@ -79,7 +79,7 @@ JetDatabase::Rows JetDatabase::RunNative(const std::string& sql,
     rows.push_back(std::move(row));
   }
   sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE) throw db::engine::Error(sqlite3_errmsg(db_));
+  if (rc != SQLITE_DONE) throw core::Error(sqlite3_errmsg(db_));
   return rows;
 }
 

@@ -23,14 +23,13 @@ class JetDatabase : public db::engine::jetsql::Schema {
   std::optional<std::vector<db::engine::jetsql::ColumnInfo>> TableColumns(
       std::string_view table) const override;
 
-  // Translates and runs every resulting statement; throws db::engine::Error with
+  // Translates and runs every resulting statement; throws core::Error with
   // SQLite's message when one fails. Returns the rows of the last one,
   // each value as text, NULL as "NULL".
   Rows Run(std::string_view jet_sql,
            const db::engine::jetsql::TranslateOptions& options = {});
   // Runs SQLite SQL directly (set-up and checks).
-  Rows RunNative(const std::string& sql,
-                 const std::vector<db::engine::Value>& params = {});
+  Rows RunNative(const std::string& sql, const std::vector<core::Value>& params = {});
   // EXPLAIN QUERY PLAN of a translated one-statement query, details joined.
   std::string QueryPlan(std::string_view jet_sql);
   // The declared types of a table's columns, "name TYPE" each.

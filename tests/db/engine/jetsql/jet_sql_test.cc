@@ -2,7 +2,7 @@
 // on data in SQLite.
 #include <gtest/gtest.h>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/tables.h"
 #include "jet_database.h"
 
@@ -29,7 +29,7 @@ class JetSqlTest : public ::testing::Test {
         "INSERT INTO Numbers (Number, Name, Price_EUR, Rate_EK, GraceTime) VALUES (?, "
         "?, " +
             std::string(price) + ", 0.05, 0)",
-        {db::engine::Value::Text(number), db::engine::Value::Text(name)});
+        {core::Value::Text(number), core::Value::Text(name)});
   }
 
   void AddImport(const char* vorwahl, const char* ziel, const char* preis_ek) {
@@ -47,7 +47,7 @@ class JetSqlTest : public ::testing::Test {
   std::string Error(std::string_view jet_sql) {
     try {
       db_.Run(jet_sql);
-    } catch (const db::engine::Error& e) {
+    } catch (const core::Error& e) {
       return e.what();
     }
     return "(no error)";

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::jetsql {
 namespace {
@@ -103,7 +103,7 @@ TEST(LikePattern, LiteralTextOfPatternsWithoutWildcard) {
 TEST(LikePattern, RefusesInvalidPatterns) {
   for (const char* pattern : {"[abc", "abc[", "[z-a]", "x[!"}) {
     SCOPED_TRACE(pattern);
-    EXPECT_THROW(LikePattern{pattern}, db::engine::Error);
+    EXPECT_THROW(LikePattern{pattern}, core::Error);
   }
 }
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "jet_database.h"
 
 namespace db::engine::jetsql {
@@ -179,7 +179,7 @@ TEST_F(TranslateTest, RefusesWhatItDoesNotSpeak) {
     try {
       T(c.sql);
       ADD_FAILURE() << "accepted";
-    } catch (const db::engine::Error& e) {
+    } catch (const core::Error& e) {
       EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos)
           << e.what();
     }
@@ -204,11 +204,11 @@ TEST_F(TranslateTest, LongStatementsAreBoundedNotCrashing) {
         where + repeat("NOT ", 100000) + "1 = 1",
         where + repeat("- ", 100000) + "Ziel = 1", where + repeat("(", 100000) + "1",
         where + repeat("Ziel IN (", 100000) + "1"}) {
-    EXPECT_THROW(T(sql), db::engine::Error) << sql.substr(0, 60);
+    EXPECT_THROW(T(sql), core::Error) << sql.substr(0, 60);
   }
 }
 
-// Whatever the text, translation either fails with db::engine::Error or yields SQL
+// Whatever the text, translation either fails with core::Error or yields SQL
 // that SQLite can at least try to prepare: no crash, no other exception.
 TEST_F(TranslateTest, SurvivesMangledStatements) {
   const std::vector<std::string> seeds = {
@@ -263,7 +263,7 @@ TEST_F(TranslateTest, SurvivesMangledStatements) {
         }
         sqlite3_finalize(stmt);
       }
-    } catch (const db::engine::Error&) {
+    } catch (const core::Error&) {
     }
   }
   EXPECT_GT(accepted, 100);  // the mangling leaves many statements valid

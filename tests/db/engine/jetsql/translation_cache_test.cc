@@ -5,7 +5,7 @@
 #include <iterator>
 #include <random>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "jet_database.h"
 
 namespace db::engine::jetsql {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "tests/db/engine/mdb/jet_files.h"
@@ -246,17 +246,16 @@ TEST(CatalogTest, ColumnPropertiesOfTheTestFiles) {
   ASSERT_NE(remark, nullptr);
   const mdb::Property* fallback = remark->Find("DefaultValue");
   ASSERT_NE(fallback, nullptr);
-  EXPECT_EQ(fallback->value, db::engine::Value::Text("\"neu\""));
+  EXPECT_EQ(fallback->value, core::Value::Text("\"neu\""));
   EXPECT_EQ(remark->Find("ValidationRule"), nullptr);
 
   const OpenTable nulls("access-made/testIndexPropertiesV2000.mdb", "TableIgnoreNulls2");
   const mdb::TableProperties more = nulls.catalog.Properties("TableIgnoreNulls2");
   const mdb::PropertyBlock* data2 = more.Column("data2");
   ASSERT_NE(data2, nullptr);
-  EXPECT_EQ(data2->Find("DefaultValue")->value, db::engine::Value::Text("0"));
-  EXPECT_EQ(data2->Find("Required")->value, db::engine::Value::Integer(0));
-  EXPECT_EQ(more.Column("row")->Find("AllowZeroLength")->value,
-            db::engine::Value::Integer(-1));
+  EXPECT_EQ(data2->Find("DefaultValue")->value, core::Value::Text("0"));
+  EXPECT_EQ(data2->Find("Required")->value, core::Value::Integer(0));
+  EXPECT_EQ(more.Column("row")->Find("AllowZeroLength")->value, core::Value::Integer(-1));
 }
 
 TEST(CatalogTest, RelationshipsOnEitherSide) {
@@ -284,7 +283,7 @@ TEST(CatalogTest, TableNamesIgnoreLetterCaseAndUnknownOnesAreNamed) {
   try {
     numbers.catalog.TableDefinitionPage("Import2");
     ADD_FAILURE() << "found a table that does not exist";
-  } catch (const db::engine::Error& error) {
+  } catch (const core::Error& error) {
     EXPECT_STREQ(error.what(), "Die Datenbank enthält keine Tabelle Import2");
   }
   // System tables are not user tables.

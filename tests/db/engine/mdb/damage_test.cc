@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/file_image.h"
@@ -87,7 +87,7 @@ TEST(DamageTest, DamagedFilesAreRefusedWithAReason) {
     try {
       ReadWholeFile(std::move(bytes));
       ADD_FAILURE() << c.what << ": read without complaint";
-    } catch (const db::engine::Error& error) {
+    } catch (const core::Error& error) {
       // The operator reads it under the open message: it must say, in German,
       // that the file is damaged (or is no Access file at all).
       const std::string reason = error.what();
@@ -125,7 +125,7 @@ TEST(DamageTest, LongValueRowsSharedByTwoValuesAreRefused) {
   std::memcpy(&bytes[references[1]], &bytes[references[0]], 12);
 
   // The catalog's property blobs, read by the catalog itself ...
-  EXPECT_THROW(mdb::Catalog::Read(mdb::FileImage(Bytes(bytes))), db::engine::Error);
+  EXPECT_THROW(mdb::Catalog::Read(mdb::FileImage(Bytes(bytes))), core::Error);
   // ... and the same references decoded as the Memo values of one table.
   const mdb::FileImage image{Bytes(bytes)};
   mdb::ColumnDefinition memo;
@@ -135,14 +135,14 @@ TEST(DamageTest, LongValueRowsSharedByTwoValuesAreRefused) {
   const auto reference = [&](size_t at) {
     return mdb::ByteView(std::span(image.bytes()).subspan(at, 12), "row");
   };
-  const db::engine::Value first =
+  const core::Value first =
       mdb::DecodeValue(image, memo, reference(references[0]), taken);
   EXPECT_FALSE(first.is_null());
   EXPECT_THROW(mdb::DecodeValue(image, memo, reference(references[1]), taken),
-               db::engine::Error);
+               core::Error);
 }
 
-// Random damage: each outcome is a full read or a db::engine::Error; anything else
+// Random damage: each outcome is a full read or a core::Error; anything else
 // (a crash, another exception, a hang caught by the test timeout) is a bug.
 TEST(DamageTest, RandomlyDamagedFilesReadOrFailCleanly) {
   for (const char* file :
@@ -164,7 +164,7 @@ TEST(DamageTest, RandomlyDamagedFilesReadOrFailCleanly) {
       }
       try {
         ReadWholeFile(std::move(bytes));
-      } catch (const db::engine::Error&) {
+      } catch (const core::Error&) {
         ++refused;
       }
     }

@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/global_page_map.h"
 #include "db/engine/mdb/table_definition.h"
@@ -77,7 +77,7 @@ TEST(FileImageTest, PageBeyondTheEndIsRefusedWithoutReading) {
   const std::vector<uint8_t> bytes = ReadBytes(JetFile("numbers/numbers-pk.mdb"));
   std::map<uint64_t, int> reads;
   const mdb::FileImage image = OnDemand(bytes, reads);
-  EXPECT_THROW(image.Page(image.page_count()), db::engine::Error);
+  EXPECT_THROW(image.Page(image.page_count()), core::Error);
   EXPECT_TRUE(reads.empty());
 }
 
@@ -98,8 +98,8 @@ TEST(WritableImageTest, ChangesStayInTheChangedImageWhichListsThem) {
   EXPECT_EQ(writable.image().Page(5).U8(101), bytes[5 * mdb::kPageSize + 101] ^ 0xFF);
   EXPECT_EQ(before.U8(100), bytes[5 * mdb::kPageSize + 100]);  // the original's view
   EXPECT_EQ(original.Page(5).U8(100), bytes[5 * mdb::kPageSize + 100]);
-  EXPECT_THROW(writable.Page(0), db::engine::Error);
-  EXPECT_THROW(writable.Page(pages), db::engine::Error);
+  EXPECT_THROW(writable.Page(0), core::Error);
+  EXPECT_THROW(writable.Page(pages), core::Error);
 
   for (int i = 0; i < 3; ++i) EXPECT_EQ(writable.AppendPage(), pages + i);
   EXPECT_EQ(writable.page_count(), pages + 3);

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/lock_file.h"
 #include "tests/support/test_files.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "db/engine/error.h"
+#include "core/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/oracles.h"
 
@@ -48,7 +48,7 @@ TEST(HeaderTest, CheckPasswordAcceptsOnlyTheExactPassword) {
   const mdb::Header header = ParseFile("numbers/numbers-pk.mdb");
   EXPECT_NO_THROW(header.CheckPassword("Falter"));
   for (const char* wrong : {"falter", "FALTER", "Falte", "Falter ", "", "Geheim"})
-    EXPECT_THROW(header.CheckPassword(wrong), db::engine::Error) << wrong;
+    EXPECT_THROW(header.CheckPassword(wrong), core::Error) << wrong;
 }
 
 TEST(HeaderTest, FileWithoutPasswordOpensWithAny) {
@@ -104,7 +104,7 @@ TEST(HeaderTest, RefusesWhatItCannotHandleWithTheReason) {
       try {
         mdb::Header::Parse(image);
         ADD_FAILURE() << c.what << ": accepted";
-      } catch (const db::engine::Error& error) {
+      } catch (const core::Error& error) {
         EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos)
             << c.what << ": " << error.what();
       }

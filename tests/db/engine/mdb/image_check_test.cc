@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/index_writer.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/index_pages.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/test_indexes.h"
 

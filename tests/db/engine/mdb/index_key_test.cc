@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::mdb {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/test_indexes.h"
 #include "tests/support/test_files.h"

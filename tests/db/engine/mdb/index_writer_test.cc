@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/index_entries.h"
 #include "db/engine/mdb/index_pages.h"
 #include "db/engine/mdb/table_writer.h"
-#include "db/engine/error.h"
 #include "tests/db/engine/mdb/jet_files.h"
 
 namespace db::engine::mdb {

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "tests/support/test_files.h"
 
 namespace db::engine::mdb {

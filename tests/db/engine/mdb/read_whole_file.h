@@ -9,7 +9,7 @@ namespace mdb_test {
 
 // Reads everything the reader can read from a file's bytes: header,
 // catalog, and for each user table its definition, properties,
-// relationships and rows. Returns the number of rows; throws db::engine::Error
+// relationships and rows. Returns the number of rows; throws core::Error
 // when the file is refused. The damage tests read their damaged files so.
 size_t ReadWholeFile(std::vector<uint8_t> bytes);
 

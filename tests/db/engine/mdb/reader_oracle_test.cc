@@ -26,7 +26,7 @@ namespace mdb_test {
 namespace {
 
 namespace mdb = db::engine::mdb;
-using db::engine::Value;
+using core::Value;
 using mdb::ColumnType;
 
 double ParseDouble(const std::string& text) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/error.h"
+#include "db/engine/core_types.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_row.h"
 #include "db/engine/mdb/table_definition.h"

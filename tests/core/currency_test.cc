@@ -1,4 +1,4 @@
-#include "db/engine/currency.h"
+#include "core/currency.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,12 @@
 #include <limits>
 #include <vector>
 
-#include "db/engine/error.h"
-#include "db/engine/value.h"
+#include "core/error.h"
+#include "core/value.h"
 
 namespace {
 
-using db::engine::Currency;
+using core::Currency;
 
 TEST(CurrencyTest, FromDoubleRoundsToFourDecimalsTiesToEven) {
   struct Case {
@@ -55,15 +55,14 @@ TEST(CurrencyTest, ToStringIsPlainDecimalWithoutTrailingZeros) {
 }
 
 TEST(ValueTest, ConversionsKeepNullApartAndRefuseNonNumbers) {
-  EXPECT_THROW(db::engine::Value::Null().ToCurrency(), db::engine::Error);
-  EXPECT_THROW(db::engine::Value::Null().ToText(), db::engine::Error);
-  EXPECT_THROW(db::engine::Value::Text("0,05").ToCurrency(), db::engine::Error);
-  EXPECT_THROW(db::engine::Value::Integer(INT64_MAX / 1000).ToCurrency(),
-               db::engine::Error);
-  EXPECT_EQ(db::engine::Value::Text(" 0.05 ").ToCurrency(), Currency::FromTicks(500));
-  EXPECT_EQ(db::engine::Value::Double(0.1).ToText(), "0.1");
-  EXPECT_NE(db::engine::Value::Integer(0), db::engine::Value::Null());
-  EXPECT_NE(db::engine::Value::Text(""), db::engine::Value::Null());
+  EXPECT_THROW(core::Value::Null().ToCurrency(), core::Error);
+  EXPECT_THROW(core::Value::Null().ToText(), core::Error);
+  EXPECT_THROW(core::Value::Text("0,05").ToCurrency(), core::Error);
+  EXPECT_THROW(core::Value::Integer(INT64_MAX / 1000).ToCurrency(), core::Error);
+  EXPECT_EQ(core::Value::Text(" 0.05 ").ToCurrency(), Currency::FromTicks(500));
+  EXPECT_EQ(core::Value::Double(0.1).ToText(), "0.1");
+  EXPECT_NE(core::Value::Integer(0), core::Value::Null());
+  EXPECT_NE(core::Value::Text(""), core::Value::Null());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "db/engine/numeric_text.h"
+#include "core/numeric_text.h"
 
-#include "db/engine/ascii.h"
+#include "core/ascii.h"
 
-namespace db::engine {
+namespace core {
 bool IsNumericText(std::string_view text) {
   size_t i = 0;
   const size_t n = text.size();
@@ -26,4 +26,4 @@ bool IsNumericText(std::string_view text) {
   return i == n;
 }
 
-}  // namespace db::engine
+}  // namespace core

@@ -1,10 +1,10 @@
-#ifndef PREISLISTE_DB_ENGINE_ERROR_H_
-#define PREISLISTE_DB_ENGINE_ERROR_H_
+#ifndef PREISLISTE_CORE_ERROR_H_
+#define PREISLISTE_CORE_ERROR_H_
 
 #include <stdexcept>
 #include <string>
 
-namespace db::engine {
+namespace core {
 
 // A failed database operation. what() is the description text that callers
 // show to the user after "Fehler: ", so it must read well on its own.
@@ -13,6 +13,6 @@ class Error : public std::runtime_error {
   explicit Error(const std::string& description) : std::runtime_error(description) {}
 };
 
-}  // namespace db::engine
+}  // namespace core
 
-#endif  // PREISLISTE_DB_ENGINE_ERROR_H_
+#endif  // PREISLISTE_CORE_ERROR_H_

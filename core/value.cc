@@ -1,14 +1,14 @@
-#include "db/engine/value.h"
+#include "core/value.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include "db/engine/error.h"
-#include "db/engine/numeric_text.h"
+#include "core/error.h"
+#include "core/numeric_text.h"
 
-namespace db::engine {
+namespace core {
 namespace {
 
 double ParseNumber(const std::string& text) {
@@ -25,8 +25,10 @@ Currency Value::ToCurrency() const {
     case Type::kCurrency:
       return currency();
     case Type::kInteger:
-      if (integer() > INT64_MAX / Currency::kScale || integer() < INT64_MIN / Currency::kScale)
-        throw Error("Overflow: " + std::to_string(integer()) + " is out of the currency range");
+      if (integer() > INT64_MAX / Currency::kScale ||
+          integer() < INT64_MIN / Currency::kScale)
+        throw Error("Overflow: " + std::to_string(integer()) +
+                    " is out of the currency range");
       return Currency::FromTicks(integer() * Currency::kScale);
     case Type::kDouble:
     case Type::kText: {
@@ -73,4 +75,4 @@ std::string Value::ToText() const {
   throw Error("Type mismatch");
 }
 
-}  // namespace db::engine
+}  // namespace core

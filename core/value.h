@@ -1,13 +1,13 @@
-#ifndef PREISLISTE_DB_ENGINE_VALUE_H_
-#define PREISLISTE_DB_ENGINE_VALUE_H_
+#ifndef PREISLISTE_CORE_VALUE_H_
+#define PREISLISTE_CORE_VALUE_H_
 
 #include <cstdint>
 #include <string>
 #include <variant>
 
-#include "db/engine/currency.h"
+#include "core/currency.h"
 
-namespace db::engine {
+namespace core {
 
 // One field value as the database layer hands it out and takes it in: NULL,
 // text (UTF-8), a whole number, a double or a currency amount. NULL is a value
@@ -33,7 +33,7 @@ class Value {
   Currency currency() const { return std::get<Currency>(data_); }
 
   // Conversions as the database performs them when a value changes type.
-  // Each throws db::engine::Error with a description when the value cannot be
+  // Each throws core::Error with a description when the value cannot be
   // converted (NULL, text that is no number, a number out of range).
   Currency ToCurrency() const;
   double ToDouble() const;
@@ -52,6 +52,6 @@ class Value {
   std::variant<std::monostate, std::string, int64_t, double, Currency> data_;
 };
 
-}  // namespace db::engine
+}  // namespace core
 
-#endif  // PREISLISTE_DB_ENGINE_VALUE_H_
+#endif  // PREISLISTE_CORE_VALUE_H_

@@ -1,9 +1,9 @@
-#include "db/engine/currency.h"
+#include "core/currency.h"
 
 #include <cmath>
 #include <limits>
 
-namespace db::engine {
+namespace core {
 
 std::optional<Currency> Currency::FromDouble(double value) {
   if (!std::isfinite(value)) return std::nullopt;
@@ -36,4 +36,4 @@ std::string Currency::ToString() const {
   return negative ? '-' + text : text;
 }
 
-}  // namespace db::engine
+}  // namespace core

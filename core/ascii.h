@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_ASCII_H_
-#define PREISLISTE_DB_ENGINE_ASCII_H_
+#ifndef PREISLISTE_CORE_ASCII_H_
+#define PREISLISTE_CORE_ASCII_H_
 
 #include <algorithm>
 #include <string>
@@ -12,7 +12,7 @@
 // does), and for number grammars.
 // Text that the operator wrote (destination names) is compared with Unicode
 // case folding instead (db/engine/jetsql/case_fold.h).
-namespace db::engine {
+namespace core {
 
 constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -32,6 +32,6 @@ inline std::string ToAsciiLower(std::string_view text) {
   return lower;
 }
 
-}  // namespace db::engine
+}  // namespace core
 
-#endif  // PREISLISTE_DB_ENGINE_ASCII_H_
+#endif  // PREISLISTE_CORE_ASCII_H_

@@ -1,9 +1,9 @@
-#ifndef PREISLISTE_DB_ENGINE_NUMERIC_TEXT_H_
-#define PREISLISTE_DB_ENGINE_NUMERIC_TEXT_H_
+#ifndef PREISLISTE_CORE_NUMERIC_TEXT_H_
+#define PREISLISTE_CORE_NUMERIC_TEXT_H_
 
 #include <string_view>
 
-namespace db::engine {
+namespace core {
 
 // The one test of "this text is a number", shared by the price file's field
 // rule and SQL's IsNumeric(): optional blanks, an optional sign, digits with at
@@ -12,6 +12,6 @@ namespace db::engine {
 // anything else is not numeric. Independent of the process locale.
 bool IsNumericText(std::string_view text);
 
-}  // namespace db::engine
+}  // namespace core
 
-#endif  // PREISLISTE_DB_ENGINE_NUMERIC_TEXT_H_
+#endif  // PREISLISTE_CORE_NUMERIC_TEXT_H_

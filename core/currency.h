@@ -1,12 +1,12 @@
-#ifndef PREISLISTE_DB_ENGINE_CURRENCY_H_
-#define PREISLISTE_DB_ENGINE_CURRENCY_H_
+#ifndef PREISLISTE_CORE_CURRENCY_H_
+#define PREISLISTE_CORE_CURRENCY_H_
 
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace db::engine {
+namespace core {
 
 // A money amount as a signed 64-bit count of 1/10000 units: the CURRENCY type
 // of the price database. Exact; conversions from double round half to even to
@@ -35,6 +35,6 @@ class Currency {
   int64_t ticks_ = 0;
 };
 
-}  // namespace db::engine
+}  // namespace core
 
-#endif  // PREISLISTE_DB_ENGINE_CURRENCY_H_
+#endif  // PREISLISTE_CORE_CURRENCY_H_
