@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/read_run_settings.h"
-#include "app/write_file_atomically.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
+#include "platform/write_file_atomically.h"
 #include "pricing/change_list.h"
 #include "pricing/change_summary.h"
 #include "pricing/price_list_rows.h"
@@ -78,7 +78,7 @@ std::string WriteChangeList(const std::string& file, const std::string& database
   if (std::filesystem::equivalent(file, database, no_such_file))
     return file + ": Das ist die Datenbank selbst";
   try {
-    WriteFileAtomically(file, text);
+    platform::WriteFileAtomically(file, text);
   } catch (const std::exception& error) {
     return error.what();
   }

@@ -6,11 +6,38 @@
 
 namespace core {
 
-// A failed database operation. what() is the description text that callers
-// show to the user after "Fehler: ", so it must read well on its own.
+// A failure, thrown as an exception through the layers below the run and
+// caught where a procedure turns it into its own message (the run driver,
+// the import, each stretch of the price update). what() is the description
+// that the operator reads after "Fehler: ", so it must read well on its own
+// and name the values that let the operator act. kind() says what sort of
+// failure it is, so that callers choose their reaction by it, never by
+// searching the text.
+//
+// Procedures that report to the operator themselves return a bool (or a
+// result struct) after showing the message; nothing else signals failure by
+// a return value.
 class Error : public std::runtime_error {
  public:
-  explicit Error(const std::string& description) : std::runtime_error(description) {}
+  enum class Kind {
+    kOther,
+    kNotFound,     // a file, table or column that is not there
+    kPermission,   // the system refuses access
+    kInUse,        // another program holds the file
+    kDamaged,      // a file whose content is not what its format allows
+    kUnsupported,  // valid, but something the program cannot handle exactly
+    kConstraint,   // a write the table's rules refuse (key, required, width)
+    kIo,           // reading or writing failed on the device
+    kBadInput,     // the operator's data or settings are not usable
+  };
+
+  explicit Error(const std::string& description, Kind kind = Kind::kOther)
+      : std::runtime_error(description), kind_(kind) {}
+
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
 };
 
 }  // namespace core

@@ -1,54 +1,49 @@
 #include "import/byte_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <string>
+
+#include "platform/file.h"
+#include "platform/file_error.h"
 
 namespace price_import {
 namespace {
 
-std::string Describe(const char* what, const std::filesystem::path& path, int error) {
-  return std::string(what) + " " + path.string() + ": " + std::strerror(error);
+std::string Describe(const char* what, const platform::FileError& error) {
+  return std::string(what) + " " + error.file().string() + ": " + error.reason();
 }
 
 class FileSource : public ByteSource {
  public:
-  FileSource(int fd, int64_t length, std::filesystem::path path)
-      : fd_(fd), length_(length), path_(std::move(path)) {}
-  ~FileSource() override { close(fd_); }
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
+  explicit FileSource(platform::File file)
+      : file_(std::move(file)), length_(file_.IsRegularFile() ? file_.Size() : 0) {}
 
   size_t Read(char* buffer, size_t capacity) override {
-    for (;;) {
-      const ssize_t n = read(fd_, buffer, capacity);
-      if (n >= 0) return static_cast<size_t>(n);
-      if (errno != EINTR)
-        throw std::runtime_error(Describe("Lesefehler in", path_, errno));
+    try {
+      const size_t n = file_.ReadAt(
+          position_, std::span(reinterpret_cast<uint8_t*>(buffer), capacity));
+      position_ += n;
+      return n;
+    } catch (const platform::FileError& error) {
+      throw std::runtime_error(Describe("Lesefehler in", error));
     }
   }
-  int64_t Length() const override { return length_; }
+  int64_t Length() const override { return static_cast<int64_t>(length_); }
 
  private:
-  int fd_;
-  int64_t length_;
-  std::filesystem::path path_;
+  platform::File file_;
+  uint64_t length_;
+  uint64_t position_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error(Describe("Kann nicht öffnen:", path, errno));
-  struct stat info;
-  const int64_t length =
-      fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
-  return std::make_unique<FileSource>(fd, length, path);
+  try {
+    return std::make_unique<FileSource>(platform::File::OpenForReading(path));
+  } catch (const platform::FileError& error) {
+    throw std::runtime_error(Describe("Kann nicht öffnen:", error));
+  }
 }
 
 }  // namespace price_import

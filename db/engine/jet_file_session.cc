@@ -12,15 +12,15 @@
 #include "db/engine/jetsql/sql_builder.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
-#include "db/engine/mdb/file_replace.h"
 #include "db/engine/mdb/header.h"
 #include "db/engine/mdb/image_check.h"
 #include "db/engine/mdb/index_writer.h"
-#include "db/engine/mdb/posix_file.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "db/engine/mdb/table_writer.h"
 #include "db/engine/mdb/writable_image.h"
+#include "platform/database_file.h"
+#include "platform/file.h"
 
 namespace db::engine {
 namespace {
@@ -46,10 +46,10 @@ void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
                       size_t row_count, const std::vector<uint32_t>& written,
                       uint64_t& bytes_read) {
   try {
-    const mdb::FileReader reader(copy);
-    const mdb::FileImage image(reader.size(),
+    const platform::File reader = platform::File::OpenForReading(copy);
+    const mdb::FileImage image(reader.Size(),
                                [&](uint64_t offset, std::span<uint8_t> into) {
-                                 reader.Read(offset, into);
+                                 reader.ReadExactly(offset, into);
                                  bytes_read += into.size();
                                });
     mdb::Catalog::Read(image);
@@ -69,7 +69,7 @@ void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
 // The open file and the pages read from it. The image reads through the
 // database file, which remembers what it read for the commit's checks.
 struct JetFileSession::File {
-  std::unique_ptr<mdb::DatabaseFile> database;
+  std::unique_ptr<platform::DatabaseFile> database;
   mdb::FileImage image;
   std::string table;
   mdb::TableDefinition definition;
@@ -94,7 +94,8 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
                                                      std::string_view password) {
   const std::string shown = BaseName(path);
   try {
-    auto database = std::make_unique<mdb::DatabaseFile>(mdb::DatabaseFile::Open(path));
+    auto database =
+        std::make_unique<platform::DatabaseFile>(platform::DatabaseFile::Open(path));
     mdb::FileImage image(database->size(), [file = database.get()](
                                                uint64_t offset, std::span<uint8_t> into) {
       file->Read(offset, into);
@@ -170,7 +171,7 @@ void JetFileSession::WriteNumbers() const {
                         mdb::RebuildIndexes);
   const mdb::FileImage written = std::move(writable).Finish();
   const std::vector<uint32_t> pages = written.ChangedPages();
-  std::vector<mdb::DatabaseFile::Change> changes;
+  std::vector<platform::DatabaseFile::Change> changes;
   changes.reserve(pages.size());
   for (const uint32_t page : pages)
     changes.push_back({uint64_t{page} * mdb::kPageSize, written.Page(page).bytes()});

@@ -1,10 +1,11 @@
-#include "db/engine/mdb/lock_file.h"
+#include "platform/lock_file.h"
 
 #include <system_error>
 
-#include "db/engine/core_types.h"
+#include "core/ascii.h"
+#include "core/error.h"
 
-namespace db::engine::mdb {
+namespace platform {
 
 std::filesystem::path LockFileName(const std::filesystem::path& database) {
   return database.filename().replace_extension(".ldb");
@@ -19,13 +20,13 @@ std::optional<std::filesystem::path> FindLockFile(const std::filesystem::path& d
   for (; !error && entries != std::filesystem::directory_iterator();
        entries.increment(error)) {
     const std::filesystem::path& entry = entries->path();
-    if (EqualIgnoringAsciiCase(entry.filename().string(), wanted)) return entry;
+    if (core::EqualIgnoringAsciiCase(entry.filename().string(), wanted)) return entry;
   }
   if (error)
-    throw Error("Der Ordner " + folder.string() +
-                " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
-                " zu sehen: " + error.message());
+    throw core::Error("Der Ordner " + folder.string() +
+                      " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
+                      " zu sehen: " + error.message());
   return std::nullopt;
 }
 
-}  // namespace db::engine::mdb
+}  // namespace platform

@@ -11,10 +11,11 @@
 #include <string>
 #include <thread>
 
-#include "db/engine/mdb/file_replace.h"
+#include "platform/database_file.h"
 #include "tests/support/test_files.h"
 
-namespace db::engine::mdb {
+namespace platform {
+
 namespace {
 
 using testing_support::ReadFileBytes;
@@ -106,4 +107,4 @@ TEST(KillAtRandomMomentTest, DatabaseIsAlwaysOneWholeImage) {
 }
 
 }  // namespace
-}  // namespace db::engine::mdb
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "db/engine/mdb/file_replace.h"
+#include "platform/database_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,11 +14,13 @@
 #include <string_view>
 #include <vector>
 
-#include "db/engine/core_types.h"
-#include "db/engine/mdb/lock_file.h"
+#include "core/error.h"
+#include "platform/lock_file.h"
 #include "tests/support/test_files.h"
 
-namespace db::engine::mdb {
+namespace platform {
+
+using core::Error;
 namespace {
 
 using testing_support::FolderNames;
@@ -410,4 +412,4 @@ TEST(DatabaseFileTest, RefusesWhenTheOwnerCannotBeKept) {
 }
 
 }  // namespace
-}  // namespace db::engine::mdb
+}  // namespace platform

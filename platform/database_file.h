@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_MDB_FILE_REPLACE_H_
-#define PREISLISTE_DB_ENGINE_MDB_FILE_REPLACE_H_
+#ifndef PREISLISTE_PLATFORM_DATABASE_FILE_H_
+#define PREISLISTE_PLATFORM_DATABASE_FILE_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -7,18 +7,18 @@
 #include <span>
 #include <vector>
 
-#include "db/engine/mdb/file_identity.h"
-#include "db/engine/mdb/posix_file.h"
+#include "platform/file.h"
+#include "platform/file_identity.h"
 
-namespace db::engine::mdb {
+namespace platform {
 
 // The database file from the open to the commit. Open() opens it for
 // reading and remembers its identity; Read() reads parts of it as needed and
 // remembers a hash of every part read. Replace() puts a new version in its
 // place so that the file exists at every moment and, whenever the process is
 // killed, holds the old bytes or the new ones, never a mixture:
-//   1. a temporary file beside the original takes the original's owner,
-//      group and mode, and the original's bytes, copied by the system
+//   1. a temporary file beside the original takes the original's access
+//      (File::TakeAccessOf) and its bytes, copied by the system
 //      (CopyFileStart: without passing through this process where the file
 //      system allows); the changed parts are written over them, and the copy
 //      is flushed to the disk;
@@ -32,9 +32,10 @@ namespace db::engine::mdb {
 //   4. the backup "<name>.bak" is made without moving the original: a hard
 //      link, or a flushed copy where the folder allows no links, under a
 //      temporary name, renamed over the previous backup;
-//   5. the copy is renamed over the original, which swaps the name from the
-//      old file to the new one in one step, and the folder is flushed.
-// Any failure before step 5 is a db::Error that leaves the original as it was
+//   5. the copy, closed, is renamed over the original, which swaps the name
+//      from the old file to the new one in one step, and the folder is
+//      flushed.
+// Any failure before step 5 is a core::Error that leaves the original as it was
 // and removes the temporary files. Nothing here holds the whole file in
 // memory: a run reads the parts it needs, and the commit costs a copy of the
 // file by the system plus the changed parts.
@@ -42,7 +43,7 @@ class DatabaseFile {
  public:
   // The points of Replace() that a crash test may stop the process at.
   enum class Step { kCopyWritten, kCopyFlushed, kCopyChecked, kBackupMade, kReplaced };
-  // Reads the copy back and throws a db::Error if it is not sound.
+  // Reads the copy back and throws a core::Error if it is not sound.
   using CopyCheck = std::function<void(const std::filesystem::path& copy)>;
   using StepHook = std::function<void(Step)>;
   // Bytes of the new version at `offset`, in place of the original's.
@@ -51,7 +52,7 @@ class DatabaseFile {
     std::span<const uint8_t> bytes;
   };
 
-  // Opens the file. Refuses (db::Error) a file that is in use, i.e. that has
+  // Opens the file. Refuses (core::Error) a file that is in use, i.e. that has
   // its lock file beside it, and a name that is not a regular file (renaming
   // over a symbolic link would replace the link, not the database).
   static DatabaseFile Open(const std::filesystem::path& path);
@@ -62,7 +63,7 @@ class DatabaseFile {
   std::filesystem::path BackupPath() const;
 
   // Fills `into` with the bytes from `offset` on and remembers them (a hash)
-  // for the commit's checks; a db::Error when the file ends before.
+  // for the commit's checks; a core::Error when the file ends before.
   void Read(uint64_t offset, std::span<uint8_t> into);
   // The bytes read through Read() so far.
   uint64_t bytes_read() const { return bytes_read_; }
@@ -80,26 +81,24 @@ class DatabaseFile {
     uint64_t hash = 0;
   };
 
-  DatabaseFile(std::filesystem::path path, FileDescriptor fd, FileIdentity identity)
-      : path_(std::move(path)), fd_(std::move(fd)), identity_(identity) {}
+  DatabaseFile(File file, FileIdentity identity)
+      : path_(file.path()), file_(std::move(file)), identity_(identity) {}
 
   // The first part read that `file` no longer holds as read, leaving out the
   // parts that a change covers; none when all are as read.
-  const ReadPart* FirstChangedPart(const FileDescriptor& file,
-                                   const std::filesystem::path& name,
+  const ReadPart* FirstChangedPart(const File& file,
                                    const std::vector<Change>& changes) const;
-  void CheckCopy(const FileDescriptor& copy, const std::filesystem::path& copy_path,
-                 const std::vector<Change>& changes) const;
+  void CheckCopy(const File& copy, const std::vector<Change>& changes) const;
   void CheckUnchanged() const;
   void MakeBackup(const std::filesystem::path& staging) const;
 
   std::filesystem::path path_;
-  FileDescriptor fd_;
+  File file_;
   FileIdentity identity_;
   std::vector<ReadPart> read_;
   uint64_t bytes_read_ = 0;
 };
 
-}  // namespace db::engine::mdb
+}  // namespace platform
 
-#endif  // PREISLISTE_DB_ENGINE_MDB_FILE_REPLACE_H_
+#endif  // PREISLISTE_PLATFORM_DATABASE_FILE_H_

@@ -1,17 +1,15 @@
-#include "db/engine/mdb/posix_file.h"
+#include "platform/file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <functional>
 #include <random>
 #include <string>
 
-#include "db/engine/core_types.h"
+#include "core/error.h"
 #include "tests/support/test_files.h"
 
-namespace db::engine::mdb {
+namespace platform {
 namespace {
 
 using testing_support::ReadFileBytes;
@@ -24,30 +22,19 @@ std::string RandomBytes(size_t size, unsigned seed) {
   return bytes;
 }
 
-FileDescriptor OpenForWriting(const std::filesystem::path& file) {
-  const int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
-  EXPECT_GE(fd, 0) << file;
-  return FileDescriptor(fd);
-}
-
 // Both ways of copying give the first bytes exactly, at the same places,
 // whatever the size (empty, inside the buffer, across buffers and writeback
-// stretches), leave the bytes after them and both file positions alone, and
+// stretches), leave the bytes after them alone, and
 // report fewer bytes only when the source is shorter.
-TEST(PosixFileTest, CopyGivesTheFirstBytesExactlyBothWays) {
-  using Copy =
-      std::function<uint64_t(const FileDescriptor&, const FileDescriptor&, uint64_t,
-                             const std::filesystem::path&, const std::filesystem::path&)>;
+TEST(FileTest, CopyGivesTheFirstBytesExactlyBothWays) {
+  using Copy = std::function<uint64_t(const File&, File&, uint64_t)>;
   const struct {
     const char* name;
     Copy copy;
   } ways[] = {
       {"kernel", CopyFileStart},
-      {"buffer",
-       [](const FileDescriptor& from, const FileDescriptor& to, uint64_t length,
-          const std::filesystem::path& a, const std::filesystem::path& b) {
-         return CopyThroughBuffer(from, to, 0, length, a, b);
-       }},
+      {"buffer", [](const File& from, File& to,
+                    uint64_t length) { return CopyThroughBuffer(from, to, 0, length); }},
   };
   const size_t sizes[] = {0, 1, 4095, (1 << 20) - 1, (1 << 20) + 1, (33 << 20) + 5};
   for (const auto& way : ways) {
@@ -58,53 +45,50 @@ TEST(PosixFileTest, CopyGivesTheFirstBytesExactlyBothWays) {
       const std::string target(size + 100, 'T');
       const auto from_path = dir.WriteFile("from", source);
       const auto to_path = dir.WriteFile("to", target);
-      const FileDescriptor from = OpenForReading(from_path);
-      const FileDescriptor to = OpenForWriting(to_path);
-      EXPECT_EQ(way.copy(from, to, size, from_path, to_path), size);
-      EXPECT_EQ(way.copy(from, to, size + 50, from_path, to_path), size);
-      EXPECT_EQ(lseek(from.get(), 0, SEEK_CUR), 0);
-      EXPECT_EQ(lseek(to.get(), 0, SEEK_CUR), 0);
+      const File from = File::OpenForReading(from_path);
+      File to = File::OpenForWriting(to_path);
+      EXPECT_EQ(way.copy(from, to, size), size);
+      EXPECT_EQ(way.copy(from, to, size + 50), size);
       const std::string copied = ReadFileBytes(to_path);
       EXPECT_TRUE(copied == source + std::string(100, 'T'));
     }
   }
 }
 
-TEST(PosixFileTest, CopyThroughBufferCopiesOneStretchInPlace) {
+TEST(FileTest, CopyThroughBufferCopiesOneStretchInPlace) {
   TempDir dir;
   const std::string source = RandomBytes(3 << 20, 7);
   const auto from_path = dir.WriteFile("from", source);
   const auto to_path = dir.WriteFile("to", std::string(source.size(), 'T'));
-  const FileDescriptor from = OpenForReading(from_path);
-  const FileDescriptor to = OpenForWriting(to_path);
-  EXPECT_EQ(CopyThroughBuffer(from, to, 5000, (1 << 20) + 3, from_path, to_path),
-            (1u << 20) + 3);
+  const File from = File::OpenForReading(from_path);
+  File to = File::OpenForWriting(to_path);
+  EXPECT_EQ(CopyThroughBuffer(from, to, 5000, (1 << 20) + 3), (1u << 20) + 3);
   std::string expected(source.size(), 'T');
   expected.replace(5000, (1 << 20) + 3, source.substr(5000, (1 << 20) + 3));
   EXPECT_TRUE(ReadFileBytes(to_path) == expected);
 }
 
-TEST(PosixFileTest, ReadsAndWritesAtOffsets) {
+TEST(FileTest, ReadsAndWritesAtOffsets) {
   TempDir dir;
   const auto path = dir.WriteFile("file", "0123456789");
-  const FileDescriptor fd = OpenForWriting(path);
+  File file = File::OpenForWriting(path);
   std::vector<uint8_t> buffer(4);
-  EXPECT_EQ(ReadAt(fd, 3, buffer, path), 4u);
+  EXPECT_EQ(file.ReadAt(3, buffer), 4u);
   EXPECT_EQ(std::string(buffer.begin(), buffer.end()), "3456");
-  EXPECT_EQ(ReadAt(fd, 8, buffer, path), 2u);  // the end of the file
+  EXPECT_EQ(file.ReadAt(8, buffer), 2u);  // the end of the file
   const std::string grow = "AB";
-  WriteAt(fd, 12, {reinterpret_cast<const uint8_t*>(grow.data()), grow.size()}, path);
+  file.WriteAt(12, {reinterpret_cast<const uint8_t*>(grow.data()), grow.size()});
   EXPECT_EQ(ReadFileBytes(path), std::string("0123456789\0\0AB", 14));
-  Resize(fd, 5, path);
+  file.Resize(5);
   EXPECT_EQ(ReadFileBytes(path), "01234");
 
-  const FileReader reader(path);
-  EXPECT_EQ(reader.size(), 5u);
+  const File reader = File::OpenForReading(path);
+  EXPECT_EQ(reader.Size(), 5u);
   std::vector<uint8_t> three(3);
-  reader.Read(2, three);
+  reader.ReadExactly(2, three);
   EXPECT_EQ(std::string(three.begin(), three.end()), "234");
-  EXPECT_THROW(reader.Read(3, three), Error);
+  EXPECT_THROW(reader.ReadExactly(3, three), core::Error);
 }
 
 }  // namespace
-}  // namespace db::engine::mdb
+}  // namespace platform

@@ -1,0 +1,228 @@
+#include "platform/database_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "core/error.h"
+#include "platform/file_system.h"
+#include "platform/lock_file.h"
+
+namespace platform {
+namespace {
+
+using core::Error;
+
+std::string Name(const std::filesystem::path& file) { return file.filename().string(); }
+
+// A name in the folder that this run created and removes again unless the
+// file under it has been renamed into place.
+class TemporaryName {
+ public:
+  explicit TemporaryName(std::filesystem::path path) : path_(std::move(path)) {}
+  ~TemporaryName() {
+    if (!path_.empty()) RemoveFile(path_);
+  }
+  TemporaryName(const TemporaryName&) = delete;
+  TemporaryName& operator=(const TemporaryName&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A 64-bit FNV-1a hash: enough to notice an accidental change of bytes read
+// earlier without keeping them.
+uint64_t ContentHash(std::span<const uint8_t> bytes) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (const uint8_t c : bytes) {
+    hash ^= c;
+    hash *= 0x100000001b3u;
+  }
+  return hash;
+}
+
+Error ChangedMeanwhile(const std::filesystem::path& file, const std::string& detail) {
+  return Error("Die Datenbank " + Name(file) +
+               " wurde während des Laufs von einem anderen Programm verändert" + detail +
+               "; sie wurde nicht ersetzt");
+}
+
+// Whether `name` is one of the temporary names CreateBeside() or the backup
+// staging make for `original`: "<original>.tmp-" and six mkostemp letters,
+// optionally followed by ".bak". Nothing else in the folder matches.
+bool IsOwnTemporaryName(const std::string& name, const std::string& original) {
+  const std::string prefix = original + ".tmp-";
+  if (name.size() < prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+    return false;
+  const std::string rest = name.substr(prefix.size() + 6);
+  if (!rest.empty() && rest != ".bak") return false;
+  for (size_t i = prefix.size(); i < prefix.size() + 6; ++i) {
+    const unsigned char c = name[i];
+    if (!std::isalnum(c)) return false;
+  }
+  return true;
+}
+
+// A run killed during its commit leaves its temporary copy behind; the next
+// commit, which holds the file alone, removes such leftovers. Failing to
+// remove one only leaves it for the run after.
+void RemoveLeftoverCopies(const std::filesystem::path& file) {
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+    if (IsOwnTemporaryName(entry.path().filename().string(), Name(file)) &&
+        entry.is_regular_file(ignored))
+      std::filesystem::remove(entry.path(), ignored);
+  }
+}
+
+}  // namespace
+
+DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
+  if (IsSymbolicLink(path))
+    throw Error(path.string() +
+                " ist ein symbolischer Verweis; bitte den Pfad der Datei "
+                "selbst angeben");
+  if (const auto lock = FindLockFile(path))
+    throw Error("Die Datenbank " + Name(path) + " ist in Benutzung: neben ihr liegt " +
+                Name(*lock) + ". Bitte das Abrechnungsprogramm schließen; bleibt " +
+                Name(*lock) +
+                " danach liegen (nach einem Absturz), sie löschen, aber nur "
+                "wenn das Abrechnungsprogramm geschlossen ist");
+  File file = File::OpenForReading(path);
+  if (!file.IsRegularFile()) throw Error(path.string() + " ist keine gewöhnliche Datei");
+  // A file changed in the present tick of the file system's clock is asked
+  // again once the clock has moved on, so that any later write shows in the
+  // times.
+  FileIdentity identity = file.Identity();
+  for (int wait = 0; wait < 20 && ChangedInThisTick(identity); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    identity = file.Identity();
+  }
+  return DatabaseFile(std::move(file), identity);
+}
+
+std::filesystem::path DatabaseFile::BackupPath() const { return path_.string() + ".bak"; }
+
+void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
+  if (file_.ReadAt(offset, into) != into.size())
+    throw Error("Die Datenbankdatei " + Name(path_) + " endet vor Byte " +
+                std::to_string(offset + into.size()));
+  read_.push_back({offset, into.size(), ContentHash(into)});
+  bytes_read_ += into.size();
+}
+
+const DatabaseFile::ReadPart* DatabaseFile::FirstChangedPart(
+    const File& file, const std::vector<Change>& changes) const {
+  // The changed stretches [begin, end), merged where they touch, in order.
+  std::vector<std::pair<uint64_t, uint64_t>> changed;
+  for (const Change& change : changes)
+    if (!change.bytes.empty())
+      changed.emplace_back(change.offset, change.offset + change.bytes.size());
+  std::sort(changed.begin(), changed.end());
+  std::vector<std::pair<uint64_t, uint64_t>> merged;
+  for (const auto& stretch : changed) {
+    if (!merged.empty() && stretch.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, stretch.second);
+    else
+      merged.push_back(stretch);
+  }
+  const auto covered = [&](const ReadPart& part) {
+    const auto next = std::upper_bound(
+        merged.begin(), merged.end(), part.offset,
+        [](uint64_t offset, const auto& stretch) { return offset < stretch.second; });
+    return next != merged.end() && next->first < part.offset + part.length;
+  };
+  std::vector<uint8_t> buffer;
+  for (const ReadPart& part : read_) {
+    if (covered(part)) continue;
+    buffer.resize(part.length);
+    if (file.ReadAt(part.offset, buffer) != part.length ||
+        ContentHash(buffer) != part.hash)
+      return &part;
+  }
+  return nullptr;
+}
+
+void DatabaseFile::CheckCopy(const File& copy, const std::vector<Change>& changes) const {
+  const ReadPart* part = FirstChangedPart(copy, changes);
+  if (!part) return;
+  // A copy of an original that another program changed is no fault of the
+  // copy: that is what the message must say.
+  CheckUnchanged();
+  throw Error("Die Kopie " + Name(copy.path()) + " enthält ab Byte " +
+              std::to_string(part->offset) + " nicht, was " + Name(path_) +
+              " dort enthielt; " + Name(path_) + " wurde nicht ersetzt");
+}
+
+void DatabaseFile::CheckUnchanged() const {
+  if (const auto lock = FindLockFile(path_))
+    throw Error("Das Abrechnungsprogramm hat die Datenbank " + Name(path_) +
+                " während des Laufs geöffnet (" + Name(*lock) + " ist erschienen); " +
+                Name(path_) + " wurde nicht ersetzt");
+  if (const ReadPart* part = FirstChangedPart(file_, {}))
+    throw ChangedMeanwhile(path_, " (die gelesenen Bytes ab Byte " +
+                                      std::to_string(part->offset) +
+                                      " sind nicht mehr dieselben)");
+  if (CurrentIdentity(path_) != identity_) throw ChangedMeanwhile(path_, "");
+}
+
+void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
+  // The staging name is removed in any case: after a successful rename it is
+  // gone anyway, except when the previous backup already was a link to the
+  // original (a run stopped between steps 4 and 5), where renaming one name
+  // of a file onto another of its names changes nothing.
+  const TemporaryName staged(staging);
+  if (!TryHardLink(path_, staging)) {
+    File copy = File::CreateNew(staging);
+    copy.TakeAccessOf(path_);
+    if (CopyFileStart(file_, copy, size()) != size()) throw ChangedMeanwhile(path_, "");
+    copy.Flush();
+    copy.Close();
+  }
+  RenameOver(staging, BackupPath());
+}
+
+void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes,
+                           const CopyCheck& check, const StepHook& hook) const {
+  const auto reached = [&](Step step) {
+    if (hook) hook(step);
+  };
+  for (const Change& change : changes)
+    if (change.offset > new_size || change.bytes.size() > new_size - change.offset)
+      throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei");
+  File copy = File::CreateTemporaryBeside(path_);
+  TemporaryName copy_name(copy.path());
+  copy.TakeAccessOf(path_);
+  const uint64_t kept = std::min(size(), new_size);
+  if (CopyFileStart(file_, copy, kept) != kept)
+    throw ChangedMeanwhile(path_, " (sie ist kürzer geworden)");
+  if (new_size > kept) copy.Resize(new_size);
+  for (const Change& change : changes) copy.WriteAt(change.offset, change.bytes);
+  reached(Step::kCopyWritten);
+  copy.Flush();
+  reached(Step::kCopyFlushed);
+  CheckCopy(copy, changes);
+  check(copy.path());
+  reached(Step::kCopyChecked);
+
+  CheckUnchanged();
+  MakeBackup(copy.path().string() + ".bak");
+  reached(Step::kBackupMade);
+
+  const std::filesystem::path copy_path = copy.path();
+  copy.Close();
+  RenameOver(copy_path, path_);
+  copy_name.Release();
+  reached(Step::kReplaced);
+  RemoveLeftoverCopies(path_);
+  FlushFolderOf(path_);
+}
+
+}  // namespace platform

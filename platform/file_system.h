@@ -1,0 +1,34 @@
+#ifndef PREISLISTE_PLATFORM_FILE_SYSTEM_H_
+#define PREISLISTE_PLATFORM_FILE_SYSTEM_H_
+
+#include <filesystem>
+
+// Operations on names in a folder that replacing a file safely needs. Every
+// failure is a core::Error with the names and the system's reason.
+namespace platform {
+
+// Whether the name is a symbolic link (renaming over it would replace the
+// link, not the file it points to).
+bool IsSymbolicLink(const std::filesystem::path& path);
+
+// Makes `link` a second name of `existing`. False where the volume allows no
+// hard links (FAT, some network shares); an error for any other failure.
+bool TryHardLink(const std::filesystem::path& existing,
+                 const std::filesystem::path& link);
+
+// Gives `from`'s file the name `to` in one step: `to` names the old file or
+// the new one at every moment, never nothing. Both must be closed on Windows.
+void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Writes the folder of `file` through to the disk, so that a rename into it
+// survives a power cut. Called after the rename: a failure means only that,
+// and its description says so.
+void FlushFolderOf(const std::filesystem::path& file);
+
+// Removes the name; a name that cannot be removed stays (no error): used for
+// temporary files that a later run cleans up anyway.
+void RemoveFile(const std::filesystem::path& path) noexcept;
+
+}  // namespace platform
+
+#endif  // PREISLISTE_PLATFORM_FILE_SYSTEM_H_
