@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace app {
 
@@ -14,7 +14,7 @@ namespace app {
 // message on out as it is. When
 // draw_progress is set (out is a terminal) both bars are drawn on one line of
 // out that is rewritten in place, at most about ten times a second.
-class ConsoleView : public db::RunView {
+class ConsoleView : public run::RunView {
  public:
   ConsoleView(std::FILE* out, std::FILE* err, bool draw_progress);
   ~ConsoleView() override;  // ends an open progress line
@@ -23,7 +23,7 @@ class ConsoleView : public db::RunView {
 
   void SetOverallProgress(float value) override;
   void SetActionProgress(float value) override;
-  using db::RunView::ShowMessage;
+  using run::RunView::ShowMessage;
   void ShowMessage(const std::string& text, Icon icon,
                    const std::string& detail) override;
   void ShowMessageWithSummary(const std::string& text, Icon icon,

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/run_update.h"
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 class QLabel;
 class QProgressBar;
@@ -24,9 +24,9 @@ namespace app {
 // out, and closing the window is refused. A committed run or a finished dry
 // run closes the window; after a stopped run it stays open until the operator
 // closes it.
-class Form1 : public QWidget, public db::RunView {
+class Form1 : public QWidget, public run::RunView {
  public:
-  using Runner = std::function<RunOutcome(db::RunView&)>;
+  using Runner = std::function<RunOutcome(run::RunView&)>;
 
   explicit Form1(Runner runner, QWidget* parent = nullptr);
 
@@ -38,7 +38,7 @@ class Form1 : public QWidget, public db::RunView {
 
   void SetOverallProgress(float value) override;
   void SetActionProgress(float value) override;
-  using db::RunView::ShowMessage;
+  using run::RunView::ShowMessage;
   void ShowMessage(const std::string& text, Icon icon,
                    const std::string& detail) override;
 

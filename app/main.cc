@@ -101,7 +101,7 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
   const NumberFormat numbers = TakeOperatorNumberFormat();
   const RunOptions options = Options(line);
   RunResult result;
-  Form1 form([&](db::RunView& view) {
+  Form1 form([&](run::RunView& view) {
     result = RunUpdate(store, numbers, view, options);
     return result.outcome;
   });

@@ -32,7 +32,7 @@ class Reader {
       : store_(store), numbers_(numbers) {}
 
   RunSettingsOrMessage Read() {
-    db::RunSettings settings;
+    run::RunSettings settings;
     const std::optional<double> margin = Number(kMarginKey, "60");
     if (!margin) return Stop();
     settings.margin_percent = *margin;

@@ -6,7 +6,7 @@
 
 #include "app/setting_number.h"
 #include "app/settings_store.h"
-#include "db/run_settings.h"
+#include "run/run_settings.h"
 
 namespace app {
 
@@ -23,7 +23,7 @@ inline constexpr char kNoDatabasePathMessage[] =
 
 // Either the settings of a run or the error message that stops it.
 struct RunSettingsOrMessage {
-  std::optional<db::RunSettings> settings;
+  std::optional<run::RunSettings> settings;
   std::string message;
 };
 

@@ -40,8 +40,8 @@ struct ListsSeen {
 
 // Steps inside the transaction; false when the run stopped. A dry run rolls
 // back where a real one commits.
-bool ImportAndUpdate(db::engine::Connection& connection, const db::RunSettings& settings,
-                     db::RunView& view, const RunOptions& options,
+bool ImportAndUpdate(db::engine::Connection& connection, const run::RunSettings& settings,
+                     run::RunView& view, const RunOptions& options,
                      std::optional<ListsSeen>& lists) {
   try {
     connection.BeginTrans();
@@ -64,7 +64,7 @@ bool ImportAndUpdate(db::engine::Connection& connection, const db::RunSettings& 
       connection.CommitTrans();
     return true;
   } catch (const std::exception& error) {
-    view.ShowMessage(std::string("Fehler: ") + error.what(), db::RunView::Icon::kError);
+    view.ShowMessage(std::string("Fehler: ") + error.what(), run::RunView::Icon::kError);
     Abandon(connection);
     return false;
   }
@@ -93,18 +93,18 @@ int ExitStatus(const RunResult& result) {
 }
 
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
-                     db::RunView& view) {
+                     run::RunView& view) {
   return RunUpdate(store, numbers, view, RunOptions{}).outcome;
 }
 
 RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
-                    db::RunView& view, const RunOptions& options) {
+                    run::RunView& view, const RunOptions& options) {
   const RunSettingsOrMessage read = ReadRunSettings(store, numbers);
   if (!read.settings) {
-    view.ShowMessage(read.message, db::RunView::Icon::kError);
+    view.ShowMessage(read.message, run::RunView::Icon::kError);
     return {};
   }
-  const db::RunSettings& settings = *read.settings;
+  const run::RunSettings& settings = *read.settings;
 
   // Kept open after the commit until the run is over; nothing is pending then.
   const std::unique_ptr<db::engine::Connection> connection =
@@ -119,7 +119,7 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
       options.dry_run ? kDryRunFinishedMessage : kFinishedMessage;
   view.SetOverallProgress(100);
   if (!lists) {
-    view.ShowMessage(last_message, db::RunView::Icon::kInformation);
+    view.ShowMessage(last_message, run::RunView::Icon::kInformation);
     return result;
   }
 
@@ -131,12 +131,12 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
           : WriteChangeList(options.report_file,
                             settings.database_folder + kDatabaseFileName,
                             pricing::ChangeListText(lines));
-  view.ShowMessageWithSummary(last_message, db::RunView::Icon::kInformation,
+  view.ShowMessageWithSummary(last_message, run::RunView::Icon::kInformation,
                               pricing::SummaryText(pricing::Summarize(lines)));
   if (!write_error.empty()) {
     view.ShowMessage(
         "Fehler: Die Änderungsliste konnte nicht geschrieben werden: " + write_error,
-        db::RunView::Icon::kError);
+        run::RunView::Icon::kError);
     result.report_not_written = true;
   }
   return result;

@@ -5,7 +5,7 @@
 
 #include "app/setting_number.h"
 #include "app/settings_store.h"
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace app {
 
@@ -52,7 +52,7 @@ inline constexpr char kDryRunFinishedMessage[] =
 // begin, commit or rollback is shown as "Fehler: <description>" and stops the
 // run. Callers make sure it runs only once per program start.
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
-                     db::RunView& view);
+                     run::RunView& view);
 
 // The same run with options. When a report is wanted, the run reads Numbers
 // after the transaction has begun and the new list before the working tables
@@ -60,7 +60,7 @@ RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
 // dry run's message) then carries the summary of the changes, and the change
 // list is written after the commit or the dry run's rollback.
 RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
-                    db::RunView& view, const RunOptions& options);
+                    run::RunView& view, const RunOptions& options);
 
 }  // namespace app
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/jet_value.h"
+#include "db/engine/jetfile/jet_value.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/index_writer.h"

@@ -12,7 +12,7 @@
 #include "bench/deck.h"
 #include "bench/deck_files.h"
 #include "core/error.h"
-#include "db/engine/jet_file_session.h"
+#include "db/engine/jetfile/jet_file_session.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/oracles.h"
 #include "tests/support/test_files.h"
@@ -49,7 +49,8 @@ TEST(JetNumbersTest, TheJetFileHoldsTheSqliteRowsAndOpensAsTheProgramOpensIt) {
 
   // The program's open checks every key against the rows and refuses a
   // table it could not write back.
-  const auto session = db::engine::JetFileSession::Open(jet_file.string(), "Falter");
+  const auto session =
+      db::engine::JetFileSession::Open(jet_file.string(), "Falter", "Numbers");
   sqlite3_stmt* count = session->session().Prepare("SELECT COUNT(*) FROM Numbers", {});
   ASSERT_TRUE(session->session().Step(count));
   EXPECT_EQ(sqlite3_column_int64(count, 0), static_cast<int64_t>(expected.size()));

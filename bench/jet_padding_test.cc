@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/jet_file_session.h"
+#include "db/engine/jetfile/jet_file_session.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_page.h"
 #include "db/engine/mdb/file_image.h"
@@ -130,14 +130,14 @@ TEST(JetPaddingTest, ARunReadsNoneOfThePaddingAndLeavesItAsItWas) {
 
   uint64_t read[2] = {0, 0};
   for (int i = 0; i < 2; ++i) {
-    const auto session =
-        db::engine::JetFileSession::Open((i ? padded : plain).string(), "Falter");
+    const auto session = db::engine::JetFileSession::Open((i ? padded : plain).string(),
+                                                          "Falter", "Numbers");
     session->session().Run("BEGIN");
     session->session().Run(
         "UPDATE Numbers SET Name = Name || ' neu' WHERE rowid % 3 = 0");
     session->session().Run(
         "INSERT INTO Numbers (Number, Name) SELECT 'N' || Number, Name FROM Numbers");
-    session->WriteNumbers();
+    session->WriteTable();
     session->session().Run("COMMIT");
     read[i] = session->BytesRead();
   }

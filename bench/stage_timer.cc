@@ -31,10 +31,10 @@
 #include <vector>
 
 #include "db/open_database.h"
-#include "db/run_settings.h"
-#include "db/run_view.h"
 #include "import/import_price_file.h"
 #include "pricing/update_prices.h"
+#include "run/run_settings.h"
+#include "run/run_view.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ constexpr Stage kStages[] = {
 // before the prefixes go back to the stored form.
 constexpr float kAllStatesValue = 84;
 
-class TimingView : public db::RunView {
+class TimingView : public run::RunView {
  public:
   TimingView(db::engine::Connection** connection, bool want_states)
       : connection_(connection), want_states_(want_states), start_(Clock::now()) {}
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path folder = std::filesystem::absolute(argv[1]);
-  db::RunSettings settings;
+  run::RunSettings settings;
   settings.vat_fraction = 0.19;
   settings.database_folder = folder.string() + "/";
 

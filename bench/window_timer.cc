@@ -40,9 +40,9 @@ using app::RunUpdate;
 using Clock = std::chrono::steady_clock;
 
 // Passes progress on to the window; keeps messages off the screen.
-class SilentMessages : public db::RunView {
+class SilentMessages : public run::RunView {
  public:
-  explicit SilentMessages(db::RunView& window) : window_(window) {}
+  explicit SilentMessages(run::RunView& window) : window_(window) {}
   void SetOverallProgress(float value) override { window_.SetOverallProgress(value); }
   void SetActionProgress(float value) override { window_.SetActionProgress(value); }
   void ShowMessage(const std::string& text, Icon, const std::string&) override {
@@ -50,7 +50,7 @@ class SilentMessages : public db::RunView {
   }
 
  private:
-  db::RunView& window_;
+  run::RunView& window_;
 };
 
 // Wall and CPU seconds of one stretch of work.
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const NumberFormat numbers = NumberFormatOfCurrentLocale();
     std::setlocale(LC_NUMERIC, "C");
-    Form1 form([&](db::RunView& view) {
+    Form1 form([&](run::RunView& view) {
       SilentMessages silent(view);
       watch = Stopwatch();
       outcome = RunUpdate(store, numbers, silent);

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "db/tables.h"
+#include "run/tables.h"
 
 namespace db {
 
@@ -15,14 +15,15 @@ std::string BuildConnectionString(const std::string& full_path,
 }
 
 std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
-                                         const std::string& file_name, RunView& view) {
+                                         const std::string& file_name,
+                                         run::RunView& view) {
   auto connection = std::make_unique<Connection>();
-  connection->set_cursor_location(3);  // client-side: record sets are snapshots
-  connection->set_mode(16);            // share-deny-none: others may use the file
+  connection->set_jet_file_table(std::string(run::kNumbers));
   connection->set_connection_string(
       BuildConnectionString(folder + file_name, kDatabasePassword));
-  connection->set_working_tables(
-      {std::string(kImport2), std::string(kNumbersPrevious), std::string(kTmpMaxPreis)});
+  connection->set_working_tables({std::string(run::kImport2),
+                                  std::string(run::kNumbersPrevious),
+                                  std::string(run::kTmpMaxPreis)});
   std::string reason;
   try {
     connection->Open();
@@ -32,7 +33,7 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
   }
   if (connection->state() == Connection::State::kOpen) return connection;
   view.ShowMessage("Datenbank " + file_name + " konnte nicht geöffnet werden!",
-                   RunView::Icon::kError, reason);
+                   run::RunView::Icon::kError, reason);
   return nullptr;
 }
 

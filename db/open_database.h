@@ -5,7 +5,7 @@
 #include <string>
 
 #include "db/engine/connection.h"
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace db {
 
@@ -23,7 +23,7 @@ std::string BuildConnectionString(const std::string& full_path,
 // and the cause as its detail, and returns null.
 std::unique_ptr<engine::Connection> OpenDatabase(const std::string& folder,
                                                  const std::string& file_name,
-                                                 RunView& view);
+                                                 run::RunView& view);
 
 // Closes the connection if it is open; ignores every failure. Null is allowed.
 void CloseDatabase(engine::Connection* connection);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/error.h"
-#include "db/engine/jet_file_session.h"
+#include "db/engine/jetfile/jet_file_session.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/header.h"
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const InputFile input;
   const std::string path = input.Write(data, size);
   for (const char* password : {"Falter", ""})
-    Refusable([&] { db::engine::JetFileSession::Open(path, password); });
+    Refusable([&] { db::engine::JetFileSession::Open(path, password, "Numbers"); });
 
   const mdb::FileImage image(std::vector<uint8_t>(data, data + size));
   Refusable([&] {

@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "db/tables.h"
 #include "db/tolerated_statement.h"
 #include "import/import_price_source.h"
 #include "import/line_decoder.h"
@@ -16,11 +15,12 @@
 #include "import/price_file_reader.h"
 #include "import/read_price_number.h"
 #include "import/split_price_line.h"
+#include "run/tables.h"
 
 namespace price_import {
 namespace {
 
-using Icon = db::RunView::Icon;
+using Icon = run::RunView::Icon;
 
 // The first line of the file, or none. A failure to open or read is not an
 // error of its own here: it only explains why no header came, in `failure`.
@@ -37,7 +37,7 @@ std::optional<std::string> ReadHeader(std::unique_ptr<PriceFileReader>& reader,
 }
 
 // The action bar follows the bytes consumed so far.
-void ShowReadPosition(db::RunView& view, const PriceFileReader& reader) {
+void ShowReadPosition(run::RunView& view, const PriceFileReader& reader) {
   const int64_t length = reader.Length();
   if (length <= 0) return;
   const int64_t consumed = reader.ReadPosition128() * 128 * 100;
@@ -63,13 +63,13 @@ void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
 // the first failure: a missing row would silently drop a prefix from the
 // tariff table.
 void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
-                 db::RunView& view) {
+                 run::RunView& view) {
   // Normally there is no Import2 from an earlier run.
   db::ExecuteToleratingFailure(connection, "DROP TABLE Import2");
-  connection.Execute(std::string(db::kCreateImport2Head) +
-                     std::string(db::kCreateImport2Columns));
+  connection.Execute(std::string(run::kCreateImport2Head) +
+                     std::string(run::kCreateImport2Columns));
   const std::unique_ptr<db::engine::Recordset> rows =
-      connection.OpenRecordset(db::kImport2);
+      connection.OpenRecordset(run::kImport2);
   LineDecoder decoder;
   for (;;) {
     std::optional<std::string> line = reader.ReadFileLine();
@@ -90,7 +90,7 @@ void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
 }  // namespace
 
 bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpener& open,
-                       db::RunView& view) {
+                       run::RunView& view) {
   view.SetOverallProgress(0);
   std::string last_failure;
   std::unique_ptr<PriceFileReader> reader;
@@ -112,7 +112,7 @@ bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpene
 }
 
 bool ImportPriceFile(db::engine::Connection& connection, const std::string& file_name,
-                     db::RunView& view) {
+                     run::RunView& view) {
   return ImportPriceSource(
       connection, [&file_name] { return OpenFileSource(LocatePriceFile(file_name)); },
       view);

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "db/engine/connection.h"
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace price_import {
 
@@ -13,7 +13,7 @@ namespace price_import {
 // messages when the file is not a price file or cannot be read; the caller
 // then rolls back.
 bool ImportPriceFile(db::engine::Connection& connection, const std::string& file_name,
-                     db::RunView& view);
+                     run::RunView& view);
 
 }  // namespace price_import
 

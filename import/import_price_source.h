@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "db/engine/connection.h"
-#include "db/run_view.h"
 #include "import/byte_source.h"
+#include "run/run_view.h"
 
 namespace price_import {
 
@@ -16,7 +16,7 @@ using ByteSourceOpener = std::function<std::unique_ptr<ByteSource>()>;
 // ImportPriceFile on whatever `open` delivers, so that the import can be run
 // on data that no file on disk can imitate (a read that fails part-way).
 bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpener& open,
-                       db::RunView& view);
+                       run::RunView& view);
 
 }  // namespace price_import
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "db/tables.h"
+#include "run/tables.h"
 
 namespace pricing {
 namespace {
@@ -47,17 +47,17 @@ std::string_view ChangeWord(Change change) {
 
 std::string_view SourceWord(int state) {
   switch (state) {
-    case db::kByName:
+    case run::kByName:
       return "name";
-    case db::kByPrefix:
+    case run::kByPrefix:
       return "prefix";
-    case db::kMostCommonPrice:
+    case run::kMostCommonPrice:
       return "most-common";
-    case db::kLeadingNamePrice:
+    case run::kLeadingNamePrice:
       return "leading-name";
-    case db::kComputed:
+    case run::kComputed:
       return "computed";
-    case db::kKeptDomestic:
+    case run::kKeptDomestic:
       return "kept-domestic";
     default:
       return "";

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/tables.h"
+#include "run/tables.h"
 
 namespace pricing {
 namespace {
@@ -24,7 +24,7 @@ ChangeSummary Summarize(const std::vector<ChangeLine>& lines) {
     ++summary.changes[static_cast<size_t>(line.change)];
     if (!line.new_row) continue;
     const PriceListRow& row = *line.new_row;
-    const bool known = row.source >= db::kByName && row.source <= db::kKeptDomestic;
+    const bool known = row.source >= run::kByName && row.source <= run::kKeptDomestic;
     ++summary.sources[known ? row.source : 0];
     if (row.price && row.purchase && *row.price < *row.purchase) {
       ++summary.below_cost;
@@ -43,12 +43,13 @@ std::string SummaryText(const ChangeSummary& s) {
       change(Change::kDecreased) + " billiger, " + change(Change::kUnchanged) +
       " unverändert, " + change(Change::kPriced) + " jetzt mit Preis, " +
       change(Change::kUnpriced) + " jetzt ohne Preis.\n";
-  text += "Preise gefunden: " + Count(s.sources[db::kByName]) + " nach Name, " +
-          Count(s.sources[db::kByPrefix]) + " nach Vorwahl, " +
-          Count(s.sources[db::kMostCommonPrice]) + " häufigster Preis des Ziels, " +
-          Count(s.sources[db::kLeadingNamePrice]) + " Preis eines kürzeren Zielnamens, " +
-          Count(s.sources[db::kComputed]) + " aus dem Einkaufspreis berechnet, " +
-          Count(s.sources[db::kKeptDomestic]) + " Inlandsvorwahl beibehalten.\n";
+  text += "Preise gefunden: " + Count(s.sources[run::kByName]) + " nach Name, " +
+          Count(s.sources[run::kByPrefix]) + " nach Vorwahl, " +
+          Count(s.sources[run::kMostCommonPrice]) + " häufigster Preis des Ziels, " +
+          Count(s.sources[run::kLeadingNamePrice]) +
+          " Preis eines kürzeren Zielnamens, " + Count(s.sources[run::kComputed]) +
+          " aus dem Einkaufspreis berechnet, " + Count(s.sources[run::kKeptDomestic]) +
+          " Inlandsvorwahl beibehalten.\n";
   text += "Unter dem Einkaufspreis: " + Count(s.below_cost) +
           (s.below_cost == 1 ? " Vorwahl" : " Vorwahlen");
   if (s.below_cost == 0) return text + ".\n";

@@ -11,11 +11,11 @@
 #include "core/currency.h"
 #include "core/value.h"
 #include "db/engine/jetsql/case_fold.h"
-#include "db/tables.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
 #include "pricing/record_progress.h"
 #include "pricing/sql_number_text.h"
+#include "run/tables.h"
 
 namespace pricing {
 namespace {
@@ -64,7 +64,7 @@ class LeadingNamePriceLoop {
     const core::Value own = row.Field("VkPreis");
     if (!own.is_null() && own.ToCurrency() == price) return;
     row.SetField("VkPreis", core::Value::Money(price));
-    row.SetField("ImportState", core::Value::Integer(db::kLeadingNamePrice));
+    row.SetField("ImportState", core::Value::Integer(run::kLeadingNamePrice));
     row.SetField("OldName", core::Value::Text(found_name_));
   }
 
@@ -99,7 +99,7 @@ class LeadingNamePriceLoop {
 
 }  // namespace
 
-void ResolveLeadingNamePrices(db::engine::Connection& connection, db::RunView& view) {
+void ResolveLeadingNamePrices(db::engine::Connection& connection, run::RunView& view) {
   const auto rows = connection.OpenRecordset(kUnpricedRows);
   LeadingNamePriceLoop loop(connection);
   WalkRecords(*rows, view, [&loop](db::engine::Recordset& row) { loop.Visit(row); });

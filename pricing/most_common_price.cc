@@ -8,10 +8,10 @@
 #include "core/currency.h"
 #include "core/value.h"
 #include "db/engine/jetsql/case_fold.h"
-#include "db/tables.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/record_loops.h"
 #include "pricing/record_progress.h"
+#include "run/tables.h"
 
 namespace pricing {
 namespace {
@@ -56,7 +56,7 @@ class MostCommonPriceLoop {
     const core::Value own = row.Field("VkPreis");
     if (!own.is_null() && own.ToCurrency() == *found_price_) return;
     row.SetField("VkPreis", core::Value::Money(*found_price_));
-    row.SetField("ImportState", core::Value::Integer(db::kMostCommonPrice));
+    row.SetField("ImportState", core::Value::Integer(run::kMostCommonPrice));
     row.SetField("OldName", core::Value::Text(found_name_));
   }
 
@@ -81,7 +81,7 @@ class MostCommonPriceLoop {
 
 }  // namespace
 
-void ResolveMostCommonPrices(db::engine::Connection& connection, db::RunView& view) {
+void ResolveMostCommonPrices(db::engine::Connection& connection, run::RunView& view) {
   const auto rows = connection.OpenRecordset(kUnpricedRows);
   MostCommonPriceLoop loop(connection);
   WalkRecords(*rows, view, [&loop](db::engine::Recordset& row) { loop.Visit(row); });

@@ -4,10 +4,11 @@
 
 #include "core/ascii.h"
 #include "db/engine/text_too_long.h"
-#include "db/tables.h"
 #include "pricing/jet_text_literal.h"
+#include "pricing/prefix_forms.h"
 #include "pricing/price_factor.h"
 #include "pricing/sql_number_text.h"
+#include "run/tables.h"
 
 namespace pricing {
 
@@ -61,7 +62,7 @@ void InsertImport2IntoNumbers(PipelineSteps& s) {
 void DropLeftoverTables(PipelineSteps& s) {
   // Normally the table does not exist; a table that is really stuck makes
   // the statement that creates it fail later.
-  for (std::string_view table : {db::kNumbersPrevious, db::kTmpMaxPreis})
+  for (std::string_view table : {run::kNumbersPrevious, run::kTmpMaxPreis})
     s.ExecuteToleratingFailure(DropTable(table));
 }
 
@@ -83,9 +84,9 @@ void PrepareCurrentList(PipelineSteps& s) {
   s.Overall(15);
   s.Execute("SELECT * INTO NumbersPrevious FROM Numbers");
   const float to_working_form_progress[] = {17, 19, 22};
-  for (size_t i = 0; i < db::kToWorkingForm.size(); ++i) {
+  for (size_t i = 0; i < kToWorkingForm.size(); ++i) {
     s.Overall(to_working_form_progress[i]);
-    s.Execute(db::kToWorkingForm[i]);
+    s.Execute(kToWorkingForm[i]);
   }
   s.Overall(25);
   s.Execute("DELETE FROM Import2 WHERE NOT IsNumeric([Vorwahl]) OR PreisEk>3;");
@@ -102,18 +103,18 @@ void MatchKnownPrices(PipelineSteps& s) {
       "UPDATE Import2 INNER JOIN tmpMaxPreis ON Import2.Ziel = tmpMaxPreis.Name "
       "SET [VkPreis] = [tmpMaxPreis].[Price_EUR], [OldName] = [tmpMaxPreis].[Name], "
       "Import2.ImportState = " +
-      State(db::kByName) + " WHERE (((Import2.ImportState) Is Null));");
+      State(run::kByName) + " WHERE (((Import2.ImportState) Is Null));");
   s.Action(70);
   s.Execute(
       "UPDATE Import2 INNER JOIN NumbersPrevious ON Import2.[Vorwahl] = "
       "NumbersPrevious.[Number] SET [VkPreis] = [NumbersPrevious].[Price_EUR], "
       "[OldName] = [NumbersPrevious].[Name], Import2.ImportState = " +
-      State(db::kByPrefix) + " WHERE (((Import2.ImportState) Is Null));");
+      State(run::kByPrefix) + " WHERE (((Import2.ImportState) Is Null));");
   s.Overall(40);
   s.Action(90);
   // The offset marks exactly the rows that receive a computed price here, so
   // that only those are raised to the minimum rate.
-  const std::string offset = State(db::kJustComputedOffset);
+  const std::string offset = State(run::kJustComputedOffset);
   s.Execute("UPDATE Import2 SET VkPreis=" + s.ComputedPrice("PreisEk") +
             ", ImportState=ImportState+" + offset +
             " WHERE VkPreis IS NULL AND ImportState IS NOT NULL");
@@ -127,25 +128,25 @@ void MatchKnownPrices(PipelineSteps& s) {
 
 void WriteBack(PipelineSteps& s) {
   // As above, a transient state marks the rows whose price is computed here.
-  const std::string just_computed = State(db::kJustComputedFinal);
+  const std::string just_computed = State(run::kJustComputedFinal);
   s.Execute("UPDATE Import2 SET VkPreis=" + s.ComputedPrice("PreisEk") +
             ", ImportState=" + just_computed +
             " WHERE VkPreis IS NULL AND ImportState IS NULL");
   s.Execute("UPDATE Import2 SET VkPreis=" + s.MinimumRate() + " WHERE VkPreis<" +
             s.MinimumRate() + " AND ImportState=" + just_computed);
-  s.Execute("UPDATE Import2 SET ImportState=" + State(db::kComputed) +
+  s.Execute("UPDATE Import2 SET ImportState=" + State(run::kComputed) +
             " WHERE ImportState=" + just_computed);
   s.Overall(82);
   s.Execute(
       "INSERT INTO Import2 ([Vorwahl],Ziel,VkPreis,ImportState,PreisEk) "
       "SELECT Number, Name, Price_EUR, " +
-      State(db::kKeptDomestic) +
+      State(run::kKeptDomestic) +
       ",Rate_EK FROM NumbersPrevious WHERE Number LIKE '0049%' "
       "AND Number NOT IN (SELECT [Vorwahl] FROM Import2 WHERE [Vorwahl] LIKE '0049%');");
   s.Overall(84);
-  s.Execute(db::kToStoredForm[0]);
+  s.Execute(kToStoredForm[0]);
   s.Overall(86);
-  s.Execute(db::kToStoredForm[1]);
+  s.Execute(kToStoredForm[1]);
   s.Overall(92);
   s.Execute("DELETE FROM Numbers");
   s.Overall(94);
@@ -153,10 +154,10 @@ void WriteBack(PipelineSteps& s) {
   s.NewListWritten();
   s.Overall(98);
   // Unlike the drops at the start, these must succeed.
-  s.Execute(DropTable(db::kNumbersPrevious) + ";");
+  s.Execute(DropTable(run::kNumbersPrevious) + ";");
   s.Overall(99);
-  s.Execute(DropTable(db::kImport2) + ";");
-  s.Execute(DropTable(db::kTmpMaxPreis) + ";");
+  s.Execute(DropTable(run::kImport2) + ";");
+  s.Execute(DropTable(run::kTmpMaxPreis) + ";");
   s.Overall(100);
 }
 

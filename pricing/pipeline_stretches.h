@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "db/engine/connection.h"
-#include "db/run_settings.h"
-#include "db/run_view.h"
 #include "db/tolerated_statement.h"
+#include "run/run_settings.h"
+#include "run/run_view.h"
 
 namespace pricing {
 
@@ -24,8 +24,8 @@ namespace pricing {
 // caller's look at the new list before the working tables go.
 class PipelineSteps {
  public:
-  PipelineSteps(db::engine::Connection& connection, const db::RunSettings& settings,
-                db::RunView& view, std::function<void()> new_list_written = {})
+  PipelineSteps(db::engine::Connection& connection, const run::RunSettings& settings,
+                run::RunView& view, std::function<void()> new_list_written = {})
       : connection_(connection),
         settings_(settings),
         view_(view),
@@ -53,8 +53,8 @@ class PipelineSteps {
 
  private:
   db::engine::Connection& connection_;
-  const db::RunSettings& settings_;
-  db::RunView& view_;
+  const run::RunSettings& settings_;
+  run::RunView& view_;
   std::function<void()> new_list_written_;
 };
 

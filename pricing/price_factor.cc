@@ -7,7 +7,7 @@
 
 namespace pricing {
 
-double PriceFactor(const db::RunSettings& settings) {
+double PriceFactor(const run::RunSettings& settings) {
   const double with_vat = 1 + settings.vat_fraction;
   const double with_margin = settings.margin_percent / 100 + 1;
   const double factor = with_vat * with_margin;
@@ -19,7 +19,7 @@ double PriceFactor(const db::RunSettings& settings) {
 }
 
 std::string CentRoundedPriceSql(std::string_view purchase_price_column,
-                                const db::RunSettings& settings) {
+                                const run::RunSettings& settings) {
   return "ROUND(" + std::string(purchase_price_column) + "*" +
          SqlNumberText(PriceFactor(settings)) + "+0.0049, 2)";
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/run_settings.h"
+#include "run/run_settings.h"
 
 namespace pricing {
 
@@ -14,7 +14,7 @@ namespace pricing {
 // that order: 1.6 for margin 60 and no VAT, 1.904 with VAT 19 %. Throws
 // std::overflow_error or std::domain_error (with a description) when the
 // result is not a finite number, so no statement is built from it.
-double PriceFactor(const db::RunSettings& settings);
+double PriceFactor(const run::RunSettings& settings);
 
 // The SQL expression of the cent-rounded selling price of a purchase price
 // column: "ROUND(<column>* <factor>+0.0049, 2)". Adding 0.0049 before rounding
@@ -22,7 +22,7 @@ double PriceFactor(const db::RunSettings& settings);
 // the next cent, while a price that is a whole cent stays as it is. The
 // factor is computed afresh on every call.
 std::string CentRoundedPriceSql(std::string_view purchase_price_column,
-                                const db::RunSettings& settings);
+                                const run::RunSettings& settings);
 
 }  // namespace pricing
 

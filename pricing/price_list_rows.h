@@ -17,7 +17,7 @@ struct PriceListRow {
   std::string name;
   std::optional<int64_t> price;     // Price_EUR, selling price with VAT
   std::optional<int64_t> purchase;  // Rate_EK
-  // How the run found the price (db::ImportState, 1..6); 0 for a row of the
+  // How the run found the price (run::ImportState, 1..6); 0 for a row of the
   // old list or when unknown. Only rows of the new list carry it.
   int source = 0;
   std::string found_under;  // Import2's OldName

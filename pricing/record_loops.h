@@ -2,7 +2,7 @@
 #define PREISLISTE_PRICING_RECORD_LOOPS_H_
 
 #include "db/engine/connection.h"
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace pricing {
 
@@ -13,12 +13,12 @@ namespace pricing {
 
 // Gives each unpriced row the most frequent selling price among the priced
 // rows of the same destination name (state 3).
-void ResolveMostCommonPrices(db::engine::Connection& connection, db::RunView& view);
+void ResolveMostCommonPrices(db::engine::Connection& connection, run::RunView& view);
 
 // Gives each unpriced row the price of the row whose name is the longest
 // leading part of this row's name, cut before a blank, at the same purchase
 // price (state 4).
-void ResolveLeadingNamePrices(db::engine::Connection& connection, db::RunView& view);
+void ResolveLeadingNamePrices(db::engine::Connection& connection, run::RunView& view);
 
 }  // namespace pricing
 

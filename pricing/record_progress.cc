@@ -16,7 +16,7 @@ float RecordProgress(int64_t position, int64_t count) {
   return static_cast<float>(static_cast<double>(scaled) / static_cast<double>(count));
 }
 
-void WalkRecords(db::engine::Recordset& rows, db::RunView& view,
+void WalkRecords(db::engine::Recordset& rows, run::RunView& view,
                  const std::function<void(db::engine::Recordset& row)>& work) {
   if (!rows.IsEof()) {
     rows.MoveLast();

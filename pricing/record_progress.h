@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "db/engine/recordset.h"
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace pricing {
 
@@ -21,7 +21,7 @@ float RecordProgress(int64_t position, int64_t count);
 // on, which stores what the work wrote into the row. The count is taken once,
 // by moving to the last row and back. An empty set is not walked and leaves the
 // action bar alone. The set is closed at the end.
-void WalkRecords(db::engine::Recordset& rows, db::RunView& view,
+void WalkRecords(db::engine::Recordset& rows, run::RunView& view,
                  const std::function<void(db::engine::Recordset& row)>& work);
 
 }  // namespace pricing

@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "db/engine/connection.h"
-#include "db/run_settings.h"
-#include "db/run_view.h"
+#include "run/run_settings.h"
+#include "run/run_view.h"
 
 namespace pricing {
 
@@ -18,8 +18,8 @@ namespace pricing {
 // Import2 still holds how each got its price, just before the working tables
 // are dropped; it may read, and must change nothing. What it throws fails the
 // pipeline like any step.
-bool UpdatePrices(db::engine::Connection& connection, const db::RunSettings& settings,
-                  db::RunView& view, const std::function<void()>& new_list_written = {});
+bool UpdatePrices(db::engine::Connection& connection, const run::RunSettings& settings,
+                  run::RunView& view, const std::function<void()>& new_list_written = {});
 
 }  // namespace pricing
 

@@ -31,7 +31,7 @@ using price_import::SplitPriceLine;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class SilentView : public db::RunView {
+class SilentView : public run::RunView {
  public:
   void SetOverallProgress(float) override {}
   void SetActionProgress(float) override { ++action_updates; }
@@ -83,8 +83,6 @@ int main(int argc, char** argv) {
   const double parse_seconds = TimeParsingOnly(price_file, parsed_lines);
 
   db::engine::Connection connection;
-  connection.set_cursor_location(3);
-  connection.set_mode(16);
   connection.set_connection_string(
       db::BuildConnectionString(database.string(), db::kDatabasePassword));
   connection.Open();

@@ -23,16 +23,16 @@
 #include "core/value.h"
 #include "db/engine/connection.h"
 #include "db/open_database.h"
-#include "db/run_view.h"
-#include "db/tables.h"
 #include "pricing/record_loops.h"
+#include "run/run_view.h"
+#include "run/tables.h"
 
 namespace {
 
 using pricing::ResolveLeadingNamePrices;
 using pricing::ResolveMostCommonPrices;
 
-class SilentView : public db::RunView {
+class SilentView : public run::RunView {
  public:
   void SetOverallProgress(float) override {}
   void SetActionProgress(float) override {}
@@ -59,10 +59,10 @@ void AddFamily(db::engine::Recordset& table, int family) {
     int state;  // 0: NULL
     int64_t price;
   } rows[] = {
-      {base, purchase, db::kByName, purchase * 2},
+      {base, purchase, run::kByName, purchase * 2},
       {base + " Mobil", purchase, 0, 0},
       {base + " Mobil Premium", purchase + 1, 0, 0},
-      {"LAND " + std::to_string(family) + " FESTNETZ", purchase, db::kByPrefix,
+      {"LAND " + std::to_string(family) + " FESTNETZ", purchase, run::kByPrefix,
        purchase * 3},
       {base + " Festnetz", purchase, 0, 0},
   };
@@ -120,14 +120,12 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     db::engine::Connection connection;
-    connection.set_cursor_location(3);
-    connection.set_mode(16);
     connection.set_connection_string(
         db::BuildConnectionString(file.string(), db::kDatabasePassword));
     connection.Open();
     connection.BeginTrans();
-    connection.Execute(std::string(db::kCreateImport2Head) +
-                       std::string(db::kCreateImport2Columns));
+    connection.Execute(std::string(run::kCreateImport2Head) +
+                       std::string(run::kCreateImport2Columns));
     const Timing fill = Measure([&] {
       const auto table = connection.OpenRecordset("Import2");
       for (int family = 0; family < rows / 5; ++family) AddFamily(*table, family);
@@ -144,10 +142,10 @@ int main(int argc, char** argv) {
     std::printf("                         wall      cpu   rows priced\n");
     std::printf("most common price loop   %6.3f s %6.3f s %8lld\n", most_common.wall,
                 most_common.cpu,
-                static_cast<long long>(CountState(connection, db::kMostCommonPrice)));
+                static_cast<long long>(CountState(connection, run::kMostCommonPrice)));
     std::printf("leading-name price loop  %6.3f s %6.3f s %8lld\n", leading_name.wall,
                 leading_name.cpu,
-                static_cast<long long>(CountState(connection, db::kLeadingNamePrice)));
+                static_cast<long long>(CountState(connection, run::kLeadingNamePrice)));
     std::printf("both loops               %6.3f s %6.3f s\n",
                 most_common.wall + leading_name.wall, most_common.cpu + leading_name.cpu);
     connection.RollbackTrans();

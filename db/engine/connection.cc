@@ -4,12 +4,12 @@
 
 #include "db/engine/connection_string.h"
 #include "db/engine/core_types.h"
-#include "db/engine/jet_file_session.h"
+#include "db/engine/jetfile/jet_file_session.h"
 #include "db/engine/jetsql/translate.h"
 #include "db/engine/jetsql/translation_cache.h"
-#include "db/engine/sqlite_recordset.h"
-#include "db/engine/sqlite_schema.h"
-#include "db/engine/sqlite_session.h"
+#include "db/engine/sqlite/sqlite_recordset.h"
+#include "db/engine/sqlite/sqlite_schema.h"
+#include "db/engine/sqlite/sqlite_session.h"
 
 namespace db::engine {
 namespace {
@@ -78,8 +78,8 @@ void Connection::Open() {
   if (impl_) throw Error("Operation is not allowed when the object is open.");
   const ConnectionSettings settings = ParseConnectionString(connection_string_);
   if (HasJetHeader(settings.data_source)) {
-    impl_ = std::make_unique<Impl>(
-        JetFileSession::Open(settings.data_source, settings.database_password));
+    impl_ = std::make_unique<Impl>(JetFileSession::Open(
+        settings.data_source, settings.database_password, jet_file_table_));
   } else {
     impl_ =
         std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));
@@ -112,7 +112,7 @@ void Connection::CommitTrans() {
   if (!impl_) throw Error(kClosed);
   // The Jet file takes the rows first: when it cannot, the transaction stays
   // open for the caller to roll back, and neither database has changed.
-  if (impl_->jet_file) impl_->jet_file->WriteNumbers();
+  if (impl_->jet_file) impl_->jet_file->WriteTable();
   impl_->session->Run("COMMIT");
 }
 

@@ -22,8 +22,9 @@ class Schema;
 // translated (db/engine/jetsql) into SQLite SQL and executed by SQLite, on
 // one of two kinds of file, told apart by their header: an SQLite file that
 // stands in for the Jet file, used directly; or the billing product's Jet 4
-// file, whose table Numbers is loaded into an in-memory SQLite database at
-// the open (see jet_file_session.h) and written back at the commit.
+// file, whose one table named by set_jet_file_table() is loaded into an
+// in-memory SQLite database at the open (see jet_file_session.h) and written
+// back at the commit.
 //
 // Set up like an ADO connection: properties first, then Open(). Every
 // operation that fails throws core::Error with a description; nothing fails
@@ -37,11 +38,6 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // ADO properties. Cursor location 3 (client-side) and mode 16
-  // (share-deny-none) are the only ones the program uses; record sets are
-  // always client-side snapshots and other processes may always share the file.
-  void set_cursor_location(int location) { cursor_location_ = location; }
-  void set_mode(int mode) { mode_ = mode; }
   // "Provider=...;Data Source=...;..." keys in any letter case. The provider
   // must be Microsoft.Jet.OLEDB.4.0; Data Source names the database file.
   void set_connection_string(std::string text) { connection_string_ = std::move(text); }
@@ -57,6 +53,11 @@ class Connection {
   void set_working_tables(std::vector<std::string> names) {
     working_tables_ = std::move(names);
   }
+  // The table (name in any letter case) that a Jet 4 file serves: only it
+  // is loaded at Open() and written back into the file at CommitTrans().
+  // Opening a Jet file without one, or whose catalog lacks it, fails.
+  // Unused for an SQLite file, whose tables are all there.
+  void set_jet_file_table(std::string name) { jet_file_table_ = std::move(name); }
 
   // Opens the file named by the connection string. Never creates a file: a
   // missing, empty, unreadable, read-only or non-database file throws and
@@ -74,7 +75,7 @@ class Connection {
   // rather than half-way through a run. Statements that create and drop
   // tables belong to the transaction: a rollback undoes them too.
   void BeginTrans();
-  // On a Jet file, Numbers is written into the file first; when that fails
+  // On a Jet file, its table is written into the file first; when that fails
   // the transaction stays open and nothing has changed.
   void CommitTrans();
   void RollbackTrans();
@@ -99,11 +100,10 @@ class Connection {
 
  private:
   class Impl;
-  int cursor_location_ = 2;
-  int mode_ = 0;
   std::string connection_string_;
   std::chrono::milliseconds busy_timeout_{5000};
   std::vector<std::string> working_tables_;
+  std::string jet_file_table_;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -26,7 +26,7 @@ using testing_support::ReadFileBytes;
 using testing_support::RecordingView;
 using testing_support::RunFolder;
 using testing_support::TempDir;
-using Icon = db::RunView::Icon;
+using Icon = run::RunView::Icon;
 
 struct ReportRun {
   RunResult result;

@@ -31,10 +31,10 @@ TEST_F(ConsoleViewTest, WithoutTerminalPrintsOnlyMessagesErrorsApart) {
     ConsoleView view(out_, err_, false);
     view.SetOverallProgress(0);
     view.SetActionProgress(50);
-    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError, "Die Datei ist leer.");
-    view.ShowMessage("Fehler:", db::RunView::Icon::kError);
+    view.ShowMessage("Falsche Datei", run::RunView::Icon::kError, "Die Datei ist leer.");
+    view.ShowMessage("Fehler:", run::RunView::Icon::kError);
     view.SetOverallProgress(100);
-    view.ShowMessage("Fertig!", db::RunView::Icon::kInformation);
+    view.ShowMessage("Fertig!", run::RunView::Icon::kInformation);
   }
   EXPECT_EQ(Contents(out_), "Fertig!\n");
   EXPECT_EQ(Contents(err_), "Falsche Datei\n  Grund: Die Datei ist leer.\nFehler:\n");
@@ -46,7 +46,7 @@ TEST_F(ConsoleViewTest, OnTerminalRewritesOneProgressLineAndEndsItBeforeAMessage
     view.SetOverallProgress(14);
     view.SetActionProgress(37.6f);
     view.SetOverallProgress(100);
-    view.ShowMessage("Fertig!", db::RunView::Icon::kInformation);
+    view.ShowMessage("Fertig!", run::RunView::Icon::kInformation);
   }
   const std::string out = Contents(out_);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;

@@ -39,8 +39,8 @@ class Form1Test : public testing::Test {
   }
 
   // A run that counts how often it was started and does what `body` says.
-  Form1::Runner CountingRunner(std::function<RunOutcome(db::RunView&)> body) {
-    return [this, body](db::RunView& view) {
+  Form1::Runner CountingRunner(std::function<RunOutcome(run::RunView&)> body) {
+    return [this, body](run::RunView& view) {
       ++runs_;
       return body(view);
     };
@@ -59,7 +59,7 @@ class Form1Test : public testing::Test {
 int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
 TEST_F(Form1Test, CaptionLabelsAndEmptyBarsAtLoad) {
-  Form1 form(CountingRunner([](db::RunView&) { return RunOutcome::kStopped; }));
+  Form1 form(CountingRunner([](run::RunView&) { return RunOutcome::kStopped; }));
   EXPECT_EQ(form.objectName(), "Form1");
   EXPECT_EQ(form.windowTitle(), "Update Preisliste");
   EXPECT_EQ(
@@ -80,7 +80,7 @@ TEST_F(Form1Test, CaptionLabelsAndEmptyBarsAtLoad) {
 }
 
 TEST_F(Form1Test, ControlsKeepTheirOrderPlacesAndNeverClipText) {
-  Form1 form(CountingRunner([](db::RunView&) { return RunOutcome::kStopped; }));
+  Form1 form(CountingRunner([](run::RunView&) { return RunOutcome::kStopped; }));
   ASSERT_EQ(form.logicalDpiY(), 96) << "geometry expectations assume 96 dpi";
   const char* order[] = {"Label3", "Label1", "ProgressBar2", "Label2", "ProgressBar1"};
   const int twip_tops[] = {120, 1200, 1440, 1920, 2160};
@@ -112,7 +112,7 @@ TEST_F(Form1Test, ControlsKeepTheirOrderPlacesAndNeverClipText) {
 }
 
 TEST_F(Form1Test, RunsOnceOnFirstShowingAndNeverAgainAfterAStop) {
-  Form1 form(CountingRunner([](db::RunView& view) {
+  Form1 form(CountingRunner([](run::RunView& view) {
     view.SetOverallProgress(14);
     view.SetActionProgress(37.5f);
     return RunOutcome::kStopped;
@@ -140,7 +140,7 @@ TEST_F(Form1Test, RunsOnceOnFirstShowingAndNeverAgainAfterAStop) {
 TEST_F(Form1Test, CloseIsRefusedWhileRunningAndCommitClosesTheWindow) {
   bool closed_during_run = true;
   Form1* form_pointer = nullptr;
-  Form1 form(CountingRunner([&](db::RunView&) {
+  Form1 form(CountingRunner([&](run::RunView&) {
     closed_during_run = form_pointer->close();
     return RunOutcome::kCommitted;
   }));
@@ -173,13 +173,13 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
                     Child<QProgressBar>(*form_pointer, "ProgressBar1")->value()});
     box->button(QMessageBox::Ok)->click();
   };
-  Form1 form(CountingRunner([&](db::RunView& view) {
+  Form1 form(CountingRunner([&](run::RunView& view) {
     QTimer::singleShot(0, inspect_and_dismiss);
-    view.ShowMessage("Falsche Datei", db::RunView::Icon::kError, "Die Datei ist leer.");
+    view.ShowMessage("Falsche Datei", run::RunView::Icon::kError, "Die Datei ist leer.");
     view.SetOverallProgress(50);
     view.SetOverallProgress(100);  // too soon after 50 for a repaint
     QTimer::singleShot(0, inspect_and_dismiss);
-    view.ShowMessage("Fertig!", db::RunView::Icon::kInformation);
+    view.ShowMessage("Fertig!", run::RunView::Icon::kInformation);
     return RunOutcome::kCommitted;
   }));
   form_pointer = &form;
@@ -233,7 +233,7 @@ TEST_F(Form1Test, TheFinalBoxCarriesTheSummaryAndAnUnwrittenChangeListFollows) {
   });
   dismisser.start(10);
   RunResult result;
-  Form1 form(CountingRunner([&](db::RunView& view) {
+  Form1 form(CountingRunner([&](run::RunView& view) {
     result =
         RunUpdate(store, NumberFormat{","}, view, {false, "no-such-folder/changes.csv"});
     return result.outcome;

@@ -20,15 +20,15 @@ std::map<std::string, std::string> Complete() {
           {"DB Path", "/srv/billing"}};
 }
 
-db::RunSettings ReadOrFail(const std::map<std::string, std::string>& options,
-                           const NumberFormat& numbers = {}) {
+run::RunSettings ReadOrFail(const std::map<std::string, std::string>& options,
+                            const NumberFormat& numbers = {}) {
   const RunSettingsOrMessage read = ReadRunSettings(MapSettingsStore(options), numbers);
   EXPECT_TRUE(read.settings) << read.message;
-  return read.settings.value_or(db::RunSettings{});
+  return read.settings.value_or(run::RunSettings{});
 }
 
 TEST(ReadRunSettingsTest, ReadsTheFourSettings) {
-  const db::RunSettings settings = ReadOrFail(Complete());
+  const run::RunSettings settings = ReadOrFail(Complete());
   EXPECT_EQ(settings.margin_percent, 60);
   EXPECT_EQ(settings.minimum_rate, core::Currency::FromTicks(1000));
   EXPECT_DOUBLE_EQ(settings.vat_fraction, 0.19);
@@ -50,7 +50,7 @@ TEST(ReadRunSettingsTest, DefaultsForMarginAndMinimumRateInEitherNotation) {
   options.erase("RatingDefaultMargin");
   options.erase("MinimumRatePerMinute");
   for (const char* separator : {".", ","}) {
-    const db::RunSettings settings = ReadOrFail(options, NumberFormat{separator});
+    const run::RunSettings settings = ReadOrFail(options, NumberFormat{separator});
     EXPECT_EQ(settings.margin_percent, 60);
     EXPECT_EQ(settings.minimum_rate, core::Currency::FromTicks(1000)) << separator;
   }

@@ -46,7 +46,7 @@ TEST(RunUpdateTest, CommittedRunReplacesNumbersAndEndsWithFullBarThenFertig) {
   ASSERT_GE(run.view.events.size(), 2u);
   const auto& last = run.view.events.back();
   const auto& before_last = run.view.events[run.view.events.size() - 2];
-  EXPECT_EQ(last.icon, db::RunView::Icon::kInformation);
+  EXPECT_EQ(last.icon, run::RunView::Icon::kInformation);
   EXPECT_EQ(before_last.kind, Kind::kOverall);
   EXPECT_EQ(before_last.value, 100);
   EXPECT_EQ(run.view.Overall().front(), 0);  // the import starts the overall bar
@@ -65,7 +65,7 @@ TEST(RunUpdateTest, DatabasePathNotStoredOpensNothingAndLeavesBarsAtZero) {
   EXPECT_EQ(run.outcome, RunOutcome::kStopped);
   ASSERT_EQ(run.view.events.size(), 1u);  // no progress written: both bars stay at 0
   EXPECT_EQ(run.view.events[0].text, "Es konnte kein Datenbankpfad gefunden werden!");
-  EXPECT_EQ(run.view.events[0].icon, db::RunView::Icon::kError);
+  EXPECT_EQ(run.view.events[0].icon, run::RunView::Icon::kError);
   EXPECT_EQ(ReadFileBytes(folder.database()), before);
 }
 

@@ -117,7 +117,7 @@ TEST(OpenDatabaseTest, FilesThatAreNoDatabaseGiveTheMessageWithTheReason) {
     EXPECT_EQ(connection, nullptr);
     ASSERT_EQ(view.events.size(), 1u);
     EXPECT_EQ(view.events[0].text, "Datenbank Numbers.mdb konnte nicht geöffnet werden!");
-    EXPECT_EQ(view.events[0].icon, db::RunView::Icon::kError);
+    EXPECT_EQ(view.events[0].icon, run::RunView::Icon::kError);
     std::string reason = c.reason;
     reason.replace(reason.find("<file>"), 6, (dir.path() / "Numbers.mdb").string());
     EXPECT_EQ(view.events[0].detail, reason);

@@ -26,8 +26,6 @@ class ImportPriceFileTest : public testing::Test {
   ImportPriceFileTest() {
     database_ = dir_.path() / "Numbers.mdb";
     testing_support::RunSqlite(database_, "CREATE TABLE Numbers (Number VARCHAR(255));");
-    connection_.set_cursor_location(3);
-    connection_.set_mode(16);
     connection_.set_connection_string(
         db::BuildConnectionString(database_.string(), db::kDatabasePassword));
     connection_.Open();
@@ -140,7 +138,7 @@ TEST_F(ImportPriceFileTest, RejectedFileLeavesImport2Alone) {
   EXPECT_EQ(Import2(), (Rows{{"1", "old", "2"}}));
   for (const auto& event : view_.events) {
     if (event.kind == testing_support::RecordingView::Event::Kind::kMessage) {
-      EXPECT_EQ(event.icon, db::RunView::Icon::kError);
+      EXPECT_EQ(event.icon, run::RunView::Icon::kError);
     }
   }
   EXPECT_EQ(view_.Overall(), Floats{0});

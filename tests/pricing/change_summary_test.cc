@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "db/tables.h"
 #include "pricing/change_list.h"
+#include "run/tables.h"
 
 namespace pricing {
 namespace {
@@ -21,10 +21,10 @@ TEST(ChangeSummaryTest, TwelveRowsBelowCostAreCountedAndTheFirstTenByNumberListe
   // Given in falling order, so that only the sorting puts 0030 .. 0039 first.
   for (int i = 41; i >= 30; --i)
     new_rows.push_back({"00" + std::to_string(i), "Ziel " + std::to_string(i), 900, 1000,
-                        db::kByPrefix, "Alt"});
-  new_rows.push_back({"0029", "Gewinn", 1000, 900, db::kComputed, ""});   // not below
-  new_rows.push_back({"0028", "Gleich", 1000, 1000, db::kComputed, ""});  // not below
-  new_rows.push_back({"0027", "Ohne Preis", std::nullopt, 1000, db::kKeptDomestic, ""});
+                        run::kByPrefix, "Alt"});
+  new_rows.push_back({"0029", "Gewinn", 1000, 900, run::kComputed, ""});   // not below
+  new_rows.push_back({"0028", "Gleich", 1000, 1000, run::kComputed, ""});  // not below
+  new_rows.push_back({"0027", "Ohne Preis", std::nullopt, 1000, run::kKeptDomestic, ""});
   const ChangeSummary summary = Summarize(CompareLists({}, new_rows));
 
   EXPECT_EQ(summary.below_cost, 12);

@@ -6,7 +6,7 @@
 #include <cctype>
 
 #include "core/value.h"
-#include "db/tables.h"
+#include "run/tables.h"
 
 namespace pricing_testing {
 namespace {
@@ -37,7 +37,7 @@ std::string Shown(const core::Value& value) {
 
 void Import2Fixture::SetUp() {
   database_.Begin({});
-  connection().Execute(db::kCreateImport2Index);
+  connection().Execute(run::kCreateImport2Index);
   sqlite3_trace_v2(connection().native_handle(), SQLITE_TRACE_STMT, CollectLookup,
                    &lookups_);
 }

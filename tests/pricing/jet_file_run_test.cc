@@ -11,8 +11,8 @@
 #include "core/currency.h"
 #include "db/engine/connection.h"
 #include "db/open_database.h"
-#include "db/tables.h"
 #include "pricing/update_prices.h"
+#include "run/tables.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
 
@@ -31,6 +31,7 @@ std::unique_ptr<Connection> Connect(const fs::path& file) {
   auto connection = std::make_unique<Connection>();
   connection->set_connection_string(
       db::BuildConnectionString(file.string(), db::kDatabasePassword));
+  connection->set_jet_file_table(std::string(run::kNumbers));
   connection->Open();
   return connection;
 }
@@ -97,8 +98,8 @@ std::vector<PriceLine> SupplierFile(Connection& source) {
 }
 
 void FillImport2(Connection& connection, const std::vector<PriceLine>& lines) {
-  connection.Execute(std::string(db::kCreateImport2Head) +
-                     std::string(db::kCreateImport2Columns));
+  connection.Execute(std::string(run::kCreateImport2Head) +
+                     std::string(run::kCreateImport2Columns));
   auto to = connection.OpenRecordset("Import2");
   for (const PriceLine& line : lines) {
     to->AddNew();
@@ -127,7 +128,7 @@ TEST(JetFileRunTest, UpdatePricesOnAJetFileEqualsTheSameRunOnAnSqliteFile) {
     ASSERT_EQ(NumbersRows(*sqlite), before);
 
     const std::vector<PriceLine> lines = SupplierFile(*jet);
-    db::RunSettings settings;
+    run::RunSettings settings;
     settings.vat_fraction = 0.19;
     for (Connection* connection : {jet.get(), sqlite.get()}) {
       connection->BeginTrans();

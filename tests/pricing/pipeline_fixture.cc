@@ -8,7 +8,7 @@
 
 #include "db/engine/jetsql/sqlite_functions.h"
 #include "db/open_database.h"
-#include "db/tables.h"
+#include "run/tables.h"
 
 namespace testing_support {
 
@@ -57,14 +57,12 @@ PriceDatabase::PriceDatabase(const std::vector<NumbersRow>& numbers,
 
 void PriceDatabase::Begin(const std::vector<ImportRow>& import_rows) {
   connection_ = std::make_unique<db::engine::Connection>();
-  connection_->set_cursor_location(3);
-  connection_->set_mode(16);
   connection_->set_connection_string(
       db::BuildConnectionString(file_.string(), db::kDatabasePassword));
   connection_->Open();
   connection_->BeginTrans();
-  connection_->Execute(std::string(db::kCreateImport2Head) +
-                       std::string(db::kCreateImport2Columns));
+  connection_->Execute(std::string(run::kCreateImport2Head) +
+                       std::string(run::kCreateImport2Columns));
   for (const ImportRow& row : import_rows) {
     connection_->Execute("INSERT INTO Import2 (Vorwahl, Ziel, PreisEk) VALUES (" +
                          JetLiteral(row.vorwahl) + ", " + JetLiteral(row.ziel) + ", " +

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "db/engine/connection.h"
-#include "db/run_settings.h"
+#include "run/run_settings.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
 
@@ -66,7 +66,7 @@ class PriceDatabase {
 
   const std::filesystem::path& file() const { return file_; }
 
-  db::RunSettings settings;
+  run::RunSettings settings;
   RecordingView view;
 
  private:

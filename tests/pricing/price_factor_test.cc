@@ -8,8 +8,8 @@
 namespace pricing {
 namespace {
 
-db::RunSettings Settings(double margin_percent, double vat_fraction) {
-  db::RunSettings settings;
+run::RunSettings Settings(double margin_percent, double vat_fraction) {
+  run::RunSettings settings;
   settings.margin_percent = margin_percent;
   settings.vat_fraction = vat_fraction;
   return settings;
@@ -28,7 +28,7 @@ TEST(PriceFactorTest, MultipliesVatAndMarginInTheStatedOrder) {
       {-150, 0, -0.5, "ROUND(Rate_EK*-.5+0.0049, 2)"},
   };
   for (const Case& c : cases) {
-    const db::RunSettings settings = Settings(c.margin, c.vat);
+    const run::RunSettings settings = Settings(c.margin, c.vat);
     EXPECT_EQ(PriceFactor(settings), c.factor) << c.margin << " " << c.vat;
     EXPECT_EQ(CentRoundedPriceSql("Rate_EK", settings), c.expression);
   }

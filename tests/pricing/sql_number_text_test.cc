@@ -69,7 +69,7 @@ TEST(SqlNumberTextTest, IgnoresAGermanNumericLocale) {
     GTEST_SKIP() << "no German locale: scripts/bootstrap installs the package locales";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
 
-  db::RunSettings settings;
+  run::RunSettings settings;
   settings.vat_fraction = 0.19;
   EXPECT_EQ(SqlNumberText(PriceFactor(settings)), " 1.904");
   EXPECT_EQ(SqlNumberText(core::Currency::FromTicks(1000)), " .1");

@@ -45,7 +45,7 @@ void ExpectFailedRun(PriceDatabase& db, const Rows& numbers_before, bool result)
   EXPECT_GT(db.view.Messages()[0].size(), std::string("Fehler: ").size());
   ASSERT_FALSE(db.view.events.empty());
   EXPECT_EQ(db.view.events.back().kind, RecordingView::Event::Kind::kMessage);
-  EXPECT_EQ(db.view.events.back().icon, db::RunView::Icon::kError);
+  EXPECT_EQ(db.view.events.back().icon, run::RunView::Icon::kError);
   EXPECT_EQ(db.Snapshot("Numbers"), numbers_before);
   EXPECT_EQ(TablesOf(db), (Rows{{"Numbers"}}));
 }

@@ -112,8 +112,8 @@ Outcome RunWithFault(const RunFolder& folder, const Fault& fault) {
   if (!connection) return {false, quiet.Messages(), {}, {}};
   ArmingView view(*connection, fault);
   const CurrentFolder here(folder.path());
-  const db::RunSettings settings{60, core::Currency::FromTicks(1000), 0.19,
-                                 folder.path().string() + "/"};
+  const run::RunSettings settings{60, core::Currency::FromTicks(1000), 0.19,
+                                  folder.path().string() + "/"};
   connection->BeginTrans();
   const bool done = price_import::ImportPriceFile(*connection, "preise.csv", view) &&
                     pricing::UpdatePrices(*connection, settings, view);

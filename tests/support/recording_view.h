@@ -4,19 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "db/run_view.h"
+#include "run/run_view.h"
 
 namespace testing_support {
 
 // A RunView that keeps everything it is shown, in order.
-class RecordingView : public db::RunView {
+class RecordingView : public run::RunView {
  public:
   struct Event {
     enum class Kind { kOverall, kAction, kMessage } kind;
-    float value = 0;                        // progress events
-    std::string text;                       // message events
-    Icon icon = Icon::kError;               // message events
-    std::string detail;                     // message events
+    float value = 0;           // progress events
+    std::string text;          // message events
+    Icon icon = Icon::kError;  // message events
+    std::string detail;        // message events
   };
 
   void SetOverallProgress(float value) override {
@@ -25,7 +25,7 @@ class RecordingView : public db::RunView {
   void SetActionProgress(float value) override {
     events.push_back({Event::Kind::kAction, value, {}, {}, {}});
   }
-  using db::RunView::ShowMessage;
+  using run::RunView::ShowMessage;
   void ShowMessage(const std::string& text, Icon icon,
                    const std::string& detail) override {
     events.push_back({Event::Kind::kMessage, 0, text, icon, detail});

@@ -1,12 +1,41 @@
 #ifndef PREISLISTE_DB_ENGINE_JETSQL_COLUMN_TYPE_H_
 #define PREISLISTE_DB_ENGINE_JETSQL_COLUMN_TYPE_H_
 
+#include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
-#include "db/engine/column_type.h"
+#include "db/engine/core_types.h"
 
 namespace db::engine::jetsql {
+
+// What a column's declared type ("VARCHAR(255)", "CURRENCY", "INTEGER", ...)
+// means for the values read from it and written into it, as in Jet, and the
+// declared type the translator writes into SQLite for it.
+struct ColumnType {
+  enum class Kind {
+    kText,      // VARCHAR(n), TEXT, MEMO: text of at most max_chars characters
+    kInteger,   // INTEGER, LONG, SMALLINT, BYTE: whole numbers (checked to 32 bits)
+    kCurrency,  // CURRENCY, MONEY: four decimal places
+    kDouble,    // DOUBLE, REAL, FLOAT, SINGLE
+    kUntyped,   // no declared type (an expression) or another one: as stored
+  };
+  Kind kind = Kind::kUntyped;
+  size_t max_chars = 0;  // kText only; 0 = no limit
+  // Canonical: "VARCHAR(255)", "TEXT", "CURRENCY", "INTEGER", ...; another
+  // harmless type name as it stands; empty when none may be repeated.
+  std::string declared;
+
+  static ColumnType FromDeclared(std::string_view declared_type);
+};
+
+// `value` converted for storing in a column of `type`; NULL stays NULL.
+// Throws core::Error naming `column` when the value does not fit: text that is
+// no number for a number column, a fraction or a value beyond the 32-bit
+// range for an integer column, text longer than a VARCHAR(n) allows.
+Value ConvertForColumn(const ColumnType& type, const Value& value,
+                       std::string_view column);
 
 // The type a Jet CREATE TABLE names, with its size argument if any:
 // TEXT, TEXT(n), VARCHAR(n), CHAR(n), MEMO, CURRENCY, MONEY, INTEGER, INT,

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/utf8.h"
-#include "db/engine/column_type.h"
 #include "db/engine/core_types.h"
 #include "db/engine/jetsql/case_fold.h"
+#include "db/engine/jetsql/column_type.h"
 #include "db/engine/jetsql/like_pattern.h"
 
 namespace db::engine::jetsql {

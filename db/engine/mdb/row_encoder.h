@@ -20,7 +20,7 @@ namespace db::engine::mdb {
 // Text goes in compressed form (FF FE, one byte per character) when the
 // column allows compression and every character is U+0001..U+00FF, as
 // Access writes it, otherwise as UTF-16LE; a Memo is kept in the row itself.
-// Numbers must fit their column's type. Anything else — a value too long
+// The values of a row must fit their column's type. Anything else — a value too long
 // for its column, a Memo too long to keep in the row, a column type the
 // writer does not write — throws db::Error naming the column.
 std::vector<uint8_t> EncodeRow(const TableDefinition& definition,

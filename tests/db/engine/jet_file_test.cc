@@ -13,7 +13,7 @@
 
 #include "db/engine/connection.h"
 #include "db/engine/core_types.h"
-#include "db/engine/jet_table_layout.h"
+#include "db/engine/jetfile/jet_table_layout.h"
 #include "db/engine/jetsql/translate.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
@@ -38,18 +38,21 @@ class JetCopy {
   fs::path folder() const { return dir_.path(); }
   fs::path path() const { return dir_.path() / "Numbers.mdb"; }
 
-  std::unique_ptr<Connection> Connect(const std::string& password = "Falter") const {
+  std::unique_ptr<Connection> Connect(const std::string& password = "Falter",
+                                      const std::string& table = "Numbers") const {
     auto connection = std::make_unique<Connection>();
     connection->set_connection_string(
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path().string() +
         ";User ID=admin;Password=;Jet OLEDB:Database Password=" + password);
+    connection->set_jet_file_table(table);
     connection->Open();
     return connection;
   }
   // The reason an open fails with, or "" when it opens.
-  std::string OpenFailure(const std::string& password = "Falter") const {
+  std::string OpenFailure(const std::string& password = "Falter",
+                          const std::string& table = "Numbers") const {
     try {
-      Connect(password);
+      Connect(password, table);
       return "";
     } catch (const Error& error) {
       return error.what();
@@ -130,6 +133,17 @@ TEST(JetFileTest, ColumnsKeepTheirNamesAndTheTypesTheTranslatorReads) {
       "SELECT Price_EUR FROM Numbers WHERE Price_EUR IS NOT NULL");
   ASSERT_FALSE(set->IsEof());
   EXPECT_EQ(set->Field("Price_EUR").type(), Value::Type::kCurrency);
+}
+
+// The engine loads the table its caller names, in any letter case, and
+// nothing else; a file without it, or no table named, is refused.
+TEST(JetFileTest, TheTableServedIsTheOneTheCallerNames) {
+  const JetCopy copy("numbers-pk.mdb");
+  EXPECT_EQ(copy.OpenFailure("Falter", "numbers"), "");
+  EXPECT_EQ(copy.OpenFailure("Falter", "Tarife"),
+            "Numbers.mdb: die Datenbank enthält keine Tabelle Tarife");
+  EXPECT_EQ(copy.OpenFailure("Falter", ""),
+            "Numbers.mdb: es ist keine Tabelle angegeben, die geladen werden soll");
 }
 
 TEST(JetFileTest, PasswordIsCheckedAgainstTheConnectionString) {

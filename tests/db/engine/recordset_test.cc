@@ -9,7 +9,7 @@
 #include "core/error.h"
 #include "db/engine/connection.h"
 #include "db/engine/text_too_long.h"
-#include "db/tables.h"
+#include "run/tables.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -25,8 +25,8 @@ class RecordsetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     connection_ = database_.Connect();
-    connection_->Execute(std::string(db::kCreateImport2Head) +
-                         std::string(db::kCreateImport2Columns));
+    connection_->Execute(std::string(run::kCreateImport2Head) +
+                         std::string(run::kCreateImport2Columns));
   }
 
   // The rows of Import2 as plain SQLite sees them.
@@ -130,7 +130,7 @@ TEST_F(RecordsetTest, UnknownFieldNamesFail) {
 }
 
 TEST_F(RecordsetTest, AddNewAndUpdateInsertRows) {
-  auto set = connection_->OpenRecordset(db::kImport2);
+  auto set = connection_->OpenRecordset(run::kImport2);
   EXPECT_TRUE(set->IsEof());
   set->AddNew();
   set->SetField("Vorwahl", Value::Text("0044"));
@@ -201,7 +201,7 @@ TEST_F(RecordsetTest, WritesAreStoredOnMoveNextAndSeenByLaterQueries) {
 }
 
 TEST_F(RecordsetTest, ValuesAreConvertedToTheColumnType) {
-  auto set = connection_->OpenRecordset(db::kImport2);
+  auto set = connection_->OpenRecordset(run::kImport2);
   set->AddNew();
   try {
     set->SetField("Vorwahl", Value::Text(std::string(256, 'x')));

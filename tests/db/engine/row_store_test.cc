@@ -1,4 +1,4 @@
-#include "db/engine/row_store.h"
+#include "db/engine/sqlite/row_store.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 
 #include "core/error.h"
 #include "db/engine/connection.h"
-#include "db/tables.h"
 #include "pricing/sql_number_text.h"
+#include "run/tables.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
 
@@ -319,7 +319,7 @@ TEST_F(StatementTableTest, EveryStatementOfARunTranslatesAndHasItsEffect) {
             (std::vector<std::string>{"004930", "0.08", "2", "Berlin"}));
 
   // The loops' lookups by name are served by an index.
-  Execute(std::string(db::kCreateImport2Index));
+  Execute(std::string(run::kCreateImport2Index));
   EXPECT_EQ(Query("SELECT tbl_name FROM sqlite_master WHERE name = 'Import2Ziel'"),
             (Rows{{"Import2"}}));
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
-#include "db/tables.h"
 #include "jet_database.h"
+#include "run/tables.h"
 
 namespace {
 
@@ -440,7 +440,7 @@ TEST_F(JetSqlTest, ResultColumnsCarryJetNames) {
 }
 
 TEST_F(JetSqlTest, LikeWithoutWildcardIsServedByAnIndex) {
-  db_.Run(std::string(db::kCreateImport2Index));
+  db_.Run(std::string(run::kCreateImport2Index));
   db_.Run("CREATE UNIQUE INDEX ix_number ON Numbers ([Number])");
   // Both lookups of the record loops are served exactly: by name, and by name
   // and purchase price, so that none walks a large destination's rows.

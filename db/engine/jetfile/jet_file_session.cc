@@ -1,4 +1,4 @@
-#include "db/engine/jet_file_session.h"
+#include "db/engine/jetfile/jet_file_session.h"
 
 #include <sqlite3.h>
 
@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "db/engine/core_types.h"
-#include "db/engine/jet_index_key_function.h"
-#include "db/engine/jet_table_layout.h"
-#include "db/engine/jet_value.h"
+#include "db/engine/jetfile/jet_index_key_function.h"
+#include "db/engine/jetfile/jet_table_layout.h"
+#include "db/engine/jetfile/jet_value.h"
 #include "db/engine/jetsql/sql_builder.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
@@ -25,18 +25,19 @@
 namespace db::engine {
 namespace {
 
-constexpr char kTable[] = "Numbers";
-
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The name the file gives the table, found without regard to letter case.
-std::string FindTable(const mdb::Catalog& catalog) {
+std::string FindTable(const mdb::Catalog& catalog, std::string_view wanted) {
+  if (wanted.empty())
+    throw Error("es ist keine Tabelle angegeben, die geladen werden soll");
   for (const std::string& name : catalog.UserTables())
-    if (EqualIgnoringAsciiCase(name, kTable)) return name;
-  throw Error(std::string("die Datenbank enthält keine Tabelle ") + kTable);
+    if (EqualIgnoringAsciiCase(name, wanted)) return name;
+  throw Error("die Datenbank enthält keine Tabelle " + std::string(wanted),
+              Error::Kind::kNotFound);
 }
 
 // Reads the copy back from the disk as the next run will and checks the
@@ -91,7 +92,8 @@ JetFileSession::JetFileSession(std::unique_ptr<File> file,
 JetFileSession::~JetFileSession() = default;
 
 std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
-                                                     std::string_view password) {
+                                                     std::string_view password,
+                                                     std::string_view table_name) {
   const std::string shown = BaseName(path);
   try {
     auto database =
@@ -102,7 +104,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     });
     mdb::Header::Parse(image).CheckPassword(password);
     const mdb::Catalog catalog = mdb::Catalog::Read(image);
-    const std::string table = FindTable(catalog);
+    const std::string table = FindTable(catalog, table_name);
     mdb::TableDefinition definition =
         mdb::TableDefinition::Read(image, catalog.TableDefinitionPage(table));
     const SqliteTableLayout layout = LayOutTable(
@@ -141,7 +143,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
 
 // The rows of the table in the in-memory database, in row-id order (the
 // order they were loaded and inserted), typed for the writer.
-std::vector<std::vector<Value>> JetFileSession::NumbersRows() const {
+std::vector<std::vector<Value>> JetFileSession::TableRows() const {
   const mdb::TableDefinition& definition = file_->definition;
   jetsql::SqlBuilder select;
   select.Append("SELECT ");
@@ -164,8 +166,8 @@ std::vector<std::vector<Value>> JetFileSession::NumbersRows() const {
   return rows;
 }
 
-void JetFileSession::WriteNumbers() const {
-  const std::vector<std::vector<Value>> rows = NumbersRows();
+void JetFileSession::WriteTable() const {
+  const std::vector<std::vector<Value>> rows = TableRows();
   mdb::WritableImage writable(file_->image);
   mdb::ReplaceTableRows(writable, file_->definition.first_page(), rows,
                         mdb::RebuildIndexes);

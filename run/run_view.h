@@ -1,9 +1,9 @@
-#ifndef PREISLISTE_DB_RUN_VIEW_H_
-#define PREISLISTE_DB_RUN_VIEW_H_
+#ifndef PREISLISTE_RUN_RUN_VIEW_H_
+#define PREISLISTE_RUN_RUN_VIEW_H_
 
 #include <string>
 
-namespace db {
+namespace run {
 
 // What a run shows the operator: the two progress bars and modal messages.
 // The window and the console implement it; tests record it. Every part of a
@@ -34,6 +34,6 @@ class RunView {
   }
 };
 
-}  // namespace db
+}  // namespace run
 
-#endif  // PREISLISTE_DB_RUN_VIEW_H_
+#endif  // PREISLISTE_RUN_RUN_VIEW_H_

@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_JET_TABLE_LAYOUT_H_
-#define PREISLISTE_DB_ENGINE_JET_TABLE_LAYOUT_H_
+#ifndef PREISLISTE_DB_ENGINE_JETFILE_JET_TABLE_LAYOUT_H_
+#define PREISLISTE_DB_ENGINE_JETFILE_JET_TABLE_LAYOUT_H_
 
 #include <optional>
 #include <string>
@@ -56,4 +56,4 @@ std::optional<std::string> DefaultLiteral(const std::string& property);
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_JET_TABLE_LAYOUT_H_
+#endif  // PREISLISTE_DB_ENGINE_JETFILE_JET_TABLE_LAYOUT_H_

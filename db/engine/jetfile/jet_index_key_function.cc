@@ -1,9 +1,9 @@
-#include "db/engine/jet_index_key_function.h"
+#include "db/engine/jetfile/jet_index_key_function.h"
 
 #include <sqlite3.h>
 
 #include "db/engine/core_types.h"
-#include "db/engine/jet_value.h"
+#include "db/engine/jetfile/jet_value.h"
 #include "db/engine/mdb/key_coverage.h"
 
 namespace db::engine {

@@ -1,4 +1,4 @@
-#include "db/engine/sqlite_recordset.h"
+#include "db/engine/sqlite/sqlite_recordset.h"
 
 #include <sqlite3.h>
 
@@ -50,7 +50,7 @@ void SqliteRecordset::Fetch(const jetsql::SqliteStatement& query) {
   for (int i = first; i < count; ++i) {
     Column column{sqlite3_column_name(statement, i), {}, {}};
     column.type =
-        ColumnType::FromDeclared(OrEmpty(sqlite3_column_decltype(statement, i)));
+        jetsql::ColumnType::FromDeclared(OrEmpty(sqlite3_column_decltype(statement, i)));
     if (!base_table_.empty() &&
         EqualIgnoringAsciiCase(OrEmpty(sqlite3_column_table_name(statement, i)),
                                base_table_))
@@ -71,26 +71,28 @@ void SqliteRecordset::Fetch(const jetsql::SqliteStatement& query) {
 // column is text. Anything else keeps SQLite's storage class.
 void SqliteRecordset::StoreField(sqlite3_stmt* statement, int index, size_t row,
                                  size_t column) {
-  const ColumnType::Kind kind = columns_[column].type.kind;
+  const jetsql::ColumnType::Kind kind = columns_[column].type.kind;
   const int storage = sqlite3_column_type(statement, index);
   if (storage == SQLITE_NULL) return;
-  if (kind == ColumnType::Kind::kText || storage == SQLITE_TEXT ||
+  if (kind == jetsql::ColumnType::Kind::kText || storage == SQLITE_TEXT ||
       storage == SQLITE_BLOB) {
     rows_.SetText(row, column, ColumnText(statement, index));
   } else if (storage == SQLITE_INTEGER) {
     const int64_t number = sqlite3_column_int64(statement, index);
     Value value = Value::Integer(number);
-    if (kind == ColumnType::Kind::kCurrency && number <= INT64_MAX / Currency::kScale &&
+    if (kind == jetsql::ColumnType::Kind::kCurrency &&
+        number <= INT64_MAX / Currency::kScale &&
         number >= INT64_MIN / Currency::kScale) {
       value = Value::Money(Currency::FromTicks(number * Currency::kScale));
-    } else if (kind == ColumnType::Kind::kDouble) {
+    } else if (kind == jetsql::ColumnType::Kind::kDouble) {
       value = Value::Double(static_cast<double>(number));
     }
     rows_.Set(row, column, value);
   } else {
     const double number = sqlite3_column_double(statement, index);
-    const auto amount =
-        kind == ColumnType::Kind::kCurrency ? Currency::FromDouble(number) : std::nullopt;
+    const auto amount = kind == jetsql::ColumnType::Kind::kCurrency
+                            ? Currency::FromDouble(number)
+                            : std::nullopt;
     rows_.Set(row, column, amount ? Value::Money(*amount) : Value::Double(number));
   }
 }
@@ -145,7 +147,8 @@ void SqliteRecordset::SetField(std::string_view name, const Value& value) {
   if (columns_[column].table_column.empty())
     throw Error("Field " + std::string(name) +
                 " cannot be changed: it is not a column of " + base_table_);
-  Value converted = ConvertForColumn(columns_[column].type, value, columns_[column].name);
+  Value converted =
+      jetsql::ConvertForColumn(columns_[column].type, value, columns_[column].name);
   auto same = std::find_if(pending_.begin(), pending_.end(),
                            [column](const auto& entry) { return entry.first == column; });
   if (same != pending_.end()) {

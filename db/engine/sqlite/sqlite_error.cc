@@ -1,4 +1,4 @@
-#include "db/engine/sqlite_error.h"
+#include "db/engine/sqlite/sqlite_error.h"
 
 #include <sqlite3.h>
 

@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_ROW_STORE_H_
-#define PREISLISTE_DB_ENGINE_ROW_STORE_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_ROW_STORE_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_ROW_STORE_H_
 
 #include <bit>
 #include <cstddef>
@@ -70,4 +70,4 @@ class RowStore {
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_ROW_STORE_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_ROW_STORE_H_

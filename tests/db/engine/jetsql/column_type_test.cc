@@ -1,4 +1,4 @@
-#include "db/engine/column_type.h"
+#include "db/engine/jetsql/column_type.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 
 using core::Currency;
 using core::Value;
-using db::engine::ColumnType;
+using db::engine::jetsql::ColumnType;
 using Kind = ColumnType::Kind;
 
 TEST(ColumnTypeTest, DeclaredTypesAsJetAndSqliteWriteThem) {
@@ -63,7 +63,7 @@ TEST(ConvertForColumnTest, ValuesThatFit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.in));
-    EXPECT_EQ(db::engine::ConvertForColumn(c.type, c.in, "Feld"), c.out);
+    EXPECT_EQ(db::engine::jetsql::ConvertForColumn(c.type, c.in, "Feld"), c.out);
   }
 }
 
@@ -86,7 +86,8 @@ TEST(ConvertForColumnTest, ValuesThatDoNotFitNameTheField) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.declared) + " " + testing::PrintToString(c.in));
     try {
-      db::engine::ConvertForColumn(ColumnType::FromDeclared(c.declared), c.in, "Feld");
+      db::engine::jetsql::ConvertForColumn(ColumnType::FromDeclared(c.declared), c.in,
+                                           "Feld");
       ADD_FAILURE() << "converted";
     } catch (const core::Error& error) {
       EXPECT_NE(std::string(error.what()).find("Feld"), std::string::npos)

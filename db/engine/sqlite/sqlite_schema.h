@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_SQLITE_SCHEMA_H_
-#define PREISLISTE_DB_ENGINE_SQLITE_SCHEMA_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SCHEMA_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SCHEMA_H_
 
 #include <map>
 #include <optional>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "db/engine/jetsql/translate.h"
-#include "db/engine/sqlite_session.h"
+#include "db/engine/sqlite/sqlite_session.h"
 
 namespace db::engine {
 
@@ -40,4 +40,4 @@ class SqliteSchema : public jetsql::Schema {
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_SQLITE_SCHEMA_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SCHEMA_H_

@@ -1,4 +1,4 @@
-#include "db/engine/sqlite_schema.h"
+#include "db/engine/sqlite/sqlite_schema.h"
 
 #include <sqlite3.h>
 

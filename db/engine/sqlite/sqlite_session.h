@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_SQLITE_SESSION_H_
-#define PREISLISTE_DB_ENGINE_SQLITE_SESSION_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SESSION_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SESSION_H_
 
 #include <chrono>
 #include <memory>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "db/engine/core_types.h"
-#include "db/engine/statement_cache.h"
+#include "db/engine/sqlite/statement_cache.h"
 #include "db/engine/text_too_long.h"
 
 struct sqlite3;
@@ -68,4 +68,4 @@ int BindValue(sqlite3_stmt* statement, int index, const Value& value);
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_SQLITE_SESSION_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SESSION_H_

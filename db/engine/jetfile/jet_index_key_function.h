@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_JET_INDEX_KEY_FUNCTION_H_
-#define PREISLISTE_DB_ENGINE_JET_INDEX_KEY_FUNCTION_H_
+#ifndef PREISLISTE_DB_ENGINE_JETFILE_JET_INDEX_KEY_FUNCTION_H_
+#define PREISLISTE_DB_ENGINE_JETFILE_JET_INDEX_KEY_FUNCTION_H_
 
 #include <string>
 #include <vector>
@@ -26,4 +26,4 @@ void RegisterIndexKeyFunction(sqlite3* db, const std::string& name,
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_JET_INDEX_KEY_FUNCTION_H_
+#endif  // PREISLISTE_DB_ENGINE_JETFILE_JET_INDEX_KEY_FUNCTION_H_

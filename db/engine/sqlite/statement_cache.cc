@@ -1,9 +1,9 @@
-#include "db/engine/statement_cache.h"
+#include "db/engine/sqlite/statement_cache.h"
 
 #include <sqlite3.h>
 
 #include "db/engine/core_types.h"
-#include "db/engine/sqlite_error.h"
+#include "db/engine/sqlite/sqlite_error.h"
 
 namespace db::engine {
 

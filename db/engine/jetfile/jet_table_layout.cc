@@ -1,4 +1,4 @@
-#include "db/engine/jet_table_layout.h"
+#include "db/engine/jetfile/jet_table_layout.h"
 
 #include <algorithm>
 #include <cctype>

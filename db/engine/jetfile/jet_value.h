@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_JET_VALUE_H_
-#define PREISLISTE_DB_ENGINE_JET_VALUE_H_
+#ifndef PREISLISTE_DB_ENGINE_JETFILE_JET_VALUE_H_
+#define PREISLISTE_DB_ENGINE_JETFILE_JET_VALUE_H_
 
 #include "db/engine/core_types.h"
 #include "db/engine/mdb/table_definition.h"
@@ -18,4 +18,4 @@ Value JetValue(mdb::ColumnType type, sqlite3_value* stored, const std::string& c
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_JET_VALUE_H_
+#endif  // PREISLISTE_DB_ENGINE_JETFILE_JET_VALUE_H_

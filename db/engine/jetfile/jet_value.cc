@@ -1,4 +1,4 @@
-#include "db/engine/jet_value.h"
+#include "db/engine/jetfile/jet_value.h"
 
 #include <sqlite3.h>
 

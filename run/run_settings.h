@@ -1,11 +1,11 @@
-#ifndef PREISLISTE_DB_RUN_SETTINGS_H_
-#define PREISLISTE_DB_RUN_SETTINGS_H_
+#ifndef PREISLISTE_RUN_RUN_SETTINGS_H_
+#define PREISLISTE_RUN_RUN_SETTINGS_H_
 
 #include <string>
 
 #include "core/currency.h"
 
-namespace db {
+namespace run {
 
 // The four settings of a run, read once before the database is opened and
 // only read afterwards. The run driver fills it; the database layer and the
@@ -17,6 +17,6 @@ struct RunSettings {
   std::string database_folder;  // DB Path, ending in the path separator
 };
 
-}  // namespace db
+}  // namespace run
 
-#endif  // PREISLISTE_DB_RUN_SETTINGS_H_
+#endif  // PREISLISTE_RUN_RUN_SETTINGS_H_

@@ -1,4 +1,4 @@
-#include "db/engine/sqlite_session.h"
+#include "db/engine/sqlite/sqlite_session.h"
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -10,14 +10,14 @@
 
 #include "db/engine/core_types.h"
 #include "db/engine/jetsql/sqlite_functions.h"
-#include "db/engine/sqlite_error.h"
+#include "db/engine/sqlite/sqlite_error.h"
 
 namespace db::engine {
 namespace {
 
 constexpr size_t kCachedStatements = 128;
 // Pages of the database file kept in memory (negative: KiB), taken only as
-// needed. A Numbers table of a million rows takes about 60 MB; while the
+// needed. A price list of a million rows takes about 60 MB; while the
 // pages a run changes fit, nothing is spilled to the file and read back, and
 // the transaction keeps its changes out of the file until the commit, so
 // readers stay unblocked that long.
@@ -37,7 +37,7 @@ constexpr char kTempStorePragma[] = "PRAGMA temp_store = FILE";
 constexpr char kTempCacheSizePragma[] = "PRAGMA temp.cache_size = -65536";
 // Debian's SQLite is built to overwrite deleted content with zeros, in the
 // pages a change writes and in every page a delete frees, which must then be
-// journaled and written once more: DELETE FROM Numbers and dropping the
+// journaled and written once more: deleting all rows of a table and dropping the
 // working tables rewrite all their pages. FAST zeroes only within the pages
 // written anyway; a freed page may keep old rows of the price list, the same
 // kind of data the file holds.

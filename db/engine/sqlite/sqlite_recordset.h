@@ -1,5 +1,5 @@
-#ifndef PREISLISTE_DB_ENGINE_SQLITE_RECORDSET_H_
-#define PREISLISTE_DB_ENGINE_SQLITE_RECORDSET_H_
+#ifndef PREISLISTE_DB_ENGINE_SQLITE_SQLITE_RECORDSET_H_
+#define PREISLISTE_DB_ENGINE_SQLITE_SQLITE_RECORDSET_H_
 
 #include <cstddef>
 #include <memory>
@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "db/engine/column_type.h"
+#include "db/engine/jetsql/column_type.h"
 #include "db/engine/jetsql/translate.h"
 #include "db/engine/recordset.h"
-#include "db/engine/row_store.h"
-#include "db/engine/sqlite_session.h"
+#include "db/engine/sqlite/row_store.h"
+#include "db/engine/sqlite/sqlite_session.h"
 
 namespace db::engine {
 
@@ -45,7 +45,7 @@ class SqliteRecordset : public Recordset {
   struct Column {
     std::string name;          // as the query names it
     std::string table_column;  // the base table's column; empty for an expression
-    ColumnType type;
+    jetsql::ColumnType type;
   };
 
   SqliteRecordset(SqliteSession& session, std::string base_table)
@@ -86,4 +86,4 @@ class SqliteRecordset : public Recordset {
 
 }  // namespace db::engine
 
-#endif  // PREISLISTE_DB_ENGINE_SQLITE_RECORDSET_H_
+#endif  // PREISLISTE_DB_ENGINE_SQLITE_SQLITE_RECORDSET_H_
