@@ -73,18 +73,4 @@ void IniSettingsStore::Load() const {
   values_ = std::move(values);
 }
 
-std::filesystem::path DefaultSettingsFile() {
-  const char* explicit_file = std::getenv("UPDATE_PREISLISTE_SETTINGS");
-  if (explicit_file != nullptr && *explicit_file != '\0') return explicit_file;
-  std::filesystem::path config;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && *xdg != '\0') {
-    config = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    config = std::filesystem::path(home != nullptr ? home : "") / ".config";
-  }
-  return config / "update-preisliste" / "update-preisliste.ini";
-}
-
 }  // namespace app

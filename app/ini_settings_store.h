@@ -37,11 +37,6 @@ class IniSettingsStore : public SettingsStore {
   mutable std::optional<std::map<std::string, std::string>> values_;
 };
 
-// The settings file of this user: $UPDATE_PREISLISTE_SETTINGS when set, else
-// $XDG_CONFIG_HOME/update-preisliste/update-preisliste.ini, with ~/.config in
-// place of an unset or empty XDG_CONFIG_HOME.
-std::filesystem::path DefaultSettingsFile();
-
 }  // namespace app
 
 #endif  // PREISLISTE_APP_INI_SETTINGS_STORE_H_

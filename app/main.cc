@@ -18,9 +18,9 @@
 
 #include "app/command_line.h"
 #include "app/console_view.h"
-#include "app/ini_settings_store.h"
 #include "app/run_update.h"
 #include "app/setting_number.h"
+#include "app/settings_file.h"
 
 #ifdef PREISLISTE_WITH_GUI
 #include <QApplication>
@@ -79,11 +79,11 @@ RunOptions Options(const CommandLine& line) { return {line.dry_run, line.report_
 
 int RunInConsole(const CommandLine& line) {
   if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
-  const IniSettingsStore store(DefaultSettingsFile());
+  const auto store = OpenSettingsFile(DefaultSettingsFile());
   std::setlocale(LC_ALL, "");
   const NumberFormat numbers = TakeOperatorNumberFormat();
   ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
-  return ExitStatus(RunUpdate(store, numbers, view, Options(line)));
+  return ExitStatus(RunUpdate(*store, numbers, view, Options(line)));
 }
 
 #ifdef PREISLISTE_WITH_GUI
@@ -97,12 +97,12 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
   QApplication application(argc, argv);  // sets the C library locale from the environment
   line = ParseCommandLine(argc, argv);
   if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
-  const IniSettingsStore store(DefaultSettingsFile());
+  const auto store = OpenSettingsFile(DefaultSettingsFile());
   const NumberFormat numbers = TakeOperatorNumberFormat();
   const RunOptions options = Options(line);
   RunResult result;
   Form1 form([&](run::RunView& view) {
-    result = RunUpdate(store, numbers, view, options);
+    result = RunUpdate(*store, numbers, view, options);
     return result.outcome;
   });
   form.show();

@@ -24,6 +24,7 @@
 #include "app/ini_settings_store.h"
 #include "app/run_update.h"
 #include "app/setting_number.h"
+#include "app/settings_file.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "app/settings_file.h"
 #include "tests/support/test_files.h"
 
 namespace app {
