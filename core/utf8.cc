@@ -15,7 +15,8 @@ std::string ShortenedText(std::string_view utf8, size_t characters) {
   size_t seen = 0;
   for (size_t i = 0; i < utf8.size(); ++i) {
     if (IsUtf8ContinuationByte(utf8[i])) continue;
-    if (seen++ == characters) return std::string(utf8.substr(0, i)) + "\xE2\x80\xA6";  // …
+    if (seen++ == characters)
+      return std::string(utf8.substr(0, i)) + "\xE2\x80\xA6";  // …
   }
   return std::string(utf8);
 }
@@ -41,6 +42,15 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
                      static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr, &status);
   out.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
   return out;
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 }  // namespace core

@@ -2,6 +2,7 @@
 #define PREISLISTE_CORE_UTF8_H_
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,13 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
 
 // UTF-8 of a UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// A path as UTF-8, as SQLite and the messages take it (on Windows, whose
+// paths are UTF-16, path::string() would give the ANSI code page instead).
+std::string PathToUtf8(const std::filesystem::path& path);
+
+// The path a UTF-8 text names (settings, connection strings).
+std::filesystem::path PathFromUtf8(std::string_view utf8);
 
 }  // namespace core
 

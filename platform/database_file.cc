@@ -89,12 +89,15 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
     throw Error(path.string() +
                 " ist ein symbolischer Verweis; bitte den Pfad der Datei "
                 "selbst angeben");
-  if (const auto lock = FindLockFile(path))
+  // A lock file that no program holds is left by a crash (where the system
+  // can tell, see IsHeldOpen): the billing product is not running.
+  if (const auto lock = FindLockFile(path); lock && IsHeldOpen(*lock))
     throw Error("Die Datenbank " + Name(path) + " ist in Benutzung: neben ihr liegt " +
-                Name(*lock) + ". Bitte das Abrechnungsprogramm schließen; bleibt " +
-                Name(*lock) +
-                " danach liegen (nach einem Absturz), sie löschen, aber nur "
-                "wenn das Abrechnungsprogramm geschlossen ist");
+                    Name(*lock) + ". Bitte das Abrechnungsprogramm schließen; bleibt " +
+                    Name(*lock) +
+                    " danach liegen (nach einem Absturz), sie löschen, aber nur "
+                    "wenn das Abrechnungsprogramm geschlossen ist",
+                Error::Kind::kInUse);
   File file = File::OpenForReading(path);
   if (!file.IsRegularFile()) throw Error(path.string() + " ist keine gewöhnliche Datei");
   // A file changed in the present tick of the file system's clock is asked
@@ -162,10 +165,11 @@ void DatabaseFile::CheckCopy(const File& copy, const std::vector<Change>& change
 }
 
 void DatabaseFile::CheckUnchanged() const {
-  if (const auto lock = FindLockFile(path_))
+  if (const auto lock = FindLockFile(path_); lock && IsHeldOpen(*lock))
     throw Error("Das Abrechnungsprogramm hat die Datenbank " + Name(path_) +
-                " während des Laufs geöffnet (" + Name(*lock) + " ist erschienen); " +
-                Name(path_) + " wurde nicht ersetzt");
+                    " während des Laufs geöffnet (" + Name(*lock) + " ist erschienen); " +
+                    Name(path_) + " wurde nicht ersetzt",
+                Error::Kind::kInUse);
   if (const ReadPart* part = FirstChangedPart(file_, {}))
     throw ChangedMeanwhile(path_, " (die gelesenen Bytes ab Byte " +
                                       std::to_string(part->offset) +

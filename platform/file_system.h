@@ -25,6 +25,17 @@ void RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 // and its description says so.
 void FlushFolderOf(const std::filesystem::path& file);
 
+// Whether a program holds the file open. Windows tells: a file another
+// program has open cannot be opened exclusively. POSIX systems do not (and
+// not at all over a network share), so there every file counts as held:
+// the safe answer for a lock file, whose presence then alone says "in use".
+bool IsHeldOpen(const std::filesystem::path& path);
+
+// Whether this user may read and write the file, and create files in the
+// folder; asked before a run starts, so that it does not fail halfway.
+bool CanReadAndWrite(const std::filesystem::path& file);
+bool CanCreateFilesIn(const std::filesystem::path& folder);
+
 // Removes the name; a name that cannot be removed stays (no error): used for
 // temporary files that a later run cleans up anyway.
 void RemoveFile(const std::filesystem::path& path) noexcept;

@@ -59,6 +59,16 @@ void FlushFolderOf(const std::filesystem::path& file) {
                     std::strerror(error), posix::KindOfSystemError(error));
 }
 
+bool IsHeldOpen(const std::filesystem::path&) { return true; }
+
+bool CanReadAndWrite(const std::filesystem::path& file) {
+  return access(file.c_str(), R_OK | W_OK) == 0;
+}
+
+bool CanCreateFilesIn(const std::filesystem::path& folder) {
+  return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 void RemoveFile(const std::filesystem::path& path) noexcept { unlink(path.c_str()); }
 
 }  // namespace platform

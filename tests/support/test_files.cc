@@ -2,19 +2,32 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
+
+#include "core/utf8.h"
 
 namespace testing_support {
 
+// A new folder of a random name: create_directory() says whether it made
+// it, so two tests never share one.
 TempDir::TempDir() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "preisliste-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  path_ = pattern;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("preisliste-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(path, error)) {
+      // Private to this user, as tests that use it as XDG_RUNTIME_DIR need.
+      std::filesystem::permissions(path, std::filesystem::perms::owner_all, error);
+      path_ = path;
+      return;
+    }
+  }
+  ADD_FAILURE() << "no temporary folder could be made";
 }
 
 TempDir::~TempDir() {
@@ -34,7 +47,7 @@ namespace {
 
 sqlite3* OpenOrFail(const std::filesystem::path& file) {
   sqlite3* db = nullptr;
-  if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+  if (sqlite3_open(core::PathToUtf8(file).c_str(), &db) != SQLITE_OK)
     ADD_FAILURE() << "cannot open " << file << ": " << sqlite3_errmsg(db);
   return db;
 }

@@ -62,12 +62,12 @@ ByteView ByteView::Sub(size_t offset, size_t length) const {
   return ByteView(bytes_.subspan(offset, length), name_);
 }
 
-FileImage FileImage::ReadFile(const std::string& path) {
+FileImage FileImage::ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("Die Datenbankdatei " + path + " kann nicht gelesen werden");
+  if (!in) throw Error("Die Datenbankdatei " + path.string() + " kann nicht gelesen werden");
   std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
                              std::istreambuf_iterator<char>()};
-  if (in.bad()) throw Error("Die Datenbankdatei " + path + " kann nicht gelesen werden");
+  if (in.bad()) throw Error("Die Datenbankdatei " + path.string() + " kann nicht gelesen werden");
   return FileImage(std::move(bytes));
 }
 

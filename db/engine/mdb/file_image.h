@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -66,7 +67,7 @@ using ReadBytes = std::function<void(uint64_t offset, std::span<uint8_t> into)>;
 class FileImage {
  public:
   // Reads the whole file into memory; throws db::Error when it cannot be read.
-  static FileImage ReadFile(const std::string& path);
+  static FileImage ReadFile(const std::filesystem::path& path);
 
   // Takes the bytes of a file. Whether they make a Jet 4 file is the
   // header's question (a Jet 3 file has smaller pages).

@@ -1,16 +1,17 @@
 #include "db/engine/sqlite/sqlite_session.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "core/utf8.h"
 #include "db/engine/core_types.h"
 #include "db/engine/jetsql/sqlite_functions.h"
 #include "db/engine/sqlite/sqlite_error.h"
+#include "platform/file_system.h"
 
 namespace db::engine {
 namespace {
@@ -77,7 +78,7 @@ void CheckIsDatabaseFile(const std::filesystem::path& file) {
   const auto size = std::filesystem::file_size(file, error);
   if (error) throw Error(shown + ": " + error.message());
   if (size == 0) throw Error(shown + " ist leer, also keine Datenbank");
-  if (access(file.c_str(), R_OK | W_OK) != 0) {
+  if (!platform::CanReadAndWrite(file)) {
     throw Error("Keine Berechtigung, " + shown + " zu lesen und zu schreiben (" +
                 std::strerror(errno) + ")");
   }
@@ -88,7 +89,7 @@ void CheckIsDatabaseFile(const std::filesystem::path& file) {
 // change of a run would fail, so refuse the database before any work.
 void CheckFolderTakesJournal(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path();
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+  if (!platform::CanCreateFilesIn(folder)) {
     throw Error("Keine Berechtigung, im Ordner " + folder.string() +
                 " zu schreiben: ohne Journal neben " + file.filename().string() +
                 " kann das Update nicht abgesichert werden");
@@ -137,8 +138,9 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   // One thread uses a connection, so it needs no mutex of its own. Serialized
   // mode would lock one on every call, and in a process with other threads
   // (the window's toolkit starts some) those locks lose their cheap path.
-  const int opened = sqlite3_open_v2(
-      file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int opened =
+      sqlite3_open_v2(core::PathToUtf8(file).c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   // From here the session owns the handle, whatever happens.
   std::unique_ptr<SqliteSession> session(new SqliteSession(db, BaseName(path)));
   if (db == nullptr) throw Error(file.string() + ": out of memory");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/utf8.h"
 #include "db/engine/connection.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/test_files.h"
@@ -30,7 +31,7 @@ Rows Dump(const std::filesystem::path& file) {
 class OtherProgram {
  public:
   explicit OtherProgram(const std::filesystem::path& file) {
-    EXPECT_EQ(sqlite3_open(file.c_str(), &db_), SQLITE_OK);
+    EXPECT_EQ(sqlite3_open(core::PathToUtf8(file).c_str(), &db_), SQLITE_OK);
   }
   ~OtherProgram() { sqlite3_close(db_); }
   void Run(const char* sql) {
