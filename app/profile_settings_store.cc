@@ -24,13 +24,15 @@ std::string ProfileSettingsStore::Get(std::string_view section, std::string_view
   std::error_code ignored;
   // Without the file the function would look in WIN.INI's place instead.
   if (!std::filesystem::exists(file_, ignored)) return std::string(default_value);
+  // A name without a folder would be looked up in the Windows folder.
+  const std::wstring file = std::filesystem::absolute(file_, ignored).wstring();
   const std::wstring wide_section = Wide(section);
   const std::wstring wide_key = Wide(key);
   std::wstring value(256, L'\0');
   for (;;) {
     const DWORD length = GetPrivateProfileStringW(
         wide_section.c_str(), wide_key.c_str(), kMissing, value.data(),
-        static_cast<DWORD>(value.size()), file_.wstring().c_str());
+        static_cast<DWORD>(value.size()), file.c_str());
     // A value that filled the buffer may have been cut: read it again, larger.
     if (length + 1 < value.size()) {
       value.resize(length);

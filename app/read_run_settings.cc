@@ -90,7 +90,9 @@ RunSettingsOrMessage ReadRunSettings(const SettingsStore& store,
 }
 
 std::string DatabaseFolder(const std::string& db_path) {
-  if (!db_path.empty() && db_path.back() == kPathSeparator) return db_path;
+  // Windows takes "/" as a separator too: "C:/Daten/" needs no other.
+  if (!db_path.empty() && (db_path.back() == kPathSeparator || db_path.back() == '/'))
+    return db_path;
   return db_path + kPathSeparator;
 }
 

@@ -1,3 +1,4 @@
+cmake_policy(SET CMP0057 NEW)  # if(... IN_LIST ...)
 # cmake -DOBJDUMP=... -DEXE=... -P check_imports.cmake
 # Fails when EXE imports a DLL outside the list of Windows system DLLs, such
 # as libstdc++-6.dll, libgcc_s_seh-1.dll or libwinpthread-1.dll.

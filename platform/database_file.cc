@@ -111,7 +111,9 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
   return DatabaseFile(std::move(file), identity);
 }
 
-std::filesystem::path DatabaseFile::BackupPath() const { return path_.string() + ".bak"; }
+std::filesystem::path DatabaseFile::BackupPath() const {
+  return std::filesystem::path(path_) += ".bak";
+}
 
 void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
   if (file_.ReadAt(offset, into) != into.size())
@@ -194,7 +196,7 @@ void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
 }
 
 void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes,
-                           const CopyCheck& check, const StepHook& hook) const {
+                           const CopyCheck& check, const StepHook& hook) {
   const auto reached = [&](Step step) {
     if (hook) hook(step);
   };
@@ -213,15 +215,18 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   copy.Flush();
   reached(Step::kCopyFlushed);
   CheckCopy(copy, changes);
-  check(copy.path());
+  // Closed before anything else opens it: Windows lets no one else open a
+  // file that a handle is writing to.
+  const std::filesystem::path copy_path = copy.path();
+  copy.Close();
+  check(copy_path);
   reached(Step::kCopyChecked);
 
   CheckUnchanged();
-  MakeBackup(copy.path().string() + ".bak");
+  MakeBackup(std::filesystem::path(copy_path) += ".bak");
   reached(Step::kBackupMade);
 
-  const std::filesystem::path copy_path = copy.path();
-  copy.Close();
+  file_.Close();
   RenameOver(copy_path, path_);
   copy_name.Release();
   reached(Step::kReplaced);

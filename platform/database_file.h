@@ -32,9 +32,10 @@ namespace platform {
 //   4. the backup "<name>.bak" is made without moving the original: a hard
 //      link, or a flushed copy where the folder allows no links, under a
 //      temporary name, renamed over the previous backup;
-//   5. the copy, closed, is renamed over the original, which swaps the name
-//      from the old file to the new one in one step, and the folder is
-//      flushed.
+//   5. the copy, closed, is renamed over the original, closed too (Windows
+//      replaces no open file; the checks of step 3 are done by then), which
+//      swaps the name from the old file to the new one in one step, and the
+//      folder is flushed.
 // Any failure before step 5 is a core::Error that leaves the original as it was
 // and removes the temporary files. Nothing here holds the whole file in
 // memory: a run reads the parts it needs, and the commit costs a copy of the
@@ -72,7 +73,7 @@ class DatabaseFile {
   // zeros when it is longer) with `changes` written over them; the changes
   // must lie inside `new_size`.
   void Replace(uint64_t new_size, const std::vector<Change>& changes,
-               const CopyCheck& check, const StepHook& hook = {}) const;
+               const CopyCheck& check, const StepHook& hook = {});
 
  private:
   struct ReadPart {

@@ -18,6 +18,7 @@ class GermanNumericLocale {
  public:
   GermanNumericLocale() {
     if (TrySet()) return;
+#ifndef _WIN32  // Windows has every locale built in
     if (std::system("command -v localedef >/dev/null 2>&1") != 0) return;
     compiled_ = std::make_unique<TempDir>();
     const std::string command = "localedef -i de_DE -f UTF-8 '" +
@@ -26,17 +27,20 @@ class GermanNumericLocale {
     if (std::system(command.c_str()) != 0) return;
     setenv("LOCPATH", compiled_->path().c_str(), 1);
     TrySet();
+#endif
   }
   ~GermanNumericLocale() {
     std::setlocale(LC_NUMERIC, "C");
+#ifndef _WIN32
     if (compiled_) unsetenv("LOCPATH");
+#endif
   }
 
   bool active() const { return active_; }
 
  private:
   bool TrySet() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252"})
       if (std::setlocale(LC_NUMERIC, name) != nullptr) return active_ = true;
     return false;
   }

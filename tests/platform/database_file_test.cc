@@ -37,7 +37,7 @@ std::span<const uint8_t> Bytes(std::string_view text) {
 }
 
 // Replaces the file by `image` as a whole: one change over all its bytes.
-void ReplaceWith(const DatabaseFile& file, std::string_view image,
+void ReplaceWith(DatabaseFile&& file, std::string_view image,
                  const DatabaseFile::CopyCheck& check = AcceptCopy,
                  const DatabaseFile::StepHook& hook = {}) {
   file.Replace(image.size(), {{0, Bytes(image)}}, check, hook);
@@ -127,7 +127,7 @@ TEST(DatabaseFileTest, ReplaceWritesTheImageKeepsTheOldAsBackupAndLeavesNothingE
   EXPECT_EQ(file.size(), kOld.size());
   EXPECT_EQ(Read(file, 0, 100), kOld.substr(0, 100));
   std::string checked;
-  ReplaceWith(file, kNew, [&](const std::filesystem::path& copy) {
+  ReplaceWith(std::move(file), kNew, [&](const std::filesystem::path& copy) {
     // The check sees the flushed copy beside the original, not the original.
     EXPECT_EQ(copy.parent_path(), dir.path());
     checked = ReadFileBytes(copy);

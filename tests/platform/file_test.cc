@@ -81,6 +81,8 @@ TEST(FileTest, ReadsAndWritesAtOffsets) {
   EXPECT_EQ(ReadFileBytes(path), std::string("0123456789\0\0AB", 14));
   file.Resize(5);
   EXPECT_EQ(ReadFileBytes(path), "01234");
+  // Closed first: Windows lets no one open a file that a handle writes.
+  file.Close();
 
   const File reader = File::OpenForReading(path);
   EXPECT_EQ(reader.Size(), 5u);

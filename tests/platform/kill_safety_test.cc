@@ -26,7 +26,7 @@ using testing_support::TempDir;
 std::string Image(char fill) { return std::string(4 << 20, fill); }
 
 // Replaces the file by `image` as a whole: one change over all its bytes.
-void ReplaceWith(const DatabaseFile& file, const std::string& image,
+void ReplaceWith(DatabaseFile&& file, const std::string& image,
                  const DatabaseFile::StepHook& hook = {}) {
   file.Replace(
       image.size(), {{0, {reinterpret_cast<const uint8_t*>(image.data()), image.size()}}},

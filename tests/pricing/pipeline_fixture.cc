@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "core/utf8.h"
 #include "db/engine/jetsql/sqlite_functions.h"
 #include "db/open_database.h"
 #include "run/tables.h"
@@ -88,8 +89,8 @@ std::vector<std::vector<std::string>> PriceDatabase::Query(const std::string& sq
   std::vector<std::vector<std::string>> rows;
   sqlite3* handle = nullptr;
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_open_v2(file_.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) !=
-      SQLITE_OK) {
+  if (sqlite3_open_v2(core::PathToUtf8(file_).c_str(), &handle, SQLITE_OPEN_READONLY,
+                      nullptr) != SQLITE_OK) {
     ADD_FAILURE() << "cannot open " << file_;
   } else {
     db::engine::jetsql::RegisterSqliteFunctions(handle);
