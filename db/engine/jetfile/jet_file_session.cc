@@ -122,7 +122,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     // Built over the loaded rows in one sort, not entry by entry as they
     // arrive; a unique index refuses duplicates all the same.
     for (const SqliteIndexLayout& index : layout.indexes) {
-      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
+      RegisterIndexKeyFunction(*session, index.function, index.columns);
       session->Run(index.create);
       if (!index.unique) continue;
       SqliteSession::UniqueKey key{table, index.name, {}};

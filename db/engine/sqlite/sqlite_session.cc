@@ -213,6 +213,7 @@ sqlite3_stmt* SqliteSession::Prepare(const std::string& sql,
 
 bool SqliteSession::Step(sqlite3_stmt* statement) {
   refused_text_.reset();
+  function_failure_.reset();
   const int result = sqlite3_step(statement);
   if (result == SQLITE_ROW) return true;
   if (result == SQLITE_DONE) {
@@ -225,6 +226,7 @@ bool SqliteSession::Step(sqlite3_stmt* statement) {
   const std::string message = sqlite3_errmsg(db_);
   sqlite3_reset(statement);
   if (refused_text_) throw TextTooLong(std::move(*refused_text_));
+  if (function_failure_) throw Error(std::move(*function_failure_));
   if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
     if (std::optional<KeyViolation> violation = KeyViolationOf(message))
       throw std::move(*violation);

@@ -60,6 +60,11 @@ class SqliteSession {
   };
   void NameUniqueIndex(const std::string& index, UniqueKey key);
 
+  // Called by an SQL function of the session's caller that fails the current
+  // step: the step then throws this error, with its kind, instead of the bare
+  // text SQLite passes on.
+  void FunctionFailed(const Error& failure) { function_failure_ = failure; }
+
  private:
   SqliteSession(sqlite3* db, std::string file_name);
   void CheckReadable(const std::string& shown);
@@ -75,6 +80,7 @@ class SqliteSession {
   // Where jet_text_fits leaves the text it refused during the current step.
   std::optional<TextTooLong> refused_text_;
   std::map<std::string, UniqueKey> unique_keys_;
+  std::optional<Error> function_failure_;
 
   // The KeyViolation for SQLite's message about a unique key; none when the
   // message names an index of unknown meaning.

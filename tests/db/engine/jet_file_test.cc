@@ -216,6 +216,7 @@ TEST(JetFileTest, PrimaryKeyComparesAsTheJetIndexDoes) {
     EXPECT_NE(std::string(error.what()).find("Die Spalte Number enthält das Zeichen €"),
               std::string::npos)
         << error.what();
+    EXPECT_EQ(error.kind(), Error::Kind::kUnsupported);
   }
   connection->RollbackTrans();
 }
