@@ -17,8 +17,8 @@ namespace db::engine {
 // column of an SQLite table).
 //
 // The description reads on its own, with the database's reason after it:
-// "Tabelle Numbers, Schlüssel PrimaryKey (Number): ein Wert käme zweimal vor
-// (UNIQUE constraint failed: index 'Numbers: PrimaryKey')".
+// "Tabelle Tarife, Schlüssel PrimaryKey (Vorwahl): ein Wert käme zweimal vor
+// (UNIQUE constraint failed: index 'Tarife: PrimaryKey')".
 class KeyViolation : public Error {
  public:
   KeyViolation(std::string table, std::string key, std::vector<std::string> columns,

@@ -15,8 +15,8 @@ namespace db::engine {
 // no database: kDamaged; no permission or read-only: kPermission; an I/O
 // error or a full disk: kIo), and the description in the operator's words
 // with SQLite's message as the reason after it where the operator can reach
-// it: "Tabelle Numbers hat keine Spalte GraceTime (table Numbers has no
-// column named GraceTime)". When another connection holds the lock, the
+// it: "Tabelle Tarife hat keine Spalte Takt (table Tarife has no column
+// named Takt)". When another connection holds the lock, the
 // description also names the database file, because that is what the
 // operator has to close. A unique key is left to the caller, who knows the
 // keys (KeyViolation).
