@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "core/ascii.h"
+#include "core/error.h"
 
 namespace app {
 namespace {
@@ -16,8 +17,9 @@ std::string MapKey(std::string_view section, std::string_view key) {
   return core::ToAsciiLower(section) + '\n' + core::ToAsciiLower(key);
 }
 
-std::runtime_error BadFile(const std::filesystem::path& file, const std::string& why) {
-  return std::runtime_error("Die Einstellungsdatei \"" + file.string() + "\" " + why);
+core::Error BadFile(const std::filesystem::path& file, const std::string& why,
+                    core::Error::Kind kind = core::Error::Kind::kBadInput) {
+  return core::Error("Die Einstellungsdatei \"" + file.string() + "\" " + why, kind);
 }
 
 // inih reads each line into a buffer of INI_MAX_LINE bytes and would cut a
@@ -63,10 +65,11 @@ void IniSettingsStore::Load() const {
   std::error_code ignored;
   if (std::filesystem::exists(file_, ignored)) {
     std::ifstream in(file_, std::ios::binary);
-    if (!in) throw BadFile(file_, "konnte nicht gelesen werden.");
+    if (!in) throw BadFile(file_, "konnte nicht gelesen werden.", core::Error::Kind::kIo);
     const int bad_line =
         ini_parse_string(WithoutIndentation(in, file_).c_str(), StoreFirst, &values);
-    if (bad_line < 0) throw BadFile(file_, "konnte nicht gelesen werden.");
+    if (bad_line < 0)
+      throw BadFile(file_, "konnte nicht gelesen werden.", core::Error::Kind::kIo);
     if (bad_line > 0)
       throw BadFile(file_, "ist in Zeile " + std::to_string(bad_line) + " fehlerhaft.");
   }

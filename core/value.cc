@@ -12,7 +12,9 @@ namespace core {
 namespace {
 
 double ParseNumber(const std::string& text) {
-  if (!IsNumericText(text)) throw Error("Type mismatch: '" + text + "' is not a number");
+  if (!IsNumericText(text))
+    throw Error("Typen unverträglich: '" + text + "' ist keine Zahl",
+                Error::Kind::kBadInput);
   return std::strtod(text.c_str(), nullptr);  // C locale: period decimal point
 }
 
@@ -21,29 +23,33 @@ double ParseNumber(const std::string& text) {
 Currency Value::ToCurrency() const {
   switch (type()) {
     case Type::kNull:
-      throw Error("Invalid use of Null");
+      throw Error("Unzulässige Verwendung von Null (leerer Wert)",
+                  Error::Kind::kBadInput);
     case Type::kCurrency:
       return currency();
     case Type::kInteger:
       if (integer() > INT64_MAX / Currency::kScale ||
           integer() < INT64_MIN / Currency::kScale)
-        throw Error("Overflow: " + std::to_string(integer()) +
-                    " is out of the currency range");
+        throw Error("Überlauf: " + std::to_string(integer()) +
+                        " liegt außerhalb des Währungsbereichs",
+                    Error::Kind::kBadInput);
       return Currency::FromTicks(integer() * Currency::kScale);
     case Type::kDouble:
     case Type::kText: {
       const double number = type() == Type::kDouble ? real() : ParseNumber(text());
       if (auto amount = Currency::FromDouble(number)) return *amount;
-      throw Error("Overflow: " + ToText() + " is out of the currency range");
+      throw Error("Überlauf: " + ToText() + " liegt außerhalb des Währungsbereichs",
+                  Error::Kind::kBadInput);
     }
   }
-  throw Error("Type mismatch");
+  throw Error("Typen unverträglich");
 }
 
 double Value::ToDouble() const {
   switch (type()) {
     case Type::kNull:
-      throw Error("Invalid use of Null");
+      throw Error("Unzulässige Verwendung von Null (leerer Wert)",
+                  Error::Kind::kBadInput);
     case Type::kCurrency:
       return currency().ToDouble();
     case Type::kInteger:
@@ -53,13 +59,14 @@ double Value::ToDouble() const {
     case Type::kText:
       return ParseNumber(text());
   }
-  throw Error("Type mismatch");
+  throw Error("Typen unverträglich");
 }
 
 std::string Value::ToText() const {
   switch (type()) {
     case Type::kNull:
-      throw Error("Invalid use of Null");
+      throw Error("Unzulässige Verwendung von Null (leerer Wert)",
+                  Error::Kind::kBadInput);
     case Type::kText:
       return text();
     case Type::kInteger:
@@ -72,7 +79,7 @@ std::string Value::ToText() const {
       return buffer;
     }
   }
-  throw Error("Type mismatch");
+  throw Error("Typen unverträglich");
 }
 
 }  // namespace core

@@ -25,7 +25,7 @@ class FileSource : public ByteSource {
       position_ += n;
       return n;
     } catch (const platform::FileError& error) {
-      throw std::runtime_error(Describe("Lesefehler in", error));
+      throw core::Error(Describe("Lesefehler in", error), error.kind());
     }
   }
   int64_t Length() const override { return static_cast<int64_t>(length_); }
@@ -42,7 +42,7 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
   try {
     return std::make_unique<FileSource>(platform::File::OpenForReading(path));
   } catch (const platform::FileError& error) {
-    throw std::runtime_error(Describe("Kann nicht öffnen:", error));
+    throw core::Error(Describe("Kann nicht öffnen:", error), error.kind());
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/error.h"
 #include "db/tolerated_statement.h"
 #include "import/import_price_source.h"
 #include "import/line_decoder.h"
@@ -51,7 +52,8 @@ core::Value TextOrNull(std::optional<std::string>& text) {
 void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
   const std::optional<core::Currency> price = ReadPriceNumber(fields[2].value_or(""));
   if (!price)
-    throw std::runtime_error("der Einkaufspreis " + *fields[2] + " ist zu groß");
+    throw core::Error("der Einkaufspreis " + *fields[2] + " ist zu groß",
+                      core::Error::Kind::kBadInput);
   rows.AddNew();
   rows.SetField("Vorwahl", TextOrNull(fields[0]));
   rows.SetField("Ziel", TextOrNull(fields[1]));
@@ -79,9 +81,10 @@ void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
     try {
       StoreRow(*rows, SplitPriceLine(*line));
     } catch (const std::exception& e) {
-      throw std::runtime_error(
-          "Zeile " + std::to_string(reader.LineNumber()) +
-          " der Preisdatei kann nicht gespeichert werden: " + e.what());
+      const auto* error = dynamic_cast<const core::Error*>(&e);
+      throw core::Error("Zeile " + std::to_string(reader.LineNumber()) +
+                            " der Preisdatei kann nicht gespeichert werden: " + e.what(),
+                        error ? error->kind() : core::Error::Kind::kOther);
     }
   }
   rows->Close();

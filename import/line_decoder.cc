@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+#include "core/error.h"
+
 namespace price_import {
 namespace {
 
@@ -45,7 +47,8 @@ void LineDecoder::ToUtf8(std::string& line) {
   if (IsAscii(line)) return;
   // ICU counts in 32 bits, and a decoded byte may take three.
   if (line.size() > INT32_MAX / 3)
-    throw std::runtime_error("Eine Zeile der Preisdatei ist zu lang");
+    throw core::Error("Eine Zeile der Preisdatei ist zu lang",
+                      core::Error::Kind::kBadInput);
   if (IsValidUtf8(line)) return;
   // Every Windows-1252 byte is one UTF-16 unit and at most three UTF-8 bytes.
   const int32_t length = static_cast<int32_t>(line.size());

@@ -1,8 +1,10 @@
 #include "pricing/pipeline_stretches.h"
 
 #include <exception>
+#include <optional>
 
 #include "core/ascii.h"
+#include "db/engine/key_violation.h"
 #include "db/engine/text_too_long.h"
 #include "pricing/jet_text_literal.h"
 #include "pricing/prefix_forms.h"
@@ -40,6 +42,71 @@ std::string PrefixOfName(PipelineSteps& s, const std::string& name) {
   return "";
 }
 
+// Where a column of Numbers gets its values from in Import2, and what the
+// operator calls it.
+struct KeySource {
+  std::string_view numbers_column;
+  std::string_view import2_column;
+  std::string_view shown;         // the value's name in the message
+  std::string_view other_column;  // what tells the rows apart
+  std::string_view others_shown;  // its name in the message, before the list
+};
+constexpr KeySource kKeySources[] = {
+    {"Number", "[Vorwahl]", "Vorwahl", "Ziel", ""},
+    {"Name", "Ziel", "Name", "[Vorwahl]", "Vorwahlen "},
+};
+
+// The operator's words for a unique key of Numbers that the new rows would
+// break: the value that Import2 holds twice and what each of those rows
+// holds besides, e.g. "Vorwahl 00829 käme zweimal in Numbers vor (Schlüssel
+// PrimaryKey): Marokko Sonderdienste, Neuland". Only a key on one column
+// that Import2 fills can be traced back to its rows; for any other key, and
+// when the rows cannot be found, the engine's description stands.
+std::optional<core::Error> DuplicateKeyInNumbers(
+    PipelineSteps& s, const db::engine::KeyViolation& refused) {
+  if (!core::EqualIgnoringAsciiCase(refused.table(), run::kNumbers) ||
+      refused.columns().size() != 1)
+    return std::nullopt;
+  const KeySource* source = nullptr;
+  for (const KeySource& candidate : kKeySources)
+    if (core::EqualIgnoringAsciiCase(refused.columns()[0], candidate.numbers_column))
+      source = &candidate;
+  if (source == nullptr) return std::nullopt;
+  try {
+    // Grouped as the key compares (letter case aside), so that the value
+    // found is one the key refuses.
+    const std::string column(source->import2_column);
+    std::optional<std::string> twice;
+    for (auto groups = s.Query("SELECT " + column + " AS KeyValue, Count(*) AS Rows " +
+                               "FROM Import2 WHERE " + column + " IS NOT NULL GROUP BY " +
+                               column + " ORDER BY " + column);
+         !groups->IsEof(); groups->MoveNext()) {
+      if (groups->Field("Rows").ToDouble() > 1) {
+        twice = groups->Field("KeyValue").ToText();
+        break;
+      }
+    }
+    if (!twice) return std::nullopt;
+    std::string rows;
+    for (auto set = s.Query("SELECT " + std::string(source->other_column) +
+                            " AS Other FROM Import2 WHERE " + column + " LIKE '" +
+                            JetLikeLiteral(*twice) + "' ORDER BY " +
+                            std::string(source->other_column));
+         !set->IsEof(); set->MoveNext()) {
+      const core::Value other = set->Field("Other");
+      rows += (rows.empty() ? "" : ", ") + (other.is_null() ? "(leer)" : other.ToText());
+    }
+    std::string key = refused.key().empty() ? "" : " (Schlüssel " + refused.key() + ")";
+    return core::Error(std::string(source->shown) + " " + *twice + " käme zweimal in " +
+                           std::string(run::kNumbers) + " vor" + key + ": " +
+                           std::string(source->others_shown) + rows,
+                       core::Error::Kind::kConstraint);
+  } catch (const std::exception&) {
+    // The refusal itself is what the operator must see.
+    return std::nullopt;
+  }
+}
+
 // Replaces the rows of Numbers with those of Import2. Numbers may declare a
 // narrower Name than Import2's Ziel; a name that does not fit stops the run
 // (Jet refuses it too), and the prefix tells the operator which line of the
@@ -53,7 +120,13 @@ void InsertImport2IntoNumbers(PipelineSteps& s) {
   } catch (const db::engine::TextTooLong& refused) {
     // A refused Number is the prefix itself.
     if (!core::EqualIgnoringAsciiCase(refused.column(), "Name")) throw;
-    throw core::Error(refused.what() + PrefixOfName(s, refused.value()));
+    throw core::Error(refused.what() + PrefixOfName(s, refused.value()), refused.kind());
+  } catch (const db::engine::KeyViolation& refused) {
+    // A key of Numbers that Jet's own copy of the table has too: the file
+    // lists a value twice, and the operator must find those lines.
+    if (std::optional<core::Error> described = DuplicateKeyInNumbers(s, refused))
+      throw *described;
+    throw;
   }
 }
 

@@ -21,7 +21,7 @@ std::string Describe(std::string_view column, size_t limit, std::string_view val
 }  // namespace
 
 TextTooLong::TextTooLong(std::string column, size_t limit, std::string value)
-    : Error(Describe(column, limit, value)),
+    : Error(Describe(column, limit, value), Kind::kConstraint),
       column_(std::move(column)),
       limit_(limit),
       value_(std::move(value)) {}

@@ -33,7 +33,8 @@ std::string BaseName(const std::string& path) {
 // The name the file gives the table, found without regard to letter case.
 std::string FindTable(const mdb::Catalog& catalog, std::string_view wanted) {
   if (wanted.empty())
-    throw Error("es ist keine Tabelle angegeben, die geladen werden soll");
+    throw Error("es ist keine Tabelle angegeben, die geladen werden soll",
+                Error::Kind::kBadInput);
   for (const std::string& name : catalog.UserTables())
     if (EqualIgnoringAsciiCase(name, wanted)) return name;
   throw Error("die Datenbank enthält keine Tabelle " + std::string(wanted),
@@ -58,10 +59,12 @@ void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
     const uint32_t stored = mdb::TableDefinition::Read(image, table_page).row_count();
     if (stored != row_count)
       throw Error("sie hat " + std::to_string(stored) + " Zeilen statt " +
-                  std::to_string(row_count));
+                      std::to_string(row_count),
+                  Error::Kind::kDamaged);
   } catch (const Error& error) {
     throw Error("die neue Datei ist fehlerhaft (" + std::string(error.what()) +
-                "); die Datenbank wurde nicht ersetzt");
+                    "); die Datenbank wurde nicht ersetzt",
+                error.kind());
   }
 }
 
@@ -119,8 +122,13 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     // Built over the loaded rows in one sort, not entry by entry as they
     // arrive; a unique index refuses duplicates all the same.
     for (const SqliteIndexLayout& index : layout.indexes) {
-      RegisterIndexKeyFunction(session->handle(), index.function, index.columns);
+      RegisterIndexKeyFunction(*session, index.function, index.columns);
       session->Run(index.create);
+      if (!index.unique) continue;
+      SqliteSession::UniqueKey key{table, index.name, {}};
+      for (const mdb::KeyColumn& column : index.columns)
+        key.columns.push_back(column.name);
+      session->NameUniqueIndex(index.sqlite_name, std::move(key));
     }
     if (layout.autonumber_counter) {
       // Jet's counter holds the last number given; SQLite continues after
@@ -137,7 +145,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     return std::unique_ptr<JetFileSession>(
         new JetFileSession(std::move(file), std::move(session)));
   } catch (const Error& error) {
-    throw Error(shown + ": " + error.what());
+    throw Error(shown + ": " + error.what(), error.kind());
   }
 }
 

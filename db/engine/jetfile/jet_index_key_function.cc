@@ -5,13 +5,19 @@
 #include "db/engine/core_types.h"
 #include "db/engine/jetfile/jet_value.h"
 #include "db/engine/mdb/key_coverage.h"
+#include "db/engine/sqlite/sqlite_session.h"
 
 namespace db::engine {
 namespace {
 
+struct KeyFunction {
+  std::vector<mdb::KeyColumn> columns;
+  SqliteSession* session;
+};
+
 void IndexKeyOf(sqlite3_context* context, int count, sqlite3_value** arguments) {
-  const auto& columns =
-      *static_cast<const std::vector<mdb::KeyColumn>*>(sqlite3_user_data(context));
+  const auto& function = *static_cast<const KeyFunction*>(sqlite3_user_data(context));
+  const std::vector<mdb::KeyColumn>& columns = function.columns;
   try {
     if (static_cast<size_t>(count) != columns.size())
       throw Error("Indexschlüssel: falsche Zahl von Spalten");
@@ -28,22 +34,24 @@ void IndexKeyOf(sqlite3_context* context, int count, sqlite3_value** arguments) 
     sqlite3_result_blob(context, key.data(), static_cast<int>(key.size()),
                         SQLITE_TRANSIENT);
   } catch (const Error& error) {
+    function.session->FunctionFailed(error);
     sqlite3_result_error(context, error.what(), -1);
   }
 }
 
 }  // namespace
 
-void RegisterIndexKeyFunction(sqlite3* db, const std::string& name,
+void RegisterIndexKeyFunction(SqliteSession& session, const std::string& name,
                               std::vector<mdb::KeyColumn> columns) {
-  auto* owned = new std::vector<mdb::KeyColumn>(std::move(columns));
-  const int arguments = static_cast<int>(owned->size());
-  // SQLite owns the columns from here and frees them with the function, even
-  // when the registration fails.
+  sqlite3* db = session.handle();
+  auto* owned = new KeyFunction{std::move(columns), &session};
+  const int arguments = static_cast<int>(owned->columns.size());
+  // SQLite owns the function's data from here and frees it with the function,
+  // even when the registration fails.
   const int result = sqlite3_create_function_v2(
       db, name.c_str(), arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, owned, IndexKeyOf,
       nullptr, nullptr,
-      [](void* columns) { delete static_cast<std::vector<mdb::KeyColumn>*>(columns); });
+      [](void* function) { delete static_cast<KeyFunction*>(function); });
   if (result != SQLITE_OK)
     throw Error("Die Indexfunktion " + name +
                 " kann nicht angelegt werden: " + sqlite3_errmsg(db));

@@ -6,9 +6,9 @@
 
 #include "db/engine/mdb/index_key.h"
 
-struct sqlite3;
-
 namespace db::engine {
+
+class SqliteSession;
 
 // Registers on `db` the deterministic SQLite function `name`, taking one
 // argument per entry of `columns`, that returns the key bytes a Jet index
@@ -20,8 +20,9 @@ namespace db::engine {
 // the writer could not put into the index (a character whose key encoding is
 // not covered, a number outside the column's range) makes the function fail
 // with the encoder's description, and with it the statement that stored the
-// value.
-void RegisterIndexKeyFunction(sqlite3* db, const std::string& name,
+// value, which throws the encoder's error with its kind (kUnsupported for an
+// uncovered character).
+void RegisterIndexKeyFunction(SqliteSession& session, const std::string& name,
                               std::vector<mdb::KeyColumn> columns);
 
 }  // namespace db::engine

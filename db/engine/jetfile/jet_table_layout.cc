@@ -79,8 +79,9 @@ SqlType SqlTypeOf(const ColumnDefinition& column) {
       return {"TEXT", ""};
     default:
       throw Error("die Spalte " + column.name + " hat den Typ " +
-                  mdb::ColumnTypeName(column.type) +
-                  ", den das Programm nicht zurückschreiben kann");
+                      mdb::ColumnTypeName(column.type) +
+                      ", den das Programm nicht zurückschreiben kann",
+                  Error::Kind::kUnsupported);
   }
 }
 
@@ -94,7 +95,8 @@ void RefuseValidationRule(const mdb::PropertyBlock* block, const std::string& ow
   const mdb::Property* rule = block->Find("ValidationRule");
   if (rule != nullptr && !rule->value.is_null() && !Trimmed(rule->value.ToText()).empty())
     throw Error(owner + " hat eine Gültigkeitsregel (" + rule->value.ToText() +
-                "), die das Programm nicht prüfen kann");
+                    "), die das Programm nicht prüfen kann",
+                Error::Kind::kUnsupported);
 }
 
 // The columns that a primary key or a required index keeps free of NULL.
@@ -123,8 +125,9 @@ const ColumnDefinition* AutoNumberKey(const mdb::TableDefinition& definition) {
         autonumber->column_type() == ColumnType::kLong)
       return &*autonumber;
   }
-  throw Error("die AutoWert-Spalte " + autonumber->name +
-              " ist nicht allein der Primärschlüssel");
+  throw Error(
+      "die AutoWert-Spalte " + autonumber->name + " ist nicht allein der Primärschlüssel",
+      Error::Kind::kUnsupported);
 }
 
 void ColumnText(jetsql::SqlBuilder& sql, const ColumnDefinition& column,
@@ -140,13 +143,14 @@ void ColumnText(jetsql::SqlBuilder& sql, const ColumnDefinition& column,
     const std::optional<std::string> literal = DefaultLiteral(text);
     if (!literal)
       throw Error("die Spalte " + column.name + " hat den Standardwert " + text +
-                  ", der kein fester Wert ist");
+                      ", der kein fester Wert ist",
+                  Error::Kind::kUnsupported);
     sql.Append(" DEFAULT ").Append(*literal);
   }
   const std::string limit = std::to_string(column.length / 2);
   if (column.column_type() == ColumnType::kText)
     sql.Append(" CONSTRAINT ")
-        .Name(column.name + ": text longer than " + limit + " characters")
+        .Name(column.name + ": Text länger als " + limit + " Zeichen")
         .Append(" CHECK (length(")
         .Name(column.name)
         .Append(") <= " + limit + ")");
@@ -183,17 +187,20 @@ std::vector<SqliteIndexLayout> IndexLayouts(const std::string& table,
       for (const mdb::KeyColumn& column : index.columns)
         mdb::RequireCoveredColumn(column);
     } catch (const Error& error) {
-      throw Error("der Index " + name +
-                  " kann nicht geschrieben werden: " + error.what());
+      throw Error("der Index " + name + " kann nicht geschrieben werden: " + error.what(),
+                  Error::Kind::kUnsupported);
     }
     // The AutoNumber key is the row id itself: integers compare as Long keys.
     if (autonumber_key != nullptr && reals[r].columns.size() == 1 &&
         reals[r].columns[0].column_number == autonumber_key->number)
       continue;
     index.function = "jet_index_key_" + std::to_string(r);
+    index.sqlite_name = table + ": " + name;
+    index.name = name;
+    index.unique = reals[r].unique();
     jetsql::SqlBuilder sql;
-    sql.Append(reals[r].unique() ? "CREATE UNIQUE INDEX " : "CREATE INDEX ")
-        .Name(table + ": " + name)
+    sql.Append(index.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ")
+        .Name(index.sqlite_name)
         .Append(" ON ")
         .Name(table)
         .Append(" (" + index.function + "(");
@@ -227,11 +234,12 @@ SqliteTableLayout LayOutTable(const std::string& table,
                               const mdb::TableProperties& properties,
                               const std::vector<mdb::Relationship>& relationships) {
   if (!relationships.empty())
-    throw Error("die Tabelle " + table + " hat die Beziehung " +
-                relationships.front().name + " zur Tabelle " +
-                (relationships.front().table == table
-                     ? relationships.front().referenced_table
-                     : relationships.front().table));
+    throw Error(
+        "die Tabelle " + table + " hat die Beziehung " + relationships.front().name +
+            " zur Tabelle " +
+            (relationships.front().table == table ? relationships.front().referenced_table
+                                                  : relationships.front().table),
+        Error::Kind::kUnsupported);
   RefuseValidationRule(&properties.table, "die Tabelle " + table);
   const ColumnDefinition* autonumber_key = AutoNumberKey(definition);
   const std::vector<uint16_t> not_null = NotNullColumns(definition);

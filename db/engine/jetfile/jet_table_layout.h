@@ -27,7 +27,10 @@ namespace db::engine {
 struct SqliteIndexLayout {
   std::string function;  // the key function the index is built on
   std::vector<mdb::KeyColumn> columns;
-  std::string create;  // CREATE [UNIQUE] INDEX ...
+  std::string create;       // CREATE [UNIQUE] INDEX ...
+  std::string sqlite_name;  // the index's name in SQLite: "<table>: <name>"
+  std::string name;         // the index's name in the file ("PrimaryKey")
+  bool unique = false;
 };
 
 struct SqliteTableLayout {
@@ -39,11 +42,10 @@ struct SqliteTableLayout {
 };
 
 // The layout of `definition`, whose name is `table`. A table that the writer
-// could not write back exactly is refused with a core::Error giving
-// the reason: a relationship, a validation rule, a default value that is
-// not a literal, a column type the writer does not write, an AutoNumber
-// column that is not the whole primary key, an index whose keys are not
-// covered.
+// could not write back exactly is refused with a core::Error of kind
+// kUnsupported giving the reason: a relationship, a validation rule, a default value that
+// is not a literal, a column type the writer does not write, an AutoNumber column that is
+// not the whole primary key, an index whose keys are not covered.
 SqliteTableLayout LayOutTable(const std::string& table,
                               const mdb::TableDefinition& definition,
                               const mdb::TableProperties& properties,

@@ -12,6 +12,17 @@ namespace db::engine::jetsql {
 
 namespace {
 
+// A conversion of core::Value, whose failure does not know the column: it
+// is named in front of the reason, and the failure keeps its kind.
+template <typename Conversion>
+auto Converted(std::string_view column, Conversion conversion) {
+  try {
+    return conversion();
+  } catch (const Error& error) {
+    throw Error("Spalte " + std::string(column) + ": " + error.what(), error.kind());
+  }
+}
+
 Value ToInteger32(const Value& value, std::string_view column) {
   double number = 0;
   if (value.type() == Value::Type::kInteger) {
@@ -19,18 +30,21 @@ Value ToInteger32(const Value& value, std::string_view column) {
   } else if (value.type() == Value::Type::kCurrency) {
     const Currency amount = value.currency();
     if (amount.ticks() % Currency::kScale != 0)
-      throw Error("Field " + std::string(column) + " takes whole numbers only, not " +
-                  amount.ToString());
+      throw Error("Spalte " + std::string(column) +
+                      " nimmt nur ganze Zahlen auf, nicht " + amount.ToString(),
+                  Error::Kind::kConstraint);
     number = static_cast<double>(amount.ticks() / Currency::kScale);
   } else {
-    number = value.ToDouble();
+    number = Converted(column, [&] { return value.ToDouble(); });
   }
   if (number != std::floor(number))
-    throw Error("Field " + std::string(column) + " takes whole numbers only, not " +
-                value.ToText());
+    throw Error("Spalte " + std::string(column) + " nimmt nur ganze Zahlen auf, nicht " +
+                    value.ToText(),
+                Error::Kind::kConstraint);
   if (number < INT32_MIN || number > INT32_MAX)
-    throw Error("Overflow: " + value.ToText() + " does not fit field " +
-                std::string(column));
+    throw Error("Überlauf: " + value.ToText() + " passt nicht in die Spalte " +
+                    std::string(column),
+                Error::Kind::kConstraint);
   return Value::Integer(static_cast<int64_t>(number));
 }
 
@@ -41,7 +55,7 @@ Value ToText(const ColumnType& type, const Value& value, std::string_view column
   return Value::Text(std::move(text));
 }
 
-// The conversion itself; not every failure it reports names the column.
+// The conversion itself; every failure it reports names the column.
 Value Convert(const ColumnType& type, const Value& value, std::string_view column) {
   switch (type.kind) {
     case ColumnType::Kind::kText:
@@ -49,9 +63,9 @@ Value Convert(const ColumnType& type, const Value& value, std::string_view colum
     case ColumnType::Kind::kInteger:
       return ToInteger32(value, column);
     case ColumnType::Kind::kCurrency:
-      return Value::Money(value.ToCurrency());
+      return Value::Money(Converted(column, [&] { return value.ToCurrency(); }));
     case ColumnType::Kind::kDouble:
-      return Value::Double(value.ToDouble());
+      return Value::Double(Converted(column, [&] { return value.ToDouble(); }));
     case ColumnType::Kind::kUntyped:
       return value;
   }
@@ -68,13 +82,7 @@ ColumnType ColumnType::FromDeclared(std::string_view declared_type) {
 Value ConvertForColumn(const ColumnType& type, const Value& value,
                        std::string_view column) {
   if (value.is_null()) return value;
-  try {
-    return Convert(type, value, column);
-  } catch (const Error& error) {
-    const std::string description = error.what();
-    if (description.find(column) != std::string::npos) throw;
-    throw Error("Field " + std::string(column) + ": " + description);
-  }
+  return Convert(type, value, column);
 }
 
 namespace {

@@ -103,7 +103,10 @@ class Emitter {
 
   const std::vector<ColumnInfo>& ExistingColumns(std::string_view table) {
     const std::vector<ColumnInfo>* columns = Columns(table);
-    if (!columns) throw Error("no such table: " + std::string(table));
+    if (!columns)
+      throw Error("Tabelle " + std::string(table) +
+                      " gibt es nicht (no such table: " + std::string(table) + ")",
+                  Error::Kind::kNotFound);
     return *columns;
   }
 

@@ -115,13 +115,15 @@ PropertyBlock ParseValues(const ByteView& chunk, const std::vector<std::string>&
     if (entry_length < kPropertyHeader)
       throw Error(
           "Die Datenbankdatei ist beschädigt: ein Eintrag der Eigenschaften einer "
-          "Tabelle ist zu kurz");
+          "Tabelle ist zu kurz",
+          Error::Kind::kDamaged);
     const ByteView entry = chunk.Sub(at, entry_length);
     const uint16_t name_index = entry.U16(4);
     if (name_index >= names.size())
       throw Error(
           "Die Datenbankdatei ist beschädigt: eine Eigenschaft einer Tabelle hat "
-          "keinen Namen");
+          "keinen Namen",
+          Error::Kind::kDamaged);
     const ByteView data = entry.Sub(kPropertyHeader, entry.U16(6));
     Property property;
     property.name = names[name_index];
@@ -157,7 +159,8 @@ TableProperties ParseProperties(std::span<const uint8_t> blob) {
   if (magic != std::string_view("MR2\0", 4) && magic != std::string_view("KKD\0", 4))
     throw Error(
         "Die Datenbankdatei ist beschädigt: die Eigenschaften einer Tabelle haben "
-        "ein unbekanntes Format");
+        "ein unbekanntes Format",
+        Error::Kind::kDamaged);
   std::vector<std::string> names;
   for (size_t at = 4; at < view.size();) {
     const uint32_t length = view.U32(at);
@@ -165,7 +168,8 @@ TableProperties ParseProperties(std::span<const uint8_t> blob) {
     if (length < kChunkHeader)
       throw Error(
           "Die Datenbankdatei ist beschädigt: die Eigenschaften einer Tabelle sind "
-          "abgeschnitten");
+          "abgeschnitten",
+          Error::Kind::kDamaged);
     const ByteView chunk = view.Sub(at + kChunkHeader, length - kChunkHeader);
     if (type == kNameChunk) {
       names = ParseNames(chunk);
@@ -187,7 +191,8 @@ Catalog Catalog::Read(const FileImage& image) {
   if (!rows.Has(kId) || !rows.Has(kName) || !rows.Has(kType))
     throw Error(
         "Die Datenbankdatei ist beschädigt: ihrem Systemkatalog fehlen die Spalten "
-        "Id, Name und Type");
+        "Id, Name und Type",
+        Error::Kind::kDamaged);
   Catalog catalog;
   catalog.image_ = &image;
   for (size_t r = 0; r < rows.size(); ++r) {
@@ -220,13 +225,17 @@ const Catalog::Entry* Catalog::FindTable(std::string_view table) const {
 
 uint32_t Catalog::TableDefinitionPage(std::string_view table) const {
   const Entry* entry = FindTable(table);
-  if (!entry) throw Error("Die Datenbank enthält keine Tabelle " + std::string(table));
+  if (!entry)
+    throw Error("Die Datenbank enthält keine Tabelle " + std::string(table),
+                Error::Kind::kNotFound);
   return entry->id & kIdPageMask;
 }
 
 TableProperties Catalog::Properties(std::string_view table) const {
   const Entry* entry = FindTable(table);
-  if (!entry) throw Error("Die Datenbank enthält keine Tabelle " + std::string(table));
+  if (!entry)
+    throw Error("Die Datenbank enthält keine Tabelle " + std::string(table),
+                Error::Kind::kNotFound);
   return ParseProperties(entry->properties);
 }
 
@@ -257,7 +266,8 @@ std::vector<Relationship> Catalog::Relationships(std::string_view table) const {
     const int64_t order = rows.Number(r, kOrder);
     if (order < 0 || order >= kMaxRelationshipColumns)
       throw Error("Die Datenbankdatei ist beschädigt: die Beziehung " + name +
-                  " hat eine Spalte mit der Nummer " + std::to_string(order));
+                      " hat eine Spalte mit der Nummer " + std::to_string(order),
+                  Error::Kind::kDamaged);
     if (relationship->columns.size() <= static_cast<size_t>(order))
       relationship->columns.resize(static_cast<size_t>(order) + 1);
     relationship->columns[static_cast<size_t>(order)] = {rows.Text(r, kColumn),

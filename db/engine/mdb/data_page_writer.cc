@@ -80,7 +80,8 @@ std::vector<PageBytes> LayOutDataPages(uint32_t owner,
   for (const std::vector<uint8_t>& row : rows) {
     if (row.size() + kOffsetSize > kPageSize - kHeaderSize)
       throw Error("Eine Zeile von " + std::to_string(row.size()) +
-                  " Bytes passt auf keine Datenseite");
+                      " Bytes passt auf keine Datenseite",
+                  Error::Kind::kUnsupported);
     if (!fill.Fits(row.size())) {
       pages.push_back(fill.page());
       fill = PageFill(owner);

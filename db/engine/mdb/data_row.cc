@@ -23,7 +23,8 @@ ByteView LongValueRow(const FileImage& image, RowPointer pointer) {
   const DataPage page(image, pointer.page);
   if (page.owner() != DataPage::kLongValueOwner)
     throw Error("Die Datenbankdatei ist beschädigt: ein Memo-Wert verweist auf Seite " +
-                std::to_string(pointer.page) + ", die keine Memo-Daten enthält");
+                    std::to_string(pointer.page) + ", die keine Memo-Daten enthält",
+                Error::Kind::kDamaged);
   return page.Row(pointer.row);
 }
 
@@ -32,8 +33,9 @@ ByteView LongValueRow(const FileImage& image, RowPointer pointer) {
 void LongValueRows::Take(RowPointer row) {
   if (!taken_.insert(row.ToStored()).second)
     throw Error("Die Datenbankdatei ist beschädigt: die Memo-Daten in Zeile " +
-                std::to_string(row.row) + " auf Seite " + std::to_string(row.page) +
-                " gehören zu mehr als einem Wert");
+                    std::to_string(row.row) + " auf Seite " + std::to_string(row.page) +
+                    " gehören zu mehr als einem Wert",
+                Error::Kind::kDamaged);
 }
 
 std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& reference,
@@ -56,7 +58,8 @@ std::vector<uint8_t> ReadLongValue(const FileImage& image, const ByteView& refer
     if (pointer.ToStored() == 0)
       throw Error(
           "Die Datenbankdatei ist beschädigt: die Kette eines Memo-Werts auf Seite " +
-          std::to_string(pointer.page) + " ist unterbrochen");
+              std::to_string(pointer.page) + " ist unterbrochen",
+          Error::Kind::kDamaged);
     taken.Take(pointer);
     const ByteView row = LongValueRow(image, pointer);
     const ByteView part = row.Sub(4, row.size() - 4);
@@ -76,7 +79,8 @@ Value DecodeStored(const FileImage& image, const ColumnDefinition& column,
   if (column.column_type() == ColumnType::kMemo)
     return Value::Text(DecodeStoredText(ReadLongValue(image, bytes, taken)));
   throw Error("Die Spalte " + column.name + " hat den Typ " +
-              ColumnTypeName(column.type) + ", den dieses Programm nicht lesen kann");
+                  ColumnTypeName(column.type) + ", den dieses Programm nicht lesen kann",
+              Error::Kind::kUnsupported);
 }
 
 // Where the row keeps its variable-length columns: entry i of the offset
@@ -92,7 +96,8 @@ VariableColumns ReadVariableColumns(const ByteView& row, size_t mask_size) {
   variable.count = row.U16(count_at);
   if (size_t{variable.count} * 2 + 2 > count_at)
     throw Error("Die Datenbankdatei ist beschädigt: " + row.name() +
-                " gibt mehr Spalten an, als sie fassen kann");
+                    " gibt mehr Spalten an, als sie fassen kann",
+                Error::Kind::kDamaged);
   for (size_t i = 0; i <= variable.count; ++i)
     variable.offsets.push_back(row.U16(count_at - 2 - 2 * i));
   return variable;
@@ -106,7 +111,8 @@ std::vector<std::optional<ByteView>> SplitRow(const TableDefinition& definition,
   const size_t mask_size = (size_t{row_columns} + 7) / 8;
   if (row.size() < 2 + mask_size + (definition.variable_column_count() > 0 ? 2 : 0))
     throw Error("Die Datenbankdatei ist beschädigt: " + row.name() +
-                " ist zu kurz für ihre Spalten");
+                    " ist zu kurz für ihre Spalten",
+                Error::Kind::kDamaged);
   const ByteView mask = row.Sub(row.size() - mask_size, mask_size);
   VariableColumns variable;
   if (definition.variable_column_count() > 0)
@@ -128,7 +134,8 @@ std::vector<std::optional<ByteView>> SplitRow(const TableDefinition& definition,
       const size_t end = variable.offsets[column.variable_index + 1];
       if (end < start)
         throw Error("Die Datenbankdatei ist beschädigt: die Spalte " + column.name +
-                    " in " + row.name() + " endet, bevor sie beginnt");
+                        " in " + row.name() + " endet, bevor sie beginnt",
+                    Error::Kind::kDamaged);
       fields.push_back(row.Sub(start, end - start));
     } else {
       fields.emplace_back();

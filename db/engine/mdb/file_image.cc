@@ -16,8 +16,9 @@ ByteView::ByteView(std::span<const uint8_t> bytes, std::string name)
 void ByteView::Require(size_t offset, size_t length) const {
   if (offset > bytes_.size() || length > bytes_.size() - offset)
     throw Error("Die Datenbankdatei ist beschädigt: " + name_ + " endet bei Byte " +
-                std::to_string(bytes_.size()) + ", gebraucht werden aber " +
-                std::to_string(length) + " Bytes ab Byte " + std::to_string(offset));
+                    std::to_string(bytes_.size()) + ", gebraucht werden aber " +
+                    std::to_string(length) + " Bytes ab Byte " + std::to_string(offset),
+                Error::Kind::kDamaged);
 }
 
 uint8_t ByteView::U8(size_t offset) const {
@@ -64,10 +65,14 @@ ByteView ByteView::Sub(size_t offset, size_t length) const {
 
 FileImage FileImage::ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("Die Datenbankdatei " + path.string() + " kann nicht gelesen werden");
+  if (!in)
+    throw Error("Die Datenbankdatei " + path.string() + " kann nicht gelesen werden",
+                Error::Kind::kIo);
   std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
                              std::istreambuf_iterator<char>()};
-  if (in.bad()) throw Error("Die Datenbankdatei " + path.string() + " kann nicht gelesen werden");
+  if (in.bad())
+    throw Error("Die Datenbankdatei " + path.string() + " kann nicht gelesen werden",
+                Error::Kind::kIo);
   return FileImage(std::move(bytes));
 }
 
@@ -95,8 +100,9 @@ FileImage::PageBytes& FileImage::Hold(uint32_t number) const {
 ByteView FileImage::Page(uint32_t number) const {
   if (number >= page_count())
     throw Error("Die Datenbankdatei ist beschädigt: sie verweist auf Seite " +
-                std::to_string(number) + ", hat aber nur " +
-                std::to_string(page_count()) + " Seiten");
+                    std::to_string(number) + ", hat aber nur " +
+                    std::to_string(page_count()) + " Seiten",
+                Error::Kind::kDamaged);
   std::span<const uint8_t> bytes;
   if (const PageBytes* held = Held(number)) {
     bytes = *held;

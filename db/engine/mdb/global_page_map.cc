@@ -16,7 +16,8 @@ constexpr size_t kBitmapOffset = 5;  // kind byte, 4-byte start page
 GlobalPageMap GlobalPageMap::Read(const FileImage& image) {
   const ByteView row = FindRow(image, kLocation);
   if (row.size() <= kBitmapOffset || row.U8(0) != kInlineMap)
-    throw Error("Die Datenbankdatei ist beschädigt: Seite 1 hat keine Seitenbelegung");
+    throw Error("Die Datenbankdatei ist beschädigt: Seite 1 hat keine Seitenbelegung",
+                Error::Kind::kDamaged);
   GlobalPageMap map;
   map.row_offset_ =
       static_cast<size_t>(row.bytes().data() - image.Page(kLocation.page).bytes().data());
@@ -56,7 +57,8 @@ void GlobalPageMap::MarkInUse(uint32_t page, uint32_t file_pages) {
 
 void GlobalPageMap::WriteTo(std::span<uint8_t> page) const {
   if (row_offset_ + kBitmapOffset + bitmap_.size() > page.size())
-    throw Error("Die Seitenbelegung passt nicht in die neue Datenbankdatei");
+    throw Error("Die Seitenbelegung passt nicht in die neue Datenbankdatei",
+                Error::Kind::kUnsupported);
   uint8_t* row = page.data() + row_offset_;
   for (int i = 0; i < 4; ++i) row[1 + i] = static_cast<uint8_t>(start_ >> (8 * i));
   std::copy(bitmap_.begin(), bitmap_.end(), row + kBitmapOffset);

@@ -55,25 +55,29 @@ void CheckFormat(const FileImage& image) {
   if (name_is(kAce))
     throw Error(
         "Die Datei ist eine Datenbank von Access 2007 oder neuer (ACE, .accdb); "
-        "unterstützt werden nur Jet-4-Dateien (Access 2000/2003)");
+        "unterstützt werden nur Jet-4-Dateien (Access 2000/2003)",
+        Error::Kind::kUnsupported);
   if (!name_is(kJet) || bytes.size() <= kVersionOffset || bytes[0] != 0)
-    throw Error("Die Datei ist keine Access-Datenbank");
+    throw Error("Die Datei ist keine Access-Datenbank", Error::Kind::kBadInput);
   switch (bytes[kVersionOffset]) {
     case 0:
       throw Error(
           "Die Datei ist eine Jet-3-Datenbank (Access 97); unterstützt werden "
-          "nur Jet-4-Dateien (Access 2000/2003)");
+          "nur Jet-4-Dateien (Access 2000/2003)",
+          Error::Kind::kUnsupported);
     case 1:
       break;
     default:
       throw Error(
           "Die Datei ist eine Datenbank von Access 2007 oder neuer; unterstützt "
-          "werden nur Jet-4-Dateien (Access 2000/2003)");
+          "werden nur Jet-4-Dateien (Access 2000/2003)",
+          Error::Kind::kUnsupported);
   }
   if (image.size() < kPageSize || image.size() % kPageSize != 0)
     throw Error("Die Datenbankdatei ist beschädigt: ihre Größe von " +
-                std::to_string(image.size()) + " Bytes ist kein Vielfaches der " +
-                "Seitengröße von " + std::to_string(kPageSize) + " Bytes");
+                    std::to_string(image.size()) + " Bytes ist kein Vielfaches der " +
+                    "Seitengröße von " + std::to_string(kPageSize) + " Bytes",
+                Error::Kind::kDamaged);
 }
 
 }  // namespace
@@ -89,16 +93,18 @@ Header Header::Parse(const FileImage& image) {
   if (view.U32(kEncodingKeyOffset) != 0)
     throw Error(
         "Die Datenbankdatei ist codiert (ihre Seiten sind verschlüsselt); "
-        "codierte Dateien werden nicht unterstützt");
+        "codierte Dateien werden nicht unterstützt",
+        Error::Kind::kUnsupported);
   Header header;
   header.code_page_ = view.U16(kCodePageOffset);
   header.sort_order_ = {view.U16(kSortOrderOffset), view.U8(kSortOrderVersionOffset)};
   if (header.sort_order_ != kGeneralSortOrder)
     throw Error("Die Datenbank verwendet die Sortierreihenfolge " +
-                std::to_string(header.sort_order_.value) + " Version " +
-                std::to_string(header.sort_order_.version) +
-                "; unterstützt wird nur die Sortierreihenfolge Allgemein (1033 "
-                "Version 0)");
+                    std::to_string(header.sort_order_.value) + " Version " +
+                    std::to_string(header.sort_order_.version) +
+                    "; unterstützt wird nur die Sortierreihenfolge Allgemein (1033 "
+                    "Version 0)",
+                Error::Kind::kUnsupported);
   header.creation_date_ = view.F64(kCreationDateOffset);
 
   // The password is masked once more with the four bytes of the whole part
@@ -122,7 +128,7 @@ Header Header::Parse(const FileImage& image) {
 
 void Header::CheckPassword(std::string_view given) const {
   if (!password_.empty() && given != password_)
-    throw Error("Das Datenbankkennwort stimmt nicht");
+    throw Error("Das Datenbankkennwort stimmt nicht", Error::Kind::kPermission);
 }
 
 }  // namespace db::engine::mdb

@@ -36,13 +36,15 @@ void CheckRowOffsets(const FileImage& image, uint32_t number) {
   const uint16_t count = page.U16(12);
   const size_t table_end = kRowTableOffset + 2 * size_t{count};
   if (table_end > kPageSize)
-    throw Error(Page(number) + " hat mehr Zeilen, als die Seite fassen kann");
+    throw Error(Page(number) + " hat mehr Zeilen, als die Seite fassen kann",
+                Error::Kind::kDamaged);
   size_t end = kPageSize;
   for (uint16_t row = 0; row < count; ++row) {
     const size_t start = page.U16(kRowTableOffset + 2 * size_t{row}) & kOffsetMask;
     if (start < table_end || start > end)
       throw Error("Zeile " + std::to_string(row) + " auf " + Page(number) +
-                  " liegt außerhalb ihres Platzes auf der Seite");
+                      " liegt außerhalb ihres Platzes auf der Seite",
+                  Error::Kind::kDamaged);
     end = start;
   }
 }
@@ -58,7 +60,8 @@ void CheckDataPages(const FileImage& image, const TableDefinition& table,
     if (bytes.U8(0) != static_cast<uint8_t>(PageType::kData) ||
         bytes.U32(4) != table.first_page())
       throw Error(Page(page) + " gehört laut Seitenliste zu " + name +
-                  ", ist aber keine Datenseite der Tabelle");
+                      ", ist aber keine Datenseite der Tabelle",
+                  Error::Kind::kDamaged);
     CheckRowOffsets(image, page);
   }
   const std::set<uint32_t> in_map(owned.begin(), owned.end());
@@ -68,7 +71,8 @@ void CheckDataPages(const FileImage& image, const TableDefinition& table,
     if (bytes.U8(0) == static_cast<uint8_t>(PageType::kData) &&
         bytes.U32(4) == table.first_page() && !in_map.contains(page) && map.InUse(page))
       throw Error(Page(page) + " ist eine Datenseite von " + name +
-                  ", fehlt aber in ihrer Seitenliste");
+                      ", fehlt aber in ihrer Seitenliste",
+                  Error::Kind::kDamaged);
   };
   if (searched) {
     for (const uint32_t page : *searched) search(page);
@@ -81,8 +85,9 @@ void CheckInUse(const GlobalPageMap& map, const std::vector<uint32_t>& pages) {
   for (const uint32_t page : pages)
     if (!map.InUse(page))
       throw Error(Page(page) +
-                  " wird benutzt, ist in der Seitenbelegung (Seite 1) "
-                  "aber als frei verzeichnet");
+                      " wird benutzt, ist in der Seitenbelegung (Seite 1) "
+                      "aber als frei verzeichnet",
+                  Error::Kind::kDamaged);
 }
 
 void CheckIndex(const FileImage& image, const TableDefinition& table,
@@ -94,27 +99,30 @@ void CheckIndex(const FileImage& image, const TableDefinition& table,
   try {
     tree = ReadIndex(image, index.first_page, table.first_page());
   } catch (const Error& error) {
-    throw Error(what + " ist beschädigt: " + error.what());
+    throw Error(what + " ist beschädigt: " + error.what(), Error::Kind::kDamaged);
   }
   CheckInUse(map, tree.pages);
   CheckInUse(map, DecodeUsageMap(image, index.usage_map));
   const std::vector<IndexEntry> expected = IndexEntriesOf(table, index, rows);
   if (tree.entries.size() != expected.size())
     throw Error(what + " hat " + std::to_string(tree.entries.size()) +
-                " Einträge statt " + std::to_string(expected.size()));
+                    " Einträge statt " + std::to_string(expected.size()),
+                Error::Kind::kDamaged);
   for (size_t i = 0; i < expected.size(); ++i)
     if (tree.entries[i] != expected[i])
       throw Error(what + ": Eintrag " + std::to_string(i) + " (Zeile " +
-                  std::to_string(tree.entries[i].row.row) + " auf " +
-                  Page(tree.entries[i].row.page) +
-                  ") passt nicht zu den Zeilen der Tabelle");
+                      std::to_string(tree.entries[i].row.row) + " auf " +
+                      Page(tree.entries[i].row.page) +
+                      ") passt nicht zu den Zeilen der Tabelle",
+                  Error::Kind::kDamaged);
   if (!exact_key_counts) return;
   uint32_t distinct = 0;
   for (size_t i = 0; i < expected.size(); ++i)
     if (i == 0 || expected[i].key != expected[i - 1].key) ++distinct;
   if (index.key_count != distinct)
     throw Error(what + " verzeichnet " + std::to_string(index.key_count) +
-                " verschiedene Schlüssel, hat aber " + std::to_string(distinct));
+                    " verschiedene Schlüssel, hat aber " + std::to_string(distinct),
+                Error::Kind::kDamaged);
 }
 
 }  // namespace
@@ -135,8 +143,9 @@ void CheckTableImage(const FileImage& image, uint32_t table_page, bool exact_key
   const std::vector<StoredRow> rows = TableReader(image, table).ReadAll();
   if (rows.size() != table.row_count())
     throw Error("Die Definition " + name + " verzeichnet " +
-                std::to_string(table.row_count()) + " Zeilen, die Tabelle hat aber " +
-                std::to_string(rows.size()));
+                    std::to_string(table.row_count()) + " Zeilen, die Tabelle hat aber " +
+                    std::to_string(rows.size()),
+                Error::Kind::kDamaged);
   for (size_t real = 0; real < table.real_indexes().size(); ++real)
     CheckIndex(image, table, name, real, rows, exact_key_counts, map);
 }

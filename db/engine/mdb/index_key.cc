@@ -17,7 +17,7 @@ constexpr uint8_t kYes = 0x00;
 constexpr uint8_t kNo = 0xFF;
 
 [[noreturn]] void WrongValue(const KeyColumn& column, const std::string& what) {
-  throw Error("Indexspalte " + column.name + ": " + what);
+  throw Error("Indexspalte " + column.name + ": " + what, Error::Kind::kConstraint);
 }
 
 // Two's complement, big-endian, with the sign bit inverted so that negative
@@ -134,7 +134,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
     const ColumnDefinition* column = table.FindColumn(c.column_number);
     if (!column) {
       throw Error("Ein Index verweist auf die Spalte Nummer " +
-                  std::to_string(c.column_number) + ", die der Tabelle fehlt");
+                      std::to_string(c.column_number) + ", die der Tabelle fehlt",
+                  Error::Kind::kDamaged);
     }
     KeyColumn key{column->name, column->column_type(), c.ascending,
                   static_cast<size_t>(column - table.columns().data())};

@@ -57,7 +57,8 @@ std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf, uint32_t chi
 }  // namespace
 
 void ThrowDamagedIndexPage(uint32_t number, const std::string& what) {
-  throw Error("Die Indexseite " + std::to_string(number) + " ist beschädigt: " + what);
+  throw Error("Die Indexseite " + std::to_string(number) + " ist beschädigt: " + what,
+              Error::Kind::kDamaged);
 }
 
 size_t EntrySize(const IndexEntry& entry, bool leaf) {

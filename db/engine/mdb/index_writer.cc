@@ -47,7 +47,8 @@ uint32_t DistinctKeys(const TableDefinition& table, size_t real,
     if (i > 0 && entries[i].key == entries[i - 1].key) {
       if (table.real_indexes()[real].unique())
         throw Error("Der eindeutige Index " + IndexName(table, real) +
-                    " enthielte einen Schlüssel zweimal");
+                        " enthielte einen Schlüssel zweimal",
+                    Error::Kind::kConstraint);
       continue;
     }
     ++distinct;
@@ -65,9 +66,11 @@ std::vector<uint32_t> OwnedIndexPages(const FileImage& image,
     if ((type != static_cast<uint8_t>(PageType::kIndexNode) &&
          type != static_cast<uint8_t>(PageType::kIndexLeaf)) ||
         bytes.U32(4) != table.first_page())
-      throw Error("Die Datenbankdatei ist beschädigt: Seite " + std::to_string(page) +
-                  " gehört laut Seitenliste zu einem Index der Tabelle, ist aber keine "
-                  "seiner Seiten");
+      throw Error(
+          "Die Datenbankdatei ist beschädigt: Seite " + std::to_string(page) +
+              " gehört laut Seitenliste zu einem Index der Tabelle, ist aber keine "
+              "seiner Seiten",
+          Error::Kind::kDamaged);
   }
   return owned;
 }

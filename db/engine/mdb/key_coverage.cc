@@ -62,8 +62,9 @@ void RequireCoveredColumn(const KeyColumn& column) {
   if (std::find(std::begin(kCoveredTypes), std::end(kCoveredTypes), column.type) ==
       std::end(kCoveredTypes)) {
     throw Error("Der Index über die Spalte " + column.name + " hat Schlüssel vom Typ " +
-                ColumnTypeName(static_cast<uint8_t>(column.type)) +
-                ", die dieses Programm noch nicht schreiben kann");
+                    ColumnTypeName(static_cast<uint8_t>(column.type)) +
+                    ", die dieses Programm noch nicht schreiben kann",
+                Error::Kind::kUnsupported);
   }
 }
 
@@ -76,8 +77,9 @@ void RequireCoveredValue(const KeyColumn& column, const Value& value) {
     char code[12];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
     throw Error("Die Spalte " + column.name + " enthält das Zeichen " + character + " (" +
-                code + ") in \"" + value.text() +
-                "\"; seinen Indexschlüssel kann dieses Programm noch nicht schreiben");
+                    code + ") in \"" + value.text() +
+                    "\"; seinen Indexschlüssel kann dieses Programm noch nicht schreiben",
+                Error::Kind::kUnsupported);
   }
 }
 

@@ -21,7 +21,8 @@ constexpr uint32_t kInlineLongValue = 0x80000000;
 std::u16string ToUtf16(const ColumnDefinition& column, std::string_view utf8) {
   std::optional<std::u16string> units = core::Utf8ToUtf16(utf8);
   if (!units)
-    throw Error("Der Text für die Spalte " + column.name + " ist kein gültiges UTF-8");
+    throw Error("Der Text für die Spalte " + column.name + " ist kein gültiges UTF-8",
+                Error::Kind::kBadInput);
   return std::move(*units);
 }
 void Put(std::vector<uint8_t>& bytes, size_t offset, uint64_t value, size_t size) {
@@ -83,7 +84,9 @@ uint64_t FixedBits(const ColumnDefinition& column, const Value& value) {
       return FloatBits(value.ToDouble());
     default:
       throw Error("Die Spalte " + column.name + " hat den Typ " +
-                  ColumnTypeName(column.type) + ", den dieses Programm nicht schreibt");
+                      ColumnTypeName(column.type) +
+                      ", den dieses Programm nicht schreibt",
+                  Error::Kind::kUnsupported);
   }
 }
 
@@ -93,8 +96,9 @@ void PutFixedText(std::vector<uint8_t>& row, const ColumnDefinition& column,
                   const Value& value) {
   const std::vector<uint8_t> text = EncodeText(column, value.ToText());
   if (text.size() > column.length)
-    throw Error("Der Text \"" + value.ToText() + "\" ist zu lang für die Spalte " +
-                column.name);
+    throw Error(
+        "Der Text \"" + value.ToText() + "\" ist zu lang für die Spalte " + column.name,
+        Error::Kind::kConstraint);
   std::copy(text.begin(), text.end(), row.begin() + 2 + column.fixed_offset);
 }
 
@@ -103,11 +107,13 @@ std::vector<uint8_t> VariableBytes(const ColumnDefinition& column, const Value& 
     return EncodeText(column, value.ToText());
   if (column.column_type() != ColumnType::kMemo)
     throw Error("Die Spalte " + column.name + " hat den Typ " +
-                ColumnTypeName(column.type) + ", den dieses Programm nicht schreibt");
+                    ColumnTypeName(column.type) + ", den dieses Programm nicht schreibt",
+                Error::Kind::kUnsupported);
   const std::vector<uint8_t> data = EncodeText(column, value.ToText());
   if (data.size() > kMaxInlineLongValue)
     throw Error("Der Text für die Memo-Spalte " + column.name +
-                " ist länger, als dieses Programm ihn schreiben kann");
+                    " ist länger, als dieses Programm ihn schreiben kann",
+                Error::Kind::kUnsupported);
   std::vector<uint8_t> stored;
   Append(stored, kInlineLongValue | data.size(), 4);
   Append(stored, 0, 8);  // no row pointer, no chain
@@ -121,8 +127,9 @@ std::vector<uint8_t> EncodeText(const ColumnDefinition& column, std::string_view
   const std::u16string units = ToUtf16(column, utf8);
   if (column.column_type() == ColumnType::kText && units.size() * 2 > column.length)
     throw Error("Der Text \"" + std::string(utf8) + "\" ist zu lang für die Spalte " +
-                column.name + " (höchstens " + std::to_string(column.length / 2) +
-                " Zeichen)");
+                    column.name + " (höchstens " + std::to_string(column.length / 2) +
+                    " Zeichen)",
+                Error::Kind::kConstraint);
   const bool compressible = (column.extra_flags & ColumnDefinition::kCompressedUnicode) &&
                             !units.empty() &&
                             std::all_of(units.begin(), units.end(),
@@ -151,7 +158,8 @@ std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
     if (column.number >= column_count ||
         (!column.is_fixed() && column.variable_index >= variable_count))
       throw Error("Die Datenbankdatei ist beschädigt: die Spalte " + column.name +
-                  " liegt außerhalb der Zeilen ihrer Tabelle");
+                      " liegt außerhalb der Zeilen ihrer Tabelle",
+                  Error::Kind::kDamaged);
     if (column.is_fixed() && column.column_type() != ColumnType::kBoolean)
       fixed_end =
           std::max(fixed_end, 2 + size_t{column.fixed_offset} + column.fixed_size());

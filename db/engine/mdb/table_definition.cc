@@ -37,7 +37,8 @@ std::string ReadName(const ByteView& view, size_t& offset) {
 
 void Damaged(const std::string& what, uint32_t page) {
   throw Error("Die Datenbankdatei ist beschädigt: die Tabellendefinition auf Seite " +
-              std::to_string(page) + " " + what);
+                  std::to_string(page) + " " + what,
+              Error::Kind::kDamaged);
 }
 
 }  // namespace
@@ -218,8 +219,9 @@ FileOffset TableDefinition::Locate(size_t definition_offset) const {
   const size_t k = 1 + rest / per_page;
   if (k >= pages_.size())
     throw Error("Die Datenbankdatei ist beschädigt: die Stelle " +
-                std::to_string(definition_offset) +
-                " liegt hinter dem Ende der Tabellendefinition");
+                    std::to_string(definition_offset) +
+                    " liegt hinter dem Ende der Tabellendefinition",
+                Error::Kind::kDamaged);
   return {pages_[k], kContinuationHeader + rest % per_page};
 }
 

@@ -19,12 +19,14 @@ DataPage TablePage(const FileImage& image, const TableDefinition& definition,
   DataPage page(image, number);
   if (page.owner() != definition.first_page())
     throw Error("Die Datenbankdatei ist beschädigt: Seite " + std::to_string(number) +
-                " ist für die Tabelle auf Seite " +
-                std::to_string(definition.first_page()) +
-                " verzeichnet, gehört aber woandershin");
+                    " ist für die Tabelle auf Seite " +
+                    std::to_string(definition.first_page()) +
+                    " verzeichnet, gehört aber woandershin",
+                Error::Kind::kDamaged);
   if (page.row_count() > kMaxRowsPerPage)
     throw Error("Die Datenbankdatei ist beschädigt: Seite " + std::to_string(number) +
-                " gibt " + std::to_string(page.row_count()) + " Zeilen an");
+                    " gibt " + std::to_string(page.row_count()) + " Zeilen an",
+                Error::Kind::kDamaged);
   return page;
 }
 

@@ -27,7 +27,8 @@ std::vector<uint32_t> OwnedDataPages(const FileImage& image,
     if (DataPage(image, page).owner() != table.first_page())
       throw Error(
           "Die Datenbankdatei ist beschädigt: Seite " + std::to_string(page) +
-          " gehört laut Seitenliste zur Tabelle, ist aber keine ihrer Datenseiten");
+              " gehört laut Seitenliste zur Tabelle, ist aber keine ihrer Datenseiten",
+          Error::Kind::kDamaged);
   return owned;
 }
 
@@ -51,7 +52,8 @@ void ReplaceTableRows(WritableImage& image, uint32_t definition_page,
                       const IndexRebuild& rebuild_indexes) {
   const TableDefinition table = TableDefinition::Read(image.image(), definition_page);
   if (!table.real_indexes().empty() && !rebuild_indexes)
-    throw Error("Die Indizes der Tabelle können (noch) nicht neu geschrieben werden");
+    throw Error("Die Indizes der Tabelle können (noch) nicht neu geschrieben werden",
+                Error::Kind::kUnsupported);
   std::vector<std::vector<uint8_t>> encoded;
   encoded.reserve(rows.size());
   for (const std::vector<Value>& row : rows) encoded.push_back(EncodeRow(table, row));

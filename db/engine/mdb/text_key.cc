@@ -37,8 +37,9 @@ class TextKeyBuilder {
       char hex[8];
       std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(c));
       throw Error("Das Zeichen U+" + std::string(hex) +
-                  " (außerhalb der Basic Multilingual Plane) kann nicht Teil eines "
-                  "Textschlüssels im Index sein");
+                      " (außerhalb der Basic Multilingual Plane) kann nicht Teil eines "
+                      "Textschlüssels im Index sein",
+                  Error::Kind::kUnsupported);
     }
     const size_t position = inline_chars_;
     Append(inline_, code.inline_bytes);
@@ -125,7 +126,7 @@ class TextKeyBuilder {
 
 std::u16string TextKeySource(std::string_view utf8) {
   std::optional<std::u16string> converted = core::Utf8ToUtf16(utf8);
-  if (!converted) throw Error("Ein Text ist kein gültiges UTF-8");
+  if (!converted) throw Error("Ein Text ist kein gültiges UTF-8", Error::Kind::kBadInput);
   std::u16string text = std::move(*converted);
   if (text.size() > kMaxIndexedChars) text.resize(kMaxIndexedChars);
   while (!text.empty() && text.back() == u' ') text.pop_back();

@@ -25,8 +25,9 @@ void AddPages(const FileImage& image, const ByteView& bitmap, uint64_t first_pag
       const uint64_t page = first_page + byte * 8 + bit;
       if (page >= image.page_count())
         throw Error("Die Datenbankdatei ist beschädigt: eine Seitenliste in " +
-                    bitmap.name() + " verzeichnet Seite " + std::to_string(page) +
-                    " hinter dem Ende der Datei");
+                        bitmap.name() + " verzeichnet Seite " + std::to_string(page) +
+                        " hinter dem Ende der Datei",
+                    Error::Kind::kDamaged);
       pages.push_back(static_cast<uint32_t>(page));
     }
   }
@@ -83,7 +84,8 @@ void WriteReferenceMap(WritableImage& image, RowPointer map,
   const uint64_t blocks = pages.empty() ? 0 : pages.back() / kPagesPerMapPage + 1;
   if (blocks > entries)
     throw Error("Die Seitenliste in " + FindRow(image.image(), map).name() +
-                " kann nicht so viele Seiten aufnehmen");
+                    " kann nicht so viele Seiten aufnehmen",
+                Error::Kind::kUnsupported);
   std::vector<uint32_t> map_pages(entries, 0);
   if (was_reference) {
     const ByteView row = FindRow(image.image(), map);
@@ -121,7 +123,8 @@ void WriteUsageMap(WritableImage& image, RowPointer map,
                 std::to_string(pages.back()) + " hinter dem Ende der Datei aufnehmen");
   const std::span<uint8_t> row = MapRow(image, map);
   if (row.size() <= 5)
-    throw Error("Die Seitenliste in Seite " + std::to_string(map.page) + " ist zu kurz");
+    throw Error("Die Seitenliste in Seite " + std::to_string(map.page) + " ist zu kurz",
+                Error::Kind::kDamaged);
   if (row[0] == kInlineMap) {
     const uint32_t current = FindRow(image.image(), map).U32(1);
     if (const auto start = InlineStart(current, (row.size() - 5) * 8, pages)) {
@@ -132,7 +135,8 @@ void WriteUsageMap(WritableImage& image, RowPointer map,
   } else if (row[0] != kReferenceMap) {
     throw Error(
         "Die Datenbankdatei ist beschädigt: " + FindRow(image.image(), map).name() +
-        " enthält eine Seitenliste unbekannter Art");
+            " enthält eine Seitenliste unbekannter Art",
+        Error::Kind::kDamaged);
   }
   WriteReferenceMap(image, map, pages, row[0] == kReferenceMap);
 }
@@ -155,8 +159,9 @@ std::vector<uint32_t> DecodeUsageMap(const FileImage& image, const ByteView& map
       break;
     default:
       throw Error("Die Datenbankdatei ist beschädigt: " + map_row.name() +
-                  " enthält eine Seitenliste unbekannter Art " +
-                  std::to_string(map_row.U8(0)));
+                      " enthält eine Seitenliste unbekannter Art " +
+                      std::to_string(map_row.U8(0)),
+                  Error::Kind::kDamaged);
   }
   return pages;
 }

@@ -188,7 +188,8 @@ size_t SqliteRecordset::ColumnIndex(std::string_view name) const {
   throw Error(
       "Item cannot be found in the collection corresponding to the requested name "
       "or ordinal: " +
-      std::string(name));
+          std::string(name),
+      Error::Kind::kNotFound);
 }
 
 void SqliteRecordset::CheckOpen() const {

@@ -70,17 +70,20 @@ void CheckIsDatabaseFile(const std::filesystem::path& file) {
   const std::string shown = file.string();
   std::error_code error;
   const auto status = std::filesystem::status(file, error);
-  if (!std::filesystem::exists(status)) throw Error("Datei nicht gefunden: " + shown);
+  if (!std::filesystem::exists(status))
+    throw Error("Datei nicht gefunden: " + shown, Error::Kind::kNotFound);
   if (std::filesystem::is_directory(status))
-    throw Error(shown + " ist ein Ordner, keine Datei");
+    throw Error(shown + " ist ein Ordner, keine Datei", Error::Kind::kBadInput);
   if (!std::filesystem::is_regular_file(status))
-    throw Error(shown + " ist keine gewöhnliche Datei");
+    throw Error(shown + " ist keine gewöhnliche Datei", Error::Kind::kBadInput);
   const auto size = std::filesystem::file_size(file, error);
-  if (error) throw Error(shown + ": " + error.message());
-  if (size == 0) throw Error(shown + " ist leer, also keine Datenbank");
+  if (error) throw Error(shown + ": " + error.message(), Error::Kind::kIo);
+  if (size == 0)
+    throw Error(shown + " ist leer, also keine Datenbank", Error::Kind::kBadInput);
   if (!platform::CanReadAndWrite(file)) {
     throw Error("Keine Berechtigung, " + shown + " zu lesen und zu schreiben (" +
-                std::strerror(errno) + ")");
+                    std::strerror(errno) + ")",
+                Error::Kind::kPermission);
   }
 }
 
@@ -91,8 +94,9 @@ void CheckFolderTakesJournal(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path();
   if (!platform::CanCreateFilesIn(folder)) {
     throw Error("Keine Berechtigung, im Ordner " + folder.string() +
-                " zu schreiben: ohne Journal neben " + file.filename().string() +
-                " kann das Update nicht abgesichert werden");
+                    " zu schreiben: ohne Journal neben " + file.filename().string() +
+                    " kann das Update nicht abgesichert werden",
+                Error::Kind::kPermission);
   }
 }
 
@@ -144,9 +148,11 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   // From here the session owns the handle, whatever happens.
   std::unique_ptr<SqliteSession> session(new SqliteSession(db, BaseName(path)));
   if (db == nullptr) throw Error(file.string() + ": out of memory");
-  if (opened != SQLITE_OK) throw Error(file.string() + ": " + sqlite3_errmsg(db));
+  if (opened != SQLITE_OK)
+    throw Error(file.string() + ": " + sqlite3_errmsg(db), Error::Kind::kIo);
   if (sqlite3_db_readonly(db, "main") == 1)
-    throw Error("Keine Berechtigung, " + file.string() + " zu schreiben");
+    throw Error("Keine Berechtigung, " + file.string() + " zu schreiben",
+                Error::Kind::kPermission);
   sqlite3_busy_timeout(db, static_cast<int>(busy_timeout.count()));
   session->Configure();
   session->CheckReadable(file.string());
@@ -192,8 +198,8 @@ void SqliteSession::CheckReadable(const std::string& shown) {
     sqlite3_stmt* statement = Prepare("SELECT count(*) FROM sqlite_master", {});
     while (Step(statement)) {
     }
-  } catch (const Error&) {
-    throw Error(Unreadable(shown, sqlite3_errcode(db_)));
+  } catch (const Error& error) {
+    throw Error(Unreadable(shown, sqlite3_errcode(db_)), error.kind());
   }
 }
 
@@ -207,6 +213,7 @@ sqlite3_stmt* SqliteSession::Prepare(const std::string& sql,
 
 bool SqliteSession::Step(sqlite3_stmt* statement) {
   refused_text_.reset();
+  function_failure_.reset();
   const int result = sqlite3_step(statement);
   if (result == SQLITE_ROW) return true;
   if (result == SQLITE_DONE) {
@@ -215,10 +222,54 @@ bool SqliteSession::Step(sqlite3_stmt* statement) {
   }
   // Keep the message, then reset: a failed statement must not stay active
   // and hold its locks.
-  const std::string message = DescribeSqliteError(db_, file_name_);
+  const int code = sqlite3_extended_errcode(db_);
+  const std::string message = sqlite3_errmsg(db_);
   sqlite3_reset(statement);
   if (refused_text_) throw TextTooLong(std::move(*refused_text_));
-  throw Error(message);
+  if (function_failure_) throw Error(std::move(*function_failure_));
+  if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
+    if (std::optional<KeyViolation> violation = KeyViolationOf(message))
+      throw std::move(*violation);
+  }
+  throw SqliteFailure(code, message, file_name_);
+}
+
+void SqliteSession::NameUniqueIndex(const std::string& index, UniqueKey key) {
+  unique_keys_[index] = std::move(key);
+}
+
+// SQLite names either the index ("UNIQUE constraint failed: index 'X'") or,
+// for an index on plain columns, the columns ("... failed: T.a, T.b").
+std::optional<KeyViolation> SqliteSession::KeyViolationOf(
+    const std::string& message) const {
+  constexpr std::string_view kStart = "UNIQUE constraint failed: ";
+  if (message.compare(0, kStart.size(), kStart) != 0) return std::nullopt;
+  const std::string rest = message.substr(kStart.size());
+  constexpr std::string_view kIndex = "index '";
+  if (rest.compare(0, kIndex.size(), kIndex) == 0) {
+    if (rest.size() < kIndex.size() + 1 || rest.back() != '\'') return std::nullopt;
+    const std::string index = rest.substr(kIndex.size(), rest.size() - kIndex.size() - 1);
+    const auto known = unique_keys_.find(index);
+    if (known == unique_keys_.end()) return std::nullopt;
+    const UniqueKey& key = known->second;
+    return KeyViolation(key.table, key.name, key.columns, message);
+  }
+  std::string table;
+  std::vector<std::string> columns;
+  size_t from = 0;
+  while (from <= rest.size()) {
+    const size_t comma = rest.find(", ", from);
+    const std::string qualified =
+        rest.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+    const size_t dot = qualified.find('.');
+    if (dot == std::string::npos) return std::nullopt;
+    if (!table.empty() && qualified.substr(0, dot) != table) return std::nullopt;
+    table = qualified.substr(0, dot);
+    columns.push_back(qualified.substr(dot + 1));
+    if (comma == std::string::npos) break;
+    from = comma + 2;
+  }
+  return KeyViolation(table, "", columns, message);
 }
 
 void SqliteSession::Run(const std::string& sql, const std::vector<Value>& params) {

@@ -2,12 +2,14 @@
 #define PREISLISTE_DB_ENGINE_SQLITE_SQLITE_SESSION_H_
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "db/engine/core_types.h"
+#include "db/engine/key_violation.h"
 #include "db/engine/sqlite/statement_cache.h"
 #include "db/engine/text_too_long.h"
 
@@ -18,8 +20,9 @@ namespace db::engine {
 
 // An open SQLite database file with its prepared-statement cache: what the
 // connection and its record sets run their SQLite statements on. Every
-// failure throws core::Error with SQLite's message; a text refused for its
-// column's width throws TextTooLong.
+// failure throws core::Error (SqliteFailure: its kind, and SQLite's message
+// after the operator's words); a text refused for its column's width throws
+// TextTooLong, two rows with the same unique key KeyViolation.
 class SqliteSession {
  public:
   // Opens an existing database file for reading and writing. Never creates a
@@ -46,6 +49,22 @@ class SqliteSession {
 
   [[noreturn]] void Fail() const;
 
+  // The key a unique index stands for, when the index is built on something
+  // other than the columns themselves (SQLite then names only the index):
+  // its table, its name in the file and its columns, for the KeyViolation
+  // that a duplicate throws.
+  struct UniqueKey {
+    std::string table;
+    std::string name;
+    std::vector<std::string> columns;
+  };
+  void NameUniqueIndex(const std::string& index, UniqueKey key);
+
+  // Called by an SQL function of the session's caller that fails the current
+  // step: the step then throws this error, with its kind, instead of the bare
+  // text SQLite passes on.
+  void FunctionFailed(const Error& failure) { function_failure_ = failure; }
+
  private:
   SqliteSession(sqlite3* db, std::string file_name);
   void CheckReadable(const std::string& shown);
@@ -60,6 +79,12 @@ class SqliteSession {
   std::unique_ptr<StatementCache> cache_;
   // Where jet_text_fits leaves the text it refused during the current step.
   std::optional<TextTooLong> refused_text_;
+  std::map<std::string, UniqueKey> unique_keys_;
+  std::optional<Error> function_failure_;
+
+  // The KeyViolation for SQLite's message about a unique key; none when the
+  // message names an index of unknown meaning.
+  std::optional<KeyViolation> KeyViolationOf(const std::string& message) const;
 };
 
 // Binds a value to parameter `index` (1-based) the way the database stores

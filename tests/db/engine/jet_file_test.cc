@@ -15,6 +15,7 @@
 #include "db/engine/core_types.h"
 #include "db/engine/jetfile/jet_table_layout.h"
 #include "db/engine/jetsql/translate.h"
+#include "db/engine/key_violation.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
@@ -215,8 +216,48 @@ TEST(JetFileTest, PrimaryKeyComparesAsTheJetIndexDoes) {
     EXPECT_NE(std::string(error.what()).find("Die Spalte Number enthält das Zeichen €"),
               std::string::npos)
         << error.what();
+    EXPECT_EQ(error.kind(), Error::Kind::kUnsupported);
   }
   connection->RollbackTrans();
+}
+
+// A duplicate key of the file's table names the table, the key as the file
+// names it and its columns, so that the caller can find the rows.
+TEST(JetFileTest, DuplicateKeyIsAKeyViolationNamingTheKeyAndItsColumns) {
+  struct Case {
+    const char* file;
+    const char* insert;
+    const char* key;
+    std::vector<std::string> columns;
+  };
+  const Case cases[] = {
+      {"numbers-pk.mdb",
+       "INSERT INTO Numbers (Number, Name) SELECT Number, Name & ' neu' FROM Numbers",
+       "PrimaryKey",
+       {"Number"}},
+      // The AutoNumber key is SQLite's row id, which SQLite names by column.
+      {"numbers-autoid.mdb",
+       "INSERT INTO Numbers (ID, Number) SELECT ID, '1' FROM Numbers",
+       "",
+       {"ID"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const auto connection = JetCopy(c.file).Connect();
+    connection->BeginTrans();
+    try {
+      connection->Execute(c.insert);
+      ADD_FAILURE() << "the duplicate was taken";
+    } catch (const KeyViolation& refused) {
+      EXPECT_EQ(refused.kind(), Error::Kind::kConstraint);
+      EXPECT_EQ(refused.table(), "Numbers");
+      EXPECT_EQ(refused.key(), c.key);
+      EXPECT_EQ(refused.columns(), c.columns);
+    }
+    auto count = connection->ExecuteQuery("SELECT Count(*) AS n FROM Numbers");
+    EXPECT_EQ(count->Field("n").ToText(), "300");
+    connection->RollbackTrans();
+  }
 }
 
 TEST(JetFileTest, WholeRunOfDeleteAndInsertFitsThePrimaryKey) {

@@ -157,7 +157,7 @@ TEST_F(JetSqlTest, CurrencyIsRoundedHalfToEvenOnEveryWrite) {
   EXPECT_EQ(db_.Run("SELECT PreisEk, VkPreis FROM Import2 WHERE Vorwahl = '3'"),
             (Rows{{"0.3334", "1"}}));
   EXPECT_EQ(Error("UPDATE Import2 SET PreisEk = 'abc'"),
-            "Type mismatch: 'abc' is not a number");
+            "Typen unverträglich: 'abc' ist keine Zahl");
   db_.Run("UPDATE Import2 SET PreisEk = '0.50005' WHERE Vorwahl = '1'");  // numeric text
   EXPECT_EQ(Column("SELECT PreisEk FROM Import2 WHERE Vorwahl = '1'"), Strings{"0.5"});
 }
