@@ -1,7 +1,7 @@
 // The Jet twin of a benchmark input: the same rows as the SQLite file, as an
 // independent reader (mdb-export) sees them, in a file the program opens.
 
-#include "bench/jet_numbers.h"
+#include "tools/jet_numbers.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -28,8 +28,8 @@ TEST(JetNumbersTest, TheJetFileHoldsTheSqliteRowsAndOpensAsTheProgramOpensIt) {
   const auto sqlite_file = dir.path() / "sqlite.mdb";
   const auto jet_file = dir.path() / "Numbers.mdb";
   WriteNumbersDatabase(sqlite_file, GenerateDeck(3000, 7));
-  const size_t written =
-      WriteJetNumbers(sqlite_file, mdb_test::JetFile("numbers/numbers-pk.mdb"), jet_file);
+  const size_t written = tools::WriteJetNumbers(
+      sqlite_file, mdb_test::JetFile("numbers/numbers-pk.mdb"), jet_file);
 
   // Prices as mdb-export prints currency (four decimals) and NULL as "".
   const auto expected = QuerySqlite(

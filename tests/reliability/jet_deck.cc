@@ -1,11 +1,11 @@
 #include "tests/reliability/jet_deck.h"
 
 #include "bench/deck_files.h"
-#include "bench/jet_numbers.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/image_check.h"
 #include "tests/db/engine/mdb/jet_files.h"
+#include "tools/jet_numbers.h"
 
 namespace reliability {
 
@@ -17,7 +17,7 @@ void WriteJetDeck(const fs::path& folder, const bench::Deck& deck) {
   bench::WritePriceFile(folder / "preise.csv", deck);
   const fs::path sqlite = folder / "Numbers.sqlite";
   bench::WriteNumbersDatabase(sqlite, deck);
-  bench::WriteJetNumbers(sqlite, mdb_test::JetFile("numbers/numbers-pk.mdb"),
+  tools::WriteJetNumbers(sqlite, mdb_test::JetFile("numbers/numbers-pk.mdb"),
                          folder / "Numbers.mdb");
   fs::remove(sqlite);
 }

@@ -1,4 +1,4 @@
-#include "bench/jet_numbers.h"
+#include "tools/jet_numbers.h"
 
 #include <sqlite3.h>
 
@@ -16,7 +16,7 @@
 #include "db/engine/mdb/table_writer.h"
 #include "db/engine/mdb/writable_image.h"
 
-namespace bench {
+namespace tools {
 namespace {
 
 namespace mdb = db::engine::mdb;
@@ -82,4 +82,4 @@ size_t WriteJetNumbers(const std::filesystem::path& sqlite_file,
   return rows.size();
 }
 
-}  // namespace bench
+}  // namespace tools
