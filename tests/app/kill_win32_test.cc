@@ -18,6 +18,7 @@
 
 #include "tests/app/jet_numbers_file.h"
 #include "tests/app/win32_program.h"
+#include "tests/support/test_files.h"
 
 namespace app {
 namespace {
@@ -96,17 +97,18 @@ class KillWin32Test : public testing::Test {
 TEST_F(KillWin32Test, KilledRunsLeaveTheOldFileOrTheNewOneAndTheNextRunSucceeds) {
   const fs::path reference = FreshFolder("reference");
   const std::string before = ReadFileBytes(reference / "Numbers.mdb");
-  const Clock::time_point start = Clock::now();
   ASSERT_EQ(RunToTheEnd(reference), 0u) << ReadFileBytes(reference / "err.txt");
-  const auto run_time =
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   const std::string after = ReadFileBytes(reference / "Numbers.mdb");
   ASSERT_NE(after, before);
+  // The second run is timed: the first pays for starting Wine's services.
+  const Clock::time_point start = Clock::now();
   ASSERT_EQ(RunToTheEnd(reference), 0u);
+  const auto run_time =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   const std::string after_twice = ReadFileBytes(reference / "Numbers.mdb");
 
   std::vector<KillPoint> points;
-  for (const double part : {0.2, 0.4, 0.6, 0.75, 0.85, 0.92, 0.97})
+  for (const double part : {0.15, 0.3, 0.45, 0.6, 0.7, 0.78, 0.82, 0.85, 0.88})
     points.push_back(
         {"after " + std::to_string(static_cast<int>(part * 100)) + "%",
          std::chrono::milliseconds(static_cast<int>(part * run_time.count())), nullptr});

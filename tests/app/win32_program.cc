@@ -102,7 +102,8 @@ void WriteUtf16Settings(const std::filesystem::path& file,
       "MwSt=19\r\nDB Path=" +
       core::PathToUtf8(folder) + "\r\n";
   std::string bytes = "\xFF\xFE";
-  for (const char16_t unit : core::Utf8ToUtf16(text).value()) {
+  const std::u16string units = core::Utf8ToUtf16(text).value();
+  for (const char16_t unit : units) {
     bytes += static_cast<char>(unit & 0xFF);
     bytes += static_cast<char>(unit >> 8);
   }

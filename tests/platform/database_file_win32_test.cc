@@ -13,6 +13,7 @@
 #include "core/error.h"
 #include "core/utf8.h"
 #include "platform/database_file.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 #include "tests/support/test_files.h"
 
@@ -156,7 +157,10 @@ TEST(DatabaseFileWin32Test, TheNewFileKeepsTheAttributesAndTheBackupIsTheOldFile
   WriteBytes(database, kOld);
   constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
   ASSERT_TRUE(SetFileAttributesW(database.c_str(), kKept));
+  const FileIdentity old_file = CurrentIdentity(database);
   ReplaceWith(DatabaseFile::Open(database), kNew);
+  // The volume allows hard links: the backup is the old file itself.
+  EXPECT_EQ(CurrentIdentity(dir.path() / "Numbers.mdb.bak").file, old_file.file);
   EXPECT_EQ(GetFileAttributesW(database.c_str()) & (kKept | FILE_ATTRIBUTE_READONLY),
             kKept);
   EXPECT_EQ(ReadFileBytes(database), kNew);
