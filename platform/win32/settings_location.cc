@@ -1,6 +1,7 @@
 #include "platform/settings_location.h"
 
 #include <cwchar>
+#include <string>
 
 #include "platform/program_folder.h"
 
@@ -15,6 +16,12 @@ std::vector<std::filesystem::path> SettingsFileCandidates(std::string_view file_
     candidates.push_back(std::filesystem::path(appdata) / "update-preisliste" /
                          file_name);
   return candidates;
+}
+
+std::filesystem::path PathFromEnvironment(const char* variable) {
+  const std::wstring name(variable, variable + std::char_traits<char>::length(variable));
+  const wchar_t* value = _wgetenv(name.c_str());
+  return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
 }
 
 }  // namespace platform

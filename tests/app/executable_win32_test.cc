@@ -36,7 +36,8 @@ class ExecutableWin32Test : public testing::Test {
     testing_support::WriteUtf16Settings(settings(), folder_);
   }
 
-  fs::path settings() const { return dir_.path() / "update-preisliste.ini"; }
+  // Named by UPDATE_PREISLISTE_SETTINGS: that path has the folder's letters too.
+  fs::path settings() const { return folder_ / "update-preisliste.ini"; }
   ProgramResult Run(const std::vector<std::string>& args) {
     return RunProgram(args, folder_, settings());
   }
