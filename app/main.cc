@@ -21,6 +21,8 @@
 #include "app/run_update.h"
 #include "app/setting_number.h"
 #include "app/settings_file.h"
+#include "platform/console_output.h"
+#include "platform/program_arguments.h"
 
 #ifdef PREISLISTE_WITH_GUI
 #include <QApplication>
@@ -115,6 +117,12 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
 }  // namespace app
 
 int main(int argc, char** argv) {
+  // The arguments as UTF-8 (on Windows from the UTF-16 command line), and the
+  // console shown UTF-8 until main() returns.
+  platform::ProgramArguments arguments(argc, argv);
+  argc = arguments.count();
+  argv = arguments.values();
+  const platform::Utf8ConsoleOutput console;
   const app::CommandLine line = app::ParseCommandLine(argc, argv);
 #ifdef PREISLISTE_WITH_GUI
   if (app::WantsWindow()) return app::RunInWindow(argc, argv, line);

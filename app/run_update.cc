@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/read_run_settings.h"
+#include "core/utf8.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
 #include "platform/write_file_atomically.h"
@@ -72,13 +73,15 @@ bool ImportAndUpdate(db::engine::Connection& connection, const run::RunSettings&
 
 // Writes the change list; returns why it could not, or nothing. A report
 // named like the database would replace the price list just committed.
+// Both names are UTF-8 (the command line and the settings are read so).
 std::string WriteChangeList(const std::string& file, const std::string& database,
                             const std::string& text) {
+  const std::filesystem::path path = core::PathFromUtf8(file);
   std::error_code no_such_file;
-  if (std::filesystem::equivalent(file, database, no_such_file))
+  if (std::filesystem::equivalent(path, core::PathFromUtf8(database), no_such_file))
     return file + ": Das ist die Datenbank selbst";
   try {
-    platform::WriteFileAtomically(file, text);
+    platform::WriteFileAtomically(path, text);
   } catch (const std::exception& error) {
     return error.what();
   }

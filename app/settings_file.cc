@@ -1,6 +1,5 @@
 #include "app/settings_file.h"
 
-#include <cstdlib>
 #include <system_error>
 
 #include "platform/settings_location.h"
@@ -14,8 +13,9 @@
 namespace app {
 
 std::filesystem::path DefaultSettingsFile() {
-  const char* explicit_file = std::getenv("UPDATE_PREISLISTE_SETTINGS");
-  if (explicit_file != nullptr && *explicit_file != '\0') return explicit_file;
+  const std::filesystem::path explicit_file =
+      platform::PathFromEnvironment("UPDATE_PREISLISTE_SETTINGS");
+  if (!explicit_file.empty()) return explicit_file;
   const auto candidates = platform::SettingsFileCandidates("update-preisliste.ini");
   for (const auto& candidate : candidates) {
     std::error_code ignored;

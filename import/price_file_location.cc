@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/ascii.h"
+#include "platform/program_folder.h"
 
 namespace price_import {
 namespace {
@@ -32,13 +33,6 @@ std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder,
   return found;
 }
 
-std::filesystem::path ProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path program =
-      std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : program.parent_path();
-}
-
 }  // namespace
 
 std::filesystem::path LocatePriceFileIn(const std::string& file_name,
@@ -52,7 +46,7 @@ std::filesystem::path LocatePriceFileIn(const std::string& file_name,
 }
 
 std::filesystem::path LocatePriceFile(const std::string& file_name) {
-  const auto found = LocatePriceFileIn(file_name, ".", ProgramFolder());
+  const auto found = LocatePriceFileIn(file_name, ".", platform::ProgramFolder());
   // A file of the current folder is opened by its plain name, as the operator
   // knows it; messages then name it the same way.
   return found.parent_path() == "." ? found.filename() : found;

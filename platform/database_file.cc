@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/error.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 #include "platform/lock_file.h"
 
@@ -82,6 +83,22 @@ void RemoveLeftoverCopies(const std::filesystem::path& file) {
   }
 }
 
+// Opens the database so that no other program can write it until the commit
+// (where the system can keep writers out, see File::OpenForReading). A
+// program that has it open for writing already (the billing product) makes
+// the open fail: that is said in the operator's words.
+File OpenHeld(const std::filesystem::path& path) {
+  try {
+    return File::OpenForReading(path);
+  } catch (const FileError& error) {
+    if (error.kind() != Error::Kind::kInUse) throw;
+    throw Error("Die Datenbank " + Name(path) +
+                    " ist von einem anderen Programm zum Schreiben geöffnet (" +
+                    error.reason() + "). Bitte das Abrechnungsprogramm schließen",
+                Error::Kind::kInUse);
+  }
+}
+
 }  // namespace
 
 DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
@@ -98,7 +115,12 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
                     " danach liegen (nach einem Absturz), sie löschen, aber nur "
                     "wenn das Abrechnungsprogramm geschlossen ist",
                 Error::Kind::kInUse);
-  File file = File::OpenForReading(path);
+  if (IsWriteProtected(path))
+    throw Error("Die Datenbank " + Name(path) +
+                    " ist schreibgeschützt (Eigenschaften: Schreibgeschützt) und wird "
+                    "darum nicht ersetzt",
+                Error::Kind::kPermission);
+  File file = OpenHeld(path);
   if (!file.IsRegularFile()) throw Error(path.string() + " ist keine gewöhnliche Datei");
   // A file changed in the present tick of the file system's clock is asked
   // again once the clock has moved on, so that any later write shows in the

@@ -53,9 +53,14 @@ class DatabaseFile {
     std::span<const uint8_t> bytes;
   };
 
-  // Opens the file. Refuses (core::Error) a file that is in use, i.e. that has
-  // its lock file beside it, and a name that is not a regular file (renaming
-  // over a symbolic link would replace the link, not the database).
+  // Opens the file and, where the system can (Windows), keeps other writers
+  // out until Replace() or the end of the object. Refuses (core::Error) a
+  // file that is in use: its lock file lies beside it (on Windows only while
+  // a program holds that open: a stale one left by a crash does not count)
+  // or, on Windows, another program has the file open for writing. Refuses a
+  // write-protected file (IsWriteProtected) and a name that is not a regular
+  // file (renaming over a symbolic link would replace the link, not the
+  // database).
   static DatabaseFile Open(const std::filesystem::path& path);
 
   const std::filesystem::path& path() const { return path_; }

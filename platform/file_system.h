@@ -7,8 +7,9 @@
 // failure is a core::Error with the names and the system's reason.
 namespace platform {
 
-// Whether the name is a symbolic link (renaming over it would replace the
-// link, not the file it points to).
+// Whether the name is a symbolic link, or on Windows a junction (renaming
+// over it would replace the link, not the file it points to). Other kinds of
+// Windows reparse points (deduplicated or cloud files) are files.
 bool IsSymbolicLink(const std::filesystem::path& path);
 
 // Makes `link` a second name of `existing`. False where the volume allows no
@@ -32,9 +33,15 @@ void FlushFolderOf(const std::filesystem::path& file);
 bool IsHeldOpen(const std::filesystem::path& path);
 
 // Whether this user may read and write the file, and create files in the
-// folder; asked before a run starts, so that it does not fail halfway.
+// folder; asked before a run starts, so that it does not fail halfway. When
+// not, errno tells why.
 bool CanReadAndWrite(const std::filesystem::path& file);
 bool CanCreateFilesIn(const std::filesystem::path& folder);
+
+// Whether the file is marked write-protected (Windows' read-only attribute):
+// its owner wants it left as it is, so the program does not replace it. POSIX
+// systems have no such mark; their permissions pass to the replacement.
+bool IsWriteProtected(const std::filesystem::path& file);
 
 // Removes the name; a name that cannot be removed stays (no error): used for
 // temporary files that a later run cleans up anyway.

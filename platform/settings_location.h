@@ -14,6 +14,11 @@ namespace platform {
 // none exists, the last is where the user is told to put it.
 std::vector<std::filesystem::path> SettingsFileCandidates(std::string_view file_name);
 
+// The file the environment variable `variable` names, or an empty path when
+// it is unset or empty. Read as UTF-16 on Windows, so that a name in any
+// script arrives whole.
+std::filesystem::path PathFromEnvironment(const char* variable);
+
 }  // namespace platform
 
 #endif  // PREISLISTE_PLATFORM_SETTINGS_LOCATION_H_

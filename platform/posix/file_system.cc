@@ -69,6 +69,8 @@ bool CanCreateFilesIn(const std::filesystem::path& folder) {
   return access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsWriteProtected(const std::filesystem::path&) { return false; }
+
 void RemoveFile(const std::filesystem::path& path) noexcept { unlink(path.c_str()); }
 
 }  // namespace platform

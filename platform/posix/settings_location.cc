@@ -16,4 +16,9 @@ std::vector<std::filesystem::path> SettingsFileCandidates(std::string_view file_
   return {config / "update-preisliste" / file_name};
 }
 
+std::filesystem::path PathFromEnvironment(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
+}
+
 }  // namespace platform

@@ -68,7 +68,10 @@ File File::CreateTemporaryBeside(const std::filesystem::path& beside) {
   for (int attempt = 0;; ++attempt) {
     std::string suffix = ".tmp-";
     for (int i = 0; i < 6; ++i) suffix += kLetters[random() % (sizeof kLetters - 1)];
-    const std::filesystem::path path = beside.string() + suffix;
+    // Appended to the path itself: a path made from string() would be read
+    // back in the ANSI code page and lose a folder name such as "Müller".
+    std::filesystem::path path = beside;
+    path += suffix;
     const HANDLE handle =
         CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

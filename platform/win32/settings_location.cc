@@ -1,30 +1,11 @@
 #include "platform/settings_location.h"
 
-#include <windows.h>
-
 #include <cwchar>
 #include <string>
 
+#include "platform/program_folder.h"
+
 namespace platform {
-namespace {
-
-// The folder of the running .exe. An operator keeps the program and its
-// settings together on the call-shop PC.
-std::filesystem::path ProgramFolder() {
-  std::wstring name(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-    if (length == 0) return {};
-    if (length < name.size()) {
-      name.resize(length);
-      return std::filesystem::path(name).parent_path();
-    }
-    name.resize(name.size() * 2);
-  }
-}
-
-}  // namespace
 
 std::vector<std::filesystem::path> SettingsFileCandidates(std::string_view file_name) {
   std::vector<std::filesystem::path> candidates;
@@ -35,6 +16,12 @@ std::vector<std::filesystem::path> SettingsFileCandidates(std::string_view file_
     candidates.push_back(std::filesystem::path(appdata) / "update-preisliste" /
                          file_name);
   return candidates;
+}
+
+std::filesystem::path PathFromEnvironment(const char* variable) {
+  const std::wstring name(variable, variable + std::char_traits<char>::length(variable));
+  const wchar_t* value = _wgetenv(name.c_str());
+  return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <array>
 #include <fstream>
 
+#include "core/utf8.h"
 #include "db/engine/core_types.h"
 #include "db/engine/jetfile/jet_index_key_function.h"
 #include "db/engine/jetfile/jet_table_layout.h"
@@ -81,7 +82,7 @@ struct JetFileSession::File {
 };
 
 bool HasJetHeader(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(core::PathFromUtf8(path), std::ios::binary);
   std::array<char, 19> start{};
   if (!in.read(start.data(), start.size())) return false;
   const std::string_view engine(start.data() + 4, 15);
@@ -99,8 +100,8 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
                                                      std::string_view table_name) {
   const std::string shown = BaseName(path);
   try {
-    auto database =
-        std::make_unique<platform::DatabaseFile>(platform::DatabaseFile::Open(path));
+    auto database = std::make_unique<platform::DatabaseFile>(
+        platform::DatabaseFile::Open(core::PathFromUtf8(path)));
     mdb::FileImage image(database->size(), [file = database.get()](
                                                uint64_t offset, std::span<uint8_t> into) {
       file->Read(offset, into);

@@ -12,7 +12,8 @@ namespace db::engine {
 
 // True when the file at `path` begins as a Jet or ACE database does
 // ("Standard Jet DB" / "Standard ACE DB" after four bytes); a file that
-// cannot be read is none.
+// cannot be read is none. Paths here are UTF-8 text, as the connection
+// string holds them.
 bool HasJetHeader(const std::string& path);
 
 // A Jet 4 database file behind the connection: the bridge between the Jet

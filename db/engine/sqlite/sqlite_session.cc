@@ -132,7 +132,8 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
     const std::string& path, std::chrono::milliseconds busy_timeout) {
   // An absolute path can never be taken for a "file:" URI.
   std::error_code error;
-  const std::filesystem::path file = std::filesystem::absolute(path, error);
+  const std::filesystem::path file =
+      std::filesystem::absolute(core::PathFromUtf8(path), error);
   if (error) throw Error(path + ": " + error.message());
   CheckIsDatabaseFile(file);
   CheckFolderTakesJournal(file);

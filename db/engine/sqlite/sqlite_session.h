@@ -28,6 +28,7 @@ class SqliteSession {
   // Opens an existing database file for reading and writing. Never creates a
   // file. Fails for a missing, empty, unreadable, read-only or truncated file
   // and for one that is not an SQLite database. Registers the Jet functions.
+  // `path` is UTF-8.
   static std::unique_ptr<SqliteSession> Open(const std::string& path,
                                              std::chrono::milliseconds busy_timeout);
   // A new, empty database in memory, for the tables of a file that SQLite

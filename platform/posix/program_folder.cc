@@ -1,0 +1,14 @@
+#include "platform/program_folder.h"
+
+#include <system_error>
+
+namespace platform {
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path program =
+      std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : program.parent_path();
+}
+
+}  // namespace platform
