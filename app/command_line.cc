@@ -89,6 +89,6 @@ std::string HelpText() {
          "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
 }
 
-std::string VersionText() { return "update-preisliste 1.0\n"; }
+std::string VersionText() { return "update-preisliste " PREISLISTE_VERSION "\n"; }
 
 }  // namespace app
