@@ -5,6 +5,7 @@
 // After windows.h:
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,41 @@ TEST_F(Win32Form1Test, ControlsAtTheirPlacesForTheDpiWithTextUnclipped) {
   GetClientRect(form.window(), &client);
   EXPECT_EQ(client.bottom, px(kClientHeightTwips) + extra);
   EXPECT_GE(client.right, px(kClientWidthTwips));
+}
+
+// Moved to a monitor of another DPI, the window takes the place the system
+// suggests and lays its controls out anew, in a font for that DPI.
+TEST_F(Win32Form1Test, AMoveToAMonitorOfAnotherDpiPlacesEverythingAnew) {
+  Form1 form(CountingRunner([](run::RunView&) { return RunOutcome::kStopped; }));
+  const auto font_height = [&form] {
+    LOGFONTW font{};
+    GetObjectW(
+        reinterpret_cast<HFONT>(SendMessageW(form.control(kLabel1), WM_GETFONT, 0, 0)),
+        sizeof(font), &font);
+    return std::abs(font.lfHeight);
+  };
+  const UINT dpi = GetDpiForWindow(form.window());
+  const LONG height_before = font_height();
+  const UINT new_dpi = dpi * 2;
+  RECT suggested{40, 30, 900, 700};
+  SendMessageW(form.window(), WM_DPICHANGED, MAKEWPARAM(new_dpi, new_dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+
+  RECT frame;
+  GetWindowRect(form.window(), &frame);
+  EXPECT_EQ(frame.left, 40);
+  EXPECT_EQ(frame.top, 30);
+  EXPECT_GE(font_height(), 2 * height_before - 1);
+  const RECT bar = PlaceOf(form, kProgressBar1);
+  const TwipRect& twips = kFormControls[kProgressBar1].twips;
+  const auto px = [new_dpi](int t) { return MulDiv(t, static_cast<int>(new_dpi), 1440); };
+  EXPECT_EQ(bar.left, px(twips.left));
+  EXPECT_EQ(bar.right - bar.left, px(twips.width));
+  EXPECT_EQ(bar.bottom - bar.top, px(twips.height));
+  RECT client;
+  GetClientRect(form.window(), &client);
+  EXPECT_GE(client.bottom, bar.bottom + px(kMarginTwips) / 2);
+  EXPECT_EQ(client.right, bar.right + px(kMarginTwips));
 }
 
 TEST_F(Win32Form1Test, RunsOnceOnFirstShowingAndNeverAgainAfterAStop) {
