@@ -6,27 +6,11 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
-#include <algorithm>
 #include <cmath>
 
 namespace app {
 
-const char kInstructionText[] =
-    "Die Telvaro Preisliste wird jetzt geupdated, indem die Datei 'Preise.csv' im selben "
-    "Verzeichnis wie dieses Programm übernommen wird. "
-    "Die Datei muss aus dem Portavo heruntergeladen werden!";
-
 namespace {
-
-constexpr int kClientWidthTwips = 4695;
-constexpr int kClientHeightTwips = 2715;
-constexpr int kMarginTwips = 120;
-constexpr int kTwipsPerPixelAt96Dpi = 15;
-constexpr qint64 kRepaintIntervalMs = 33;
-
-struct TwipRect {
-  int left, top, width, height;
-};
 
 QProgressBar* MakeProgressBar(const char* name, QWidget* parent) {
   auto* bar = new QProgressBar(parent);
@@ -44,62 +28,41 @@ QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
   return label;
 }
 
-// The height a label needs for its text at the given width.
-int NeededHeight(const QLabel* label, int width) {
-  return label->wordWrap() ? label->heightForWidth(width) : label->sizeHint().height();
-}
-
 }  // namespace
 
 Form1::Form1(Runner runner, QWidget* parent)
     : QWidget(parent),
       runner_(std::move(runner)),
-      label3_(MakeLabel("Label3", QString(), this)),
-      label1_(MakeLabel("Label1", "Fortschritt Aktion:", this)),
-      progress_bar2_(MakeProgressBar("ProgressBar2", this)),
-      label2_(MakeLabel("Label2", "Fortschritt gesamt:", this)),
-      progress_bar1_(MakeProgressBar("ProgressBar1", this)) {
+      label3_(MakeLabel(kFormControls[kLabel3].name, QString(), this)),
+      label1_(MakeLabel(kFormControls[kLabel1].name, kLabel1Text, this)),
+      progress_bar2_(MakeProgressBar(kFormControls[kProgressBar2].name, this)),
+      label2_(MakeLabel(kFormControls[kLabel2].name, kLabel2Text, this)),
+      progress_bar1_(MakeProgressBar(kFormControls[kProgressBar1].name, this)) {
   setObjectName("Form1");
-  setWindowTitle("Update Preisliste");
+  setWindowTitle(kWindowCaption);
   // Load: both bars to 0 (done above), then the instruction text.
   label3_->setWordWrap(true);
   label3_->setText(QString::fromUtf8(kInstructionText));
   LayOutControls();
 }
 
-// Places the controls at their twip positions. A label whose text needs more
-// room than its twip size gets it; everything below moves down by the extra
-// height and the window grows with it.
+// Places the controls as designed (app/form_layout.h), with the room the
+// platform font needs.
 void Form1::LayOutControls() {
-  const double pixels_per_twip = logicalDpiY() / 96.0 / kTwipsPerPixelAt96Dpi;
-  const auto px = [pixels_per_twip](int twips) {
-    return static_cast<int>(std::lround(twips * pixels_per_twip));
-  };
-  const struct {
-    QWidget* control;
-    TwipRect twips;
-  } controls[] = {
-      {label3_, {120, 120, 4335, 975}},         {label1_, {120, 1200, 1230, 195}},
-      {progress_bar2_, {120, 1440, 4455, 375}}, {label2_, {120, 1920, 1290, 195}},
-      {progress_bar1_, {120, 2160, 4455, 375}},
-  };
-  int shift = 0;
-  int right = px(kClientWidthTwips);
-  for (const auto& [control, twips] : controls) {
-    QRect rect(px(twips.left), px(twips.top) + shift, px(twips.width), px(twips.height));
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-      if (!label->wordWrap())
-        rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
-      const int needed = NeededHeight(label, rect.width());
-      if (needed > rect.height()) {
-        shift += needed - rect.height();
-        rect.setHeight(needed);
-      }
-    }
-    control->setGeometry(rect);
-    right = std::max(right, rect.right() + 1 + px(kMarginTwips));
+  QLabel* const labels[] = {label3_, label1_, nullptr, label2_, nullptr};
+  QWidget* const controls[] = {label3_, label1_, progress_bar2_, label2_, progress_bar1_};
+  const FormLayout layout =
+      LayOutForm(logicalDpiY(), [&labels](std::size_t index, int width) {
+        const QLabel* label = labels[index];
+        if (label->wordWrap()) return PixelSize{width, label->heightForWidth(width)};
+        const QSize hint = label->sizeHint();
+        return PixelSize{hint.width(), hint.height()};
+      });
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const PixelRect& r = layout.controls[i];
+    controls[i]->setGeometry(r.left, r.top, r.width, r.height);
   }
-  setFixedSize(right, px(kClientHeightTwips) + shift);
+  setFixedSize(layout.client.width, layout.client.height);
 }
 
 void Form1::showEvent(QShowEvent* event) {

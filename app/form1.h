@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/form_layout.h"
 #include "app/run_update.h"
 #include "run/run_view.h"
 
@@ -66,9 +67,6 @@ class Form1 : public QWidget, public run::RunView {
   bool committed_ = false;
   QElapsedTimer since_repaint_;
 };
-
-// The instruction text of Label3.
-extern const char kInstructionText[];
 
 }  // namespace app
 

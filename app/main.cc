@@ -10,7 +10,6 @@
 
 #include <unistd.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -18,9 +17,8 @@
 
 #include "app/command_line.h"
 #include "app/console_view.h"
+#include "app/run_setup.h"
 #include "app/run_update.h"
-#include "app/setting_number.h"
-#include "app/settings_file.h"
 #include "platform/console_output.h"
 #include "platform/program_arguments.h"
 
@@ -34,14 +32,6 @@ namespace app {
 namespace {
 
 constexpr int kUsageErrorStatus = 2;
-
-// Settings are read in the operator's number format; everything else in the
-// program reads and writes numbers in C notation.
-NumberFormat TakeOperatorNumberFormat() {
-  const NumberFormat numbers = NumberFormatOfCurrentLocale();
-  std::setlocale(LC_NUMERIC, "C");
-  return numbers;
-}
 
 bool HasDisplay() {
   const auto set = [](const char* name) {
@@ -77,15 +67,11 @@ std::optional<int> AnswerWithoutRun(const CommandLine& line) {
   return kUsageErrorStatus;
 }
 
-RunOptions Options(const CommandLine& line) { return {line.dry_run, line.report_file}; }
-
 int RunInConsole(const CommandLine& line) {
   if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
-  const auto store = OpenSettingsFile(DefaultSettingsFile());
-  std::setlocale(LC_ALL, "");
-  const NumberFormat numbers = TakeOperatorNumberFormat();
+  const RunSetup setup = PrepareRun(line);
   ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
-  return ExitStatus(RunUpdate(*store, numbers, view, Options(line)));
+  return ExitStatus(RunUpdate(*setup.store, setup.numbers, view, setup.options));
 }
 
 #ifdef PREISLISTE_WITH_GUI
@@ -99,12 +85,10 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
   QApplication application(argc, argv);  // sets the C library locale from the environment
   line = ParseCommandLine(argc, argv);
   if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
-  const auto store = OpenSettingsFile(DefaultSettingsFile());
-  const NumberFormat numbers = TakeOperatorNumberFormat();
-  const RunOptions options = Options(line);
+  const RunSetup setup = PrepareRun(line);
   RunResult result;
   Form1 form([&](run::RunView& view) {
-    result = RunUpdate(*store, numbers, view, options);
+    result = RunUpdate(*setup.store, setup.numbers, view, setup.options);
     return result.outcome;
   });
   form.show();

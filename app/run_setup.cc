@@ -1,0 +1,19 @@
+#include "app/run_setup.h"
+
+#include <clocale>
+
+#include "app/settings_file.h"
+
+namespace app {
+
+RunSetup PrepareRun(const CommandLine& line) {
+  RunSetup setup;
+  setup.store = OpenSettingsFile(DefaultSettingsFile());
+  std::setlocale(LC_ALL, "");
+  setup.numbers = NumberFormatOfCurrentLocale();
+  std::setlocale(LC_NUMERIC, "C");
+  setup.options = {line.dry_run, line.report_file};
+  return setup;
+}
+
+}  // namespace app
