@@ -143,9 +143,10 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
       case ColumnType::kText:
       case ColumnType::kMemo:
         if (!(column->sort_order == kGeneralSortOrder)) {
-          WrongValue(key,
-                     "Textschlüssel in einer anderen Sortierreihenfolge als Allgemein "
-                     "können nicht geschrieben werden");
+          WrongValue(key, "Textschlüssel in der Sortierreihenfolge „" +
+                              SortOrderName(column->sort_order) +
+                              "“ können nicht geschrieben werden, nur in „" +
+                              SortOrderName(kGeneralSortOrder) + "“");
         }
         break;
       case ColumnType::kBoolean:

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/engine/mdb/file_image.h"
-#include "db/engine/mdb/header.h"
+#include "db/engine/mdb/sort_order.h"
 
 namespace db::engine::mdb {
 
