@@ -169,10 +169,6 @@ void ColumnText(jetsql::SqlBuilder& sql, const ColumnDefinition& column,
         .Append(" " + type.range_check + ")");
 }
 
-bool IsText(ColumnType type) {
-  return type == ColumnType::kText || type == ColumnType::kMemo;
-}
-
 // The writer encodes text keys in the General order only. A text column of an
 // index keys in its own order, which Access sets to the database's when it
 // creates the column or compacts the file; an index over text refuses the
@@ -184,7 +180,7 @@ void RefuseTextKeysOutsideGeneral(const std::string& table,
   for (const mdb::RealIndex& index : definition.real_indexes()) {
     for (const mdb::IndexColumn& key : index.columns) {
       const ColumnDefinition* column = definition.FindColumn(key.column_number);
-      if (column == nullptr || !IsText(column->column_type())) continue;
+      if (column == nullptr || !mdb::IsTextType(column->column_type())) continue;
       std::string reason;
       if (database != mdb::kGeneralSortOrder)
         reason = "die Datenbank verwendet die Sortierreihenfolge „" +

@@ -99,10 +99,6 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
   }
 }
 
-bool IsText(ColumnType type) {
-  return type == ColumnType::kText || type == ColumnType::kMemo;
-}
-
 }  // namespace
 
 void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
@@ -112,7 +108,7 @@ void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
     key.push_back(null_flag);
     return;
   }
-  if (IsText(column.type)) {
+  if (IsTextType(column.type)) {
     if (value.type() != Value::Type::kText) WrongValue(column, "erwartet wird ein Text");
     key.push_back(value_flag);
     AppendTextKey(TextKeySource(value.text()), column.ascending, key);

@@ -35,6 +35,11 @@ enum class ColumnType : uint8_t {
 // Name of a column type for messages ("Currency", "type 0x0d").
 std::string ColumnTypeName(uint8_t type);
 
+// Text and Memo: the types that hold text, with a sort order of their own.
+inline bool IsTextType(ColumnType type) {
+  return type == ColumnType::kText || type == ColumnType::kMemo;
+}
+
 // One column of a table. `number` places the column in the row's null mask
 // and orders the columns; fixed-length columns sit at `fixed_offset` after
 // the row's column count, variable-length ones are the `variable_index`-th
