@@ -131,8 +131,7 @@ void DumpDefinition(const mdb::FileImage& image, const mdb::Catalog& catalog,
                 column.extra_flags, column.is_fixed() ? "fixed at" : "variable",
                 column.is_fixed() ? column.fixed_offset : column.variable_index);
     if (column.column_type() == mdb::ColumnType::kText)
-      std::printf(", sort order %u version %u", column.sort_order.value,
-                  column.sort_order.version);
+      std::printf(", sort order %s", mdb::SortOrderName(column.sort_order).c_str());
     std::printf("\n");
     if (const mdb::PropertyBlock* block = properties.Column(column.name))
       DumpProperties(*block, "    ");
@@ -175,9 +174,9 @@ int main(int argc, char** argv) {
       DumpRows(image, catalog, argv[2]);
       return 0;
     }
-    std::printf("%u pages; password \"%s\"; code page %u; created %.6f\n",
+    std::printf("%u pages; password \"%s\"; code page %u; sort order %s; created %.6f\n",
                 image.page_count(), header.password().c_str(), header.code_page(),
-                header.creation_date());
+                mdb::SortOrderName(header.sort_order()).c_str(), header.creation_date());
     for (const std::string& table : catalog.UserTables())
       DumpDefinition(image, catalog, table);
   } catch (const std::exception& error) {

@@ -106,13 +106,15 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
                                                uint64_t offset, std::span<uint8_t> into) {
       file->Read(offset, into);
     });
-    mdb::Header::Parse(image).CheckPassword(password);
+    const mdb::Header header = mdb::Header::Parse(image);
+    header.CheckPassword(password);
     const mdb::Catalog catalog = mdb::Catalog::Read(image);
     const std::string table = FindTable(catalog, table_name);
     mdb::TableDefinition definition =
         mdb::TableDefinition::Read(image, catalog.TableDefinitionPage(table));
-    const SqliteTableLayout layout = LayOutTable(
-        table, definition, catalog.Properties(table), catalog.Relationships(table));
+    const SqliteTableLayout layout =
+        LayOutTable(table, header.sort_order(), definition, catalog.Properties(table),
+                    catalog.Relationships(table));
 
     auto session = SqliteSession::OpenInMemory(shown);
     session->Run(layout.create_table);

@@ -169,6 +169,40 @@ void ColumnText(jetsql::SqlBuilder& sql, const ColumnDefinition& column,
         .Append(" " + type.range_check + ")");
 }
 
+// The writer encodes text keys in the General order only. A text column of an
+// index keys in its own order, which Access sets to the database's when it
+// creates the column or compacts the file; an index over text refuses the
+// table when either order is another, and says how to change it in Access.
+// Without such an index no text key is ever written, and any order is kept.
+void RefuseTextKeysOutsideGeneral(const std::string& table,
+                                  const mdb::TableDefinition& definition,
+                                  mdb::SortOrder database) {
+  for (const mdb::RealIndex& index : definition.real_indexes()) {
+    for (const mdb::IndexColumn& key : index.columns) {
+      const ColumnDefinition* column = definition.FindColumn(key.column_number);
+      if (column == nullptr || !mdb::IsTextType(column->column_type())) continue;
+      std::string reason;
+      if (database != mdb::kGeneralSortOrder)
+        reason = "die Datenbank verwendet die Sortierreihenfolge „" +
+                 mdb::SortOrderName(database) + "“, und die Tabelle " + table +
+                 " hat einen Index über die Textspalte " + column->name;
+      else if (column->sort_order != mdb::kGeneralSortOrder)
+        reason = "die Textspalte " + column->name + " der Tabelle " + table +
+                 " hat die Sortierreihenfolge „" +
+                 mdb::SortOrderName(column->sort_order) + "“ und steht in einem Index";
+      else
+        continue;
+      throw Error(
+          reason + ". Textschlüssel schreibt das Programm nur in der " +
+              "Sortierreihenfolge „" + mdb::SortOrderName(mdb::kGeneralSortOrder) +
+              "“. In Access unter Optionen › Allgemein die Sortierreihenfolge " +
+              "für neue Datenbanken auf „Allgemein – Legacy“ (vor Access 2010: " +
+              "„Allgemein“) stellen und die Datenbank komprimieren und reparieren",
+          Error::Kind::kUnsupported);
+    }
+  }
+}
+
 std::vector<SqliteIndexLayout> IndexLayouts(const std::string& table,
                                             const mdb::TableDefinition& definition,
                                             const ColumnDefinition* autonumber_key) {
@@ -230,6 +264,7 @@ std::optional<std::string> DefaultLiteral(const std::string& property) {
 }
 
 SqliteTableLayout LayOutTable(const std::string& table,
+                              mdb::SortOrder database_sort_order,
                               const mdb::TableDefinition& definition,
                               const mdb::TableProperties& properties,
                               const std::vector<mdb::Relationship>& relationships) {
@@ -241,6 +276,7 @@ SqliteTableLayout LayOutTable(const std::string& table,
                                                   : relationships.front().table),
         Error::Kind::kUnsupported);
   RefuseValidationRule(&properties.table, "die Tabelle " + table);
+  RefuseTextKeysOutsideGeneral(table, definition, database_sort_order);
   const ColumnDefinition* autonumber_key = AutoNumberKey(definition);
   const std::vector<uint16_t> not_null = NotNullColumns(definition);
 

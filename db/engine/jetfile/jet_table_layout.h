@@ -7,6 +7,7 @@
 
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/index_key.h"
+#include "db/engine/mdb/sort_order.h"
 #include "db/engine/mdb/table_definition.h"
 
 namespace db::engine {
@@ -41,12 +42,16 @@ struct SqliteTableLayout {
   std::optional<uint32_t> autonumber_counter;
 };
 
-// The layout of `definition`, whose name is `table`. A table that the writer
-// could not write back exactly is refused with a core::Error of kind
-// kUnsupported giving the reason: a relationship, a validation rule, a default value that
-// is not a literal, a column type the writer does not write, an AutoNumber column that is
-// not the whole primary key, an index whose keys are not covered.
+// The layout of `definition`, whose name is `table`, in a file whose sort order
+// is `database_sort_order`. A table that the writer could not write back
+// exactly is refused with a core::Error of kind kUnsupported giving the
+// reason: a relationship, a validation rule, a default value that is not a
+// literal, a column type the writer does not write, an AutoNumber column that
+// is not the whole primary key, an index whose keys are not covered, an index
+// over a text column when the database's or the column's sort order is not
+// General (the reason names the order and how to change it in Access).
 SqliteTableLayout LayOutTable(const std::string& table,
+                              mdb::SortOrder database_sort_order,
                               const mdb::TableDefinition& definition,
                               const mdb::TableProperties& properties,
                               const std::vector<mdb::Relationship>& relationships);

@@ -21,7 +21,6 @@ constexpr size_t kEncodingKeyOffset = 0x3E;
 constexpr size_t kPasswordOffset = 0x42;
 constexpr size_t kPasswordSize = 40;
 constexpr size_t kSortOrderOffset = 0x6E;
-constexpr size_t kSortOrderVersionOffset = 0x71;
 constexpr size_t kCreationDateOffset = 0x72;
 
 // Jet hides 128 bytes of the header under the RC4 key stream of a fixed
@@ -97,14 +96,7 @@ Header Header::Parse(const FileImage& image) {
         Error::Kind::kUnsupported);
   Header header;
   header.code_page_ = view.U16(kCodePageOffset);
-  header.sort_order_ = {view.U16(kSortOrderOffset), view.U8(kSortOrderVersionOffset)};
-  if (header.sort_order_ != kGeneralSortOrder)
-    throw Error("Die Datenbank verwendet die Sortierreihenfolge " +
-                    std::to_string(header.sort_order_.value) + " Version " +
-                    std::to_string(header.sort_order_.version) +
-                    "; unterstützt wird nur die Sortierreihenfolge Allgemein (1033 "
-                    "Version 0)",
-                Error::Kind::kUnsupported);
+  header.sort_order_ = ReadSortOrder(view, kSortOrderOffset);
   header.creation_date_ = view.F64(kCreationDateOffset);
 
   // The password is masked once more with the four bytes of the whole part

@@ -6,17 +6,9 @@
 #include <string_view>
 
 #include "db/engine/mdb/file_image.h"
+#include "db/engine/mdb/sort_order.h"
 
 namespace db::engine::mdb {
-
-// The collating order of text: a locale id and a version. Jet 4's General
-// order, the only one whose index keys we know, is 0x409 version 0.
-struct SortOrder {
-  uint16_t value = 0;
-  uint8_t version = 0;
-  bool operator==(const SortOrder&) const = default;
-};
-inline constexpr SortOrder kGeneralSortOrder{0x409, 0};
 
 // Page 0 of a Jet 4 file, unmasked. Parse accepts only what the rest of the
 // engine can handle and refuses everything else with a db::Error that names
@@ -35,6 +27,8 @@ class Header {
   void CheckPassword(std::string_view given) const;
 
   uint16_t code_page() const { return code_page_; }
+  // The database's sort order, the one Access gives new text columns and
+  // uses when it compacts the file.
   SortOrder sort_order() const { return sort_order_; }
   // Days since 1899-12-30, as Jet stores dates.
   double creation_date() const { return creation_date_; }

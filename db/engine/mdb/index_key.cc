@@ -99,10 +99,6 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
   }
 }
 
-bool IsText(ColumnType type) {
-  return type == ColumnType::kText || type == ColumnType::kMemo;
-}
-
 }  // namespace
 
 void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
@@ -112,7 +108,7 @@ void AppendKey(const KeyColumn& column, const Value& value, KeyBytes& key) {
     key.push_back(null_flag);
     return;
   }
-  if (IsText(column.type)) {
+  if (IsTextType(column.type)) {
     if (value.type() != Value::Type::kText) WrongValue(column, "erwartet wird ein Text");
     key.push_back(value_flag);
     AppendTextKey(TextKeySource(value.text()), column.ascending, key);
@@ -143,9 +139,10 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
       case ColumnType::kText:
       case ColumnType::kMemo:
         if (!(column->sort_order == kGeneralSortOrder)) {
-          WrongValue(key,
-                     "Textschlüssel in einer anderen Sortierreihenfolge als Allgemein "
-                     "können nicht geschrieben werden");
+          WrongValue(key, "Textschlüssel in der Sortierreihenfolge „" +
+                              SortOrderName(column->sort_order) +
+                              "“ können nicht geschrieben werden, nur in „" +
+                              SortOrderName(kGeneralSortOrder) + "“");
         }
         break;
       case ColumnType::kBoolean:

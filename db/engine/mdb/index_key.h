@@ -26,7 +26,7 @@ struct KeyColumn {
 
 // The key columns of `index`. A column the table lacks, a type Jet 4 keys cannot
 // hold here (OLE, binary, GUID, Numeric, ...) or a text column in a sort order other
-// than General (0x409, version 0) is a db::Error naming the column.
+// than General (0x409, version 0) is a db::Error naming the column (and the order).
 std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table, const RealIndex& index);
 
 // Appends the key part of `value` for `column`, as Jet 4 writes it with the General

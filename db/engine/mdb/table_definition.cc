@@ -151,8 +151,7 @@ void TableDefinition::ParseColumns(const ByteView& view, size_t& offset, uint16_
     column.fixed_offset = view.U16(entry + 21);
     column.length = view.U16(entry + 23);
     const ColumnType type = column.column_type();
-    if (type == ColumnType::kText || type == ColumnType::kMemo)
-      column.sort_order = {view.U16(entry + 11), view.U8(entry + 14)};
+    if (IsTextType(type)) column.sort_order = ReadSortOrder(view, entry + 11);
     if (type == ColumnType::kNumeric) {
       column.precision = view.U8(entry + 11);
       column.scale = view.U8(entry + 12);

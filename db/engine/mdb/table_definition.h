@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/engine/mdb/file_image.h"
-#include "db/engine/mdb/header.h"
+#include "db/engine/mdb/sort_order.h"
 
 namespace db::engine::mdb {
 
@@ -34,6 +34,11 @@ enum class ColumnType : uint8_t {
 
 // Name of a column type for messages ("Currency", "type 0x0d").
 std::string ColumnTypeName(uint8_t type);
+
+// Text and Memo: the types that hold text, with a sort order of their own.
+inline bool IsTextType(ColumnType type) {
+  return type == ColumnType::kText || type == ColumnType::kMemo;
+}
 
 // One column of a table. `number` places the column in the row's null mask
 // and orders the columns; fixed-length columns sit at `fixed_offset` after

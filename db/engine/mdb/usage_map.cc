@@ -11,11 +11,6 @@
 namespace db::engine::mdb {
 namespace {
 
-constexpr uint8_t kInlineMap = 0;
-constexpr uint8_t kReferenceMap = 1;
-constexpr size_t kMapPageHeader = 4;
-constexpr uint64_t kPagesPerMapPage = (kPageSize - kMapPageHeader) * 8;
-
 void AddPages(const FileImage& image, const ByteView& bitmap, uint64_t first_page,
               std::vector<uint32_t>& pages) {
   for (size_t byte = 0; byte < bitmap.size(); ++byte) {
@@ -81,7 +76,7 @@ std::span<uint8_t> MapRow(WritableImage& image, RowPointer map) {
 void WriteReferenceMap(WritableImage& image, RowPointer map,
                        const std::vector<uint32_t>& pages, bool was_reference) {
   const size_t entries = (MapRow(image, map).size() - 1) / 4;
-  const uint64_t blocks = pages.empty() ? 0 : pages.back() / kPagesPerMapPage + 1;
+  const uint64_t blocks = pages.empty() ? 0 : pages.back() / kPagesPerUsageMapPage + 1;
   if (blocks > entries)
     throw Error("Die Seitenliste in " + FindRow(image.image(), map).name() +
                     " kann nicht so viele Seiten aufnehmen",
@@ -93,21 +88,20 @@ void WriteReferenceMap(WritableImage& image, RowPointer map,
   }
   for (size_t k = 0; k < blocks; ++k) {
     if (map_pages[k] != 0) continue;
-    if (!AnyPageIn(pages, k * kPagesPerMapPage, (k + 1) * kPagesPerMapPage)) continue;
+    if (!AnyPageIn(pages, k * kPagesPerUsageMapPage, (k + 1) * kPagesPerUsageMapPage))
+      continue;
     map_pages[k] = image.AppendPage();
-    const std::span<uint8_t> page = image.Page(map_pages[k]);
-    page[0] = static_cast<uint8_t>(PageType::kUsageMap);
-    page[1] = 0x01;
+    StartUsageMapPage(image.Page(map_pages[k]));
   }
   const std::span<uint8_t> row = MapRow(image, map);
   std::fill(row.begin(), row.end(), 0);
-  row[0] = kReferenceMap;
+  row[0] = kReferenceUsageMap;
   for (size_t k = 0; k < entries; ++k) {
     PutU32(row, 1 + 4 * k, map_pages[k]);
     if (map_pages[k] == 0) continue;
     PageOfType(image.image(), map_pages[k], PageType::kUsageMap, "eine Seitenliste");
-    FillBitmap(image.Page(map_pages[k]).subspan(kMapPageHeader), k * kPagesPerMapPage,
-               pages);
+    FillBitmap(image.Page(map_pages[k]).subspan(kUsageMapPageHeader),
+               k * kPagesPerUsageMapPage, pages);
   }
 }
 
@@ -125,36 +119,38 @@ void WriteUsageMap(WritableImage& image, RowPointer map,
   if (row.size() <= 5)
     throw Error("Die Seitenliste in Seite " + std::to_string(map.page) + " ist zu kurz",
                 Error::Kind::kDamaged);
-  if (row[0] == kInlineMap) {
+  if (row[0] == kInlineUsageMap) {
     const uint32_t current = FindRow(image.image(), map).U32(1);
     if (const auto start = InlineStart(current, (row.size() - 5) * 8, pages)) {
       PutU32(row, 1, *start);
       FillBitmap(row.subspan(5), *start, pages);
       return;
     }
-  } else if (row[0] != kReferenceMap) {
+  } else if (row[0] != kReferenceUsageMap) {
     throw Error(
         "Die Datenbankdatei ist beschädigt: " + FindRow(image.image(), map).name() +
             " enthält eine Seitenliste unbekannter Art",
         Error::Kind::kDamaged);
   }
-  WriteReferenceMap(image, map, pages, row[0] == kReferenceMap);
+  WriteReferenceMap(image, map, pages, row[0] == kReferenceUsageMap);
 }
 
-std::vector<uint32_t> DecodeUsageMap(const FileImage& image, const ByteView& map_row) {
-  std::vector<uint32_t> pages;
+std::vector<UsageMapBitmap> UsageMapBitmaps(const FileImage& image,
+                                            const ByteView& map_row) {
+  std::vector<UsageMapBitmap> bitmaps;
   switch (map_row.U8(0)) {
-    case kInlineMap:
-      AddPages(image, map_row.Sub(5, map_row.size() - 5), map_row.U32(1), pages);
+    case kInlineUsageMap:
+      bitmaps.push_back({map_row.U32(1), 0, map_row.Sub(5, map_row.size() - 5)});
       break;
-    case kReferenceMap:
+    case kReferenceUsageMap:
       for (size_t k = 0; 1 + 4 * k + 4 <= map_row.size(); ++k) {
         const uint32_t map_page = map_row.U32(1 + 4 * k);
         if (map_page == 0) continue;
         const ByteView page =
             PageOfType(image, map_page, PageType::kUsageMap, "eine Seitenliste");
-        AddPages(image, page.Sub(kMapPageHeader, kPageSize - kMapPageHeader),
-                 k * kPagesPerMapPage, pages);
+        bitmaps.push_back(
+            {k * kPagesPerUsageMapPage, map_page,
+             page.Sub(kUsageMapPageHeader, kPageSize - kUsageMapPageHeader)});
       }
       break;
     default:
@@ -163,6 +159,18 @@ std::vector<uint32_t> DecodeUsageMap(const FileImage& image, const ByteView& map
                       std::to_string(map_row.U8(0)),
                   Error::Kind::kDamaged);
   }
+  return bitmaps;
+}
+
+void StartUsageMapPage(std::span<uint8_t> page) {
+  page[0] = static_cast<uint8_t>(PageType::kUsageMap);
+  page[1] = 0x01;
+}
+
+std::vector<uint32_t> DecodeUsageMap(const FileImage& image, const ByteView& map_row) {
+  std::vector<uint32_t> pages;
+  for (const UsageMapBitmap& bitmap : UsageMapBitmaps(image, map_row))
+    AddPages(image, bitmap.bits, bitmap.first_page, pages);
   return pages;
 }
 

@@ -1,7 +1,9 @@
 #ifndef PREISLISTE_DB_ENGINE_MDB_USAGE_MAP_H_
 #define PREISLISTE_DB_ENGINE_MDB_USAGE_MAP_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "db/engine/mdb/file_image.h"
@@ -18,6 +20,28 @@ namespace db::engine::mdb {
 //                 k * (page size - 4) * 8 on; a zero entry covers nothing.
 // Bits are read from the lowest bit of each byte upwards.
 //
+inline constexpr uint8_t kInlineUsageMap = 0;
+inline constexpr uint8_t kReferenceUsageMap = 1;
+inline constexpr size_t kUsageMapPageHeader = 4;
+// The pages one usage-map page of a reference map covers.
+inline constexpr uint64_t kPagesPerUsageMapPage = (kPageSize - kUsageMapPageHeader) * 8;
+
+// One bitmap of a usage map: bit i stands for page first_page + i.
+struct UsageMapBitmap {
+  uint64_t first_page = 0;
+  uint32_t map_page = 0;  // the usage-map page that holds it; 0 in an inline map
+  ByteView bits;
+};
+
+// The bitmaps of the map row `map_row`, by first page: the one of an inline
+// map, one for each map page a reference map lists. Throws db::Error for an
+// unknown map kind or a map page of the wrong type.
+std::vector<UsageMapBitmap> UsageMapBitmaps(const FileImage& image,
+                                            const ByteView& map_row);
+
+// Makes a new, zero-filled page an empty usage-map page (type 0x05).
+void StartUsageMapPage(std::span<uint8_t> page);
+
 // Returns the pages in ascending order. Throws db::Error for an unknown map
 // kind, a map page of the wrong type, or a page beyond the end of the file
 // (which also bounds the result by the file's size).

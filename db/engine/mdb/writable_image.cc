@@ -25,7 +25,11 @@ uint32_t WritableImage::AppendPage() {
 }
 
 FileImage WritableImage::Finish() && {
-  page_map_.WriteTo(image_.ChangePage(GlobalPageMap::kLocation.page));
+  // A reference page map that grew into a new block of pages records them
+  // on a map page of its own, itself a new page.
+  while (const auto block = page_map_.NextBlockWithoutMapPage())
+    page_map_.SetMapPage(*block, AppendPage());
+  page_map_.WriteTo([this](uint32_t number) { return image_.ChangePage(number); });
   return std::move(image_);
 }
 

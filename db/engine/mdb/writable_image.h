@@ -31,7 +31,8 @@ class WritableImage {
   // returns its number.
   uint32_t AppendPage();
 
-  // The finished image, with the global page map written into page 1. Its
+  // The finished image, with the global page map written into page 1 (and
+  // into its map pages, new ones added for a reference map). Its
   // ChangedPages() are the pages that differ from the original's (or are
   // new); it reads the others from the original.
   FileImage Finish() &&;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,10 +19,12 @@
 #include "db/engine/key_violation.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
+#include "db/engine/mdb/global_page_map.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/db/engine/mdb/jet_files.h"
+#include "tests/db/engine/mdb/jet_variants.h"
 #include "tests/support/test_files.h"
 
 namespace db::engine {
@@ -35,6 +38,17 @@ class JetCopy {
  public:
   explicit JetCopy(const std::string& file) {
     mdb_test::CopyJetFile("numbers/" + file, path());
+  }
+  // A copy whose bytes `change` changes, as another machine's Access would
+  // have written them.
+  JetCopy(const std::string& file,
+          const std::function<void(std::vector<uint8_t>&)>& change)
+      : JetCopy(file) {
+    std::vector<uint8_t> bytes = mdb_test::ReadBytes(path());
+    change(bytes);
+    std::ofstream(path(), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
   fs::path folder() const { return dir_.path(); }
   fs::path path() const { return dir_.path() / "Numbers.mdb"; }
@@ -328,6 +342,135 @@ TEST(JetFileTest, RollbackLeavesTheFileAndCommitReplacesNumbersKeepingABackup) {
     ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
     pclose(pipe);
     EXPECT_EQ(std::stoul(line), expected.size());
+  }
+}
+
+// Deletes the international prefixes, adds `added` new rows and commits;
+// returns the rows the commit should leave, as the connection saw them.
+std::vector<std::vector<Value>> ReplaceSomeRows(Connection& connection, int added) {
+  connection.BeginTrans();
+  connection.Execute("DELETE FROM Numbers WHERE Number LIKE '00%'");
+  for (int i = 0; i < added; ++i)
+    connection.Execute("INSERT INTO Numbers (Number, Name) VALUES ('09" +
+                       std::to_string(1000 + i) + "', 'Neu " + std::to_string(i) + "')");
+  const auto expected = Rows(connection, "SELECT * FROM Numbers ORDER BY Number");
+  connection.CommitTrans();
+  return expected;
+}
+
+// Reopened, the file holds `expected`; mdb-count counts as many rows.
+void ExpectCommitted(const JetCopy& copy,
+                     const std::vector<std::vector<Value>>& expected) {
+  const auto written = Rows(*copy.Connect(), "SELECT * FROM Numbers ORDER BY Number");
+  ASSERT_EQ(written.size(), expected.size());
+  for (size_t r = 0; r < written.size(); ++r)
+    for (size_t c = 0; c < written[r].size(); ++c)
+      EXPECT_EQ(Shown(written[r][c]), Shown(expected[r][c])) << r << "/" << c;
+  const std::string count = "mdb-count '" + copy.path().string() + "' Numbers";
+  FILE* pipe = popen(count.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[64] = {};
+  ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+  pclose(pipe);
+  EXPECT_EQ(std::stoul(line), expected.size());
+}
+
+// A sort order other than General refuses a file only where the writer would
+// write text keys, an index over a text column of the table: the database's
+// order (which Access gives the columns when it compacts) or the column's
+// own. The reason names the order, the table and the column, and the remedy
+// in Access. Without such an index the file is updated, its header (and so
+// its sort order) untouched.
+TEST(JetFileTest, SortOrderOtherThanGeneralRefusesOnlyAnIndexOverText) {
+  struct Case {
+    const char* file;
+    const char* column;  // whose order changes; nullptr: the database's
+    uint32_t locale;
+    uint8_t version;
+    const char* refused;  // the start of the reason; nullptr: opens
+  };
+  const Case cases[] = {
+      {"numbers-plain.mdb", nullptr, 0x10407, 0, nullptr},
+      {"numbers-plain.mdb", nullptr, 0x0041F, 0, nullptr},
+      {"numbers-plain.mdb", nullptr, 0x1041A, 3, nullptr},
+      {"numbers-plain.mdb", "Number", 0x0041F, 0, nullptr},
+      {"numbers-pk.mdb", nullptr, 0x00409, 0, nullptr},
+      {"numbers-pk.mdb", "Name", 0x0041F, 0, nullptr},  // no index over Name
+      {"numbers-pk.mdb", nullptr, 0x10407, 0,
+       "die Datenbank verwendet die Sortierreihenfolge „Deutsch (Telefonbuch)“, und die "
+       "Tabelle Numbers hat einen Index über die Textspalte Number. "},
+      {"numbers-pk.mdb", nullptr, 0x00409, 1,
+       "die Datenbank verwendet die Sortierreihenfolge „Allgemein“, und die Tabelle "
+       "Numbers hat einen Index über die Textspalte Number. "},
+      {"numbers-pk.mdb", nullptr, 0x00419, 0,
+       "die Datenbank verwendet die Sortierreihenfolge „Russisch (Kyrillisch)“"},
+      {"numbers-pk.mdb", "Number", 0x00415, 0,
+       "die Textspalte Number der Tabelle Numbers hat die Sortierreihenfolge "
+       "„Polnisch“ und steht in einem Index. "},
+      {"numbers-autoid.mdb", nullptr, 0x0041F, 0,
+       "die Datenbank verwendet die Sortierreihenfolge „Türkisch“, und die Tabelle "
+       "Numbers hat einen Index über die Textspalte "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + (c.column ? c.column : "database") + " " +
+                 std::to_string(c.locale));
+    const JetCopy copy(c.file, [&](std::vector<uint8_t>& bytes) {
+      if (c.column == nullptr)
+        mdb_test::SetSortOrder(bytes, c.locale, c.version);
+      else
+        mdb_test::SetColumnSortOrder(bytes, "Numbers", c.column, c.locale, c.version);
+    });
+    if (c.refused == nullptr) {
+      const std::string before = testing_support::ReadFileBytes(copy.path());
+      auto connection = copy.Connect();
+      const auto expected = ReplaceSomeRows(*connection, 3);
+      connection->Close();
+      ExpectCommitted(copy, expected);
+      EXPECT_EQ(testing_support::ReadFileBytes(copy.path()).substr(0, 4096),
+                before.substr(0, 4096));
+      continue;
+    }
+    try {
+      copy.Connect();
+      ADD_FAILURE() << "opened";
+    } catch (const Error& error) {
+      const std::string reason = error.what();
+      EXPECT_EQ(error.kind(), Error::Kind::kUnsupported) << reason;
+      for (const std::string& part :
+           {"Numbers.mdb: " + std::string(c.refused),
+            std::string("Textschlüssel schreibt das Programm nur in der "
+                        "Sortierreihenfolge „Allgemein – Legacy“. "),
+            std::string("In Access unter Optionen › Allgemein die Sortierreihenfolge "
+                        "für neue Datenbanken auf „Allgemein – Legacy“ (vor Access "
+                        "2010: „Allgemein“) stellen und die Datenbank komprimieren und "
+                        "reparieren")})
+        EXPECT_NE(reason.find(part), std::string::npos) << part << "\n" << reason;
+    }
+  }
+}
+
+// Access may keep the global page map as a list of map pages (a reference
+// map). Such a file is updated like any other, its map kept of that kind.
+TEST(JetFileTest, ReferencePageMapIsReadAndKept) {
+  for (const char* file : {"numbers-pk.mdb", "numbers-autoid.mdb", "numbers-plain.mdb"}) {
+    SCOPED_TRACE(file);
+    const JetCopy copy(file, [](std::vector<uint8_t>& bytes) {
+      bytes = mdb_test::WithReferencePageMap(std::move(bytes));
+    });
+    const mdb::FileImage before = mdb::FileImage::ReadFile(copy.path());
+    const mdb::GlobalPageMap map_before = mdb::GlobalPageMap::Read(before);
+    auto connection = copy.Connect();
+    const auto expected = ReplaceSomeRows(*connection, 1500);  // grows the file
+    connection->Close();
+    ExpectCommitted(copy, expected);
+    const mdb::FileImage written = mdb::FileImage::ReadFile(copy.path());
+    ASSERT_GT(written.page_count(), before.page_count());
+    const mdb::GlobalPageMap map = mdb::GlobalPageMap::Read(written);
+    EXPECT_TRUE(map.is_reference());
+    for (uint32_t page = 0; page < written.page_count(); ++page)
+      EXPECT_EQ(map.InUse(page), page >= before.page_count() || map_before.InUse(page))
+          << page;
+    EXPECT_FALSE(map.InUse(written.page_count()));
   }
 }
 

@@ -121,7 +121,9 @@ TEST(PageAllocationTest, MarkInUseAndMoveTheWindow) {
   map.MarkInUse(pages, pages);
   map.MarkInUse(pages + 1, pages);
   std::vector<uint8_t> bytes = original.bytes();
-  map.WriteTo(std::span(bytes).subspan(kPageSize, kPageSize));
+  map.WriteTo([&](uint32_t page) {
+    return std::span(bytes).subspan(page * kPageSize, kPageSize);
+  });
   const GlobalPageMap reread = GlobalPageMap::Read(FileImage(bytes));
   for (uint32_t page = 0; page < pages + 2; ++page)
     EXPECT_TRUE(reread.InUse(page)) << page;
