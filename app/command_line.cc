@@ -70,6 +70,19 @@ std::string UsageText() {
   return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--help] [--version]\n";
 }
 
+// What the help says of the window: on Windows it is a program of its own
+// (a program has a console or none); elsewhere Qt's, which reads its own
+// options first.
+#ifdef _WIN32
+constexpr char kWindowHelp[] =
+    "update-preisliste-fenster.exe nimmt dieselben Optionen und zeigt den Lauf\n"
+    "im Fenster.\n";
+#else
+constexpr char kWindowHelp[] =
+    "Im Fenster nimmt Qt seine eigenen Optionen (-platform, -display, -style ...)\n"
+    "vorweg.\n";
+#endif
+
 std::string HelpText() {
   return UsageText() +
          "Aktualisiert die Tabelle Numbers der Datenbank Numbers.mdb aus der Datei\n"
@@ -81,9 +94,8 @@ std::string HelpText() {
          "                   (UTF-8, durch ';' getrennt)\n"
          "  --help           diese Hilfe zeigen\n"
          "  --version        die Version zeigen\n"
-         "\n"
-         "Im Fenster nimmt Qt seine eigenen Optionen (-platform, -display, -style ...)\n"
-         "vorweg.\n"
+         "\n" +
+         kWindowHelp +
          "\n"
          "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
          "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
