@@ -110,8 +110,8 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
   const run::RunSettings& settings = *read.settings;
 
   // Kept open after the commit until the run is over; nothing is pending then.
-  const std::unique_ptr<db::engine::Connection> connection =
-      db::OpenDatabase(settings.database_folder, kDatabaseFileName, view);
+  const std::unique_ptr<db::engine::Connection> connection = db::OpenDatabase(
+      settings.database_folder, kDatabaseFileName, view, !options.dry_run);
   if (!connection) return {};
   std::optional<ListsSeen> lists;
   if (!ImportAndUpdate(*connection, settings, view, options, lists)) return {};

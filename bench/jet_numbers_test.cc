@@ -50,7 +50,7 @@ TEST(JetNumbersTest, TheJetFileHoldsTheSqliteRowsAndOpensAsTheProgramOpensIt) {
   // The program's open checks every key against the rows and refuses a
   // table it could not write back.
   const auto session =
-      db::engine::JetFileSession::Open(jet_file.string(), "Falter", "Numbers");
+      db::engine::JetFileSession::Open(jet_file.string(), "Falter", "Numbers", false);
   sqlite3_stmt* count = session->session().Prepare("SELECT COUNT(*) FROM Numbers", {});
   ASSERT_TRUE(session->session().Step(count));
   EXPECT_EQ(sqlite3_column_int64(count, 0), static_cast<int64_t>(expected.size()));

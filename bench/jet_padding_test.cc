@@ -131,7 +131,7 @@ TEST(JetPaddingTest, ARunReadsNoneOfThePaddingAndLeavesItAsItWas) {
   uint64_t read[2] = {0, 0};
   for (int i = 0; i < 2; ++i) {
     const auto session = db::engine::JetFileSession::Open((i ? padded : plain).string(),
-                                                          "Falter", "Numbers");
+                                                          "Falter", "Numbers", true);
     session->session().Run("BEGIN");
     session->session().Run(
         "UPDATE Numbers SET Name = Name || ' neu' WHERE rowid % 3 = 0");

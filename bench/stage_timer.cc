@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
   TimingView view(&connection, want_states);
   try {
     std::unique_ptr<db::engine::Connection> owned =
-        db::OpenDatabase(settings.database_folder, "Numbers.mdb", view);
+        db::OpenDatabase(settings.database_folder, "Numbers.mdb", view, true);
     if (!owned) return 1;
     connection = owned.get();
     for (const std::string& pragma : pragmas)

@@ -15,9 +15,10 @@ std::string BuildConnectionString(const std::string& full_path,
 }
 
 std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
-                                         const std::string& file_name,
-                                         run::RunView& view) {
+                                         const std::string& file_name, run::RunView& view,
+                                         bool will_commit) {
   auto connection = std::make_unique<Connection>();
+  connection->set_will_commit(will_commit);
   connection->set_jet_file_table(std::string(run::kNumbers));
   connection->set_connection_string(
       BuildConnectionString(folder + file_name, kDatabasePassword));

@@ -20,10 +20,11 @@ std::string BuildConnectionString(const std::string& full_path,
 // Opens <folder><file_name> (the folder ends in the path separator) with
 // client-side cursors and shared access. On any failure shows
 // "Datenbank <file_name> konnte nicht geöffnet werden!" with the error icon
-// and the cause as its detail, and returns null.
+// and the cause as its detail, and returns null. `will_commit`: see
+// Connection::set_will_commit (false for a dry run).
 std::unique_ptr<engine::Connection> OpenDatabase(const std::string& folder,
                                                  const std::string& file_name,
-                                                 run::RunView& view);
+                                                 run::RunView& view, bool will_commit);
 
 // Closes the connection if it is open; ignores every failure. Null is allowed.
 void CloseDatabase(engine::Connection* connection);

@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const InputFile input;
   const std::string path = input.Write(data, size);
   for (const char* password : {"Falter", ""})
-    Refusable([&] { db::engine::JetFileSession::Open(path, password, "Numbers"); });
+    Refusable(
+        [&] { db::engine::JetFileSession::Open(path, password, "Numbers", false); });
 
   const mdb::FileImage image(std::vector<uint8_t>(data, data + size));
   Refusable([&] {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <exception>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -101,6 +103,31 @@ File OpenHeld(const std::filesystem::path& path) {
 
 }  // namespace
 
+// Filled by the thread until it ends; read only after joining it. Its end
+// joins the thread, closes the copy (Windows removes no open file) and
+// removes it unless the commit has renamed it into place.
+struct DatabaseFile::Copying {
+  std::optional<TemporaryName> name;
+  std::optional<File> copy;
+  uint64_t copied = 0;
+  std::exception_ptr failure;
+  std::thread thread;
+
+  ~Copying() {
+    if (thread.joinable()) thread.join();
+    copy.reset();
+  }
+};
+
+DatabaseFile::DatabaseFile(File file, FileIdentity identity)
+    : path_(file.path()),
+      file_(std::make_unique<File>(std::move(file))),
+      identity_(identity) {}
+
+DatabaseFile::DatabaseFile(DatabaseFile&& other) noexcept = default;
+
+DatabaseFile::~DatabaseFile() = default;
+
 DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
   if (IsSymbolicLink(path))
     throw Error(path.string() +
@@ -138,7 +165,7 @@ std::filesystem::path DatabaseFile::BackupPath() const {
 }
 
 void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
-  if (file_.ReadAt(offset, into) != into.size())
+  if (file_->ReadAt(offset, into) != into.size())
     throw Error("Die Datenbankdatei " + Name(path_) + " endet vor Byte " +
                 std::to_string(offset + into.size()));
   read_.push_back({offset, into.size(), ContentHash(into)});
@@ -194,7 +221,7 @@ void DatabaseFile::CheckUnchanged() const {
                     " während des Laufs geöffnet (" + Name(*lock) + " ist erschienen); " +
                     Name(path_) + " wurde nicht ersetzt",
                 Error::Kind::kInUse);
-  if (const ReadPart* part = FirstChangedPart(file_, {}))
+  if (const ReadPart* part = FirstChangedPart(*file_, {}))
     throw ChangedMeanwhile(path_, " (die gelesenen Bytes ab Byte " +
                                       std::to_string(part->offset) +
                                       " sind nicht mehr dieselben)");
@@ -210,11 +237,38 @@ void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
   if (!TryHardLink(path_, staging)) {
     File copy = File::CreateNew(staging);
     copy.TakeAccessOf(path_);
-    if (CopyFileStart(file_, copy, size()) != size()) throw ChangedMeanwhile(path_, "");
+    if (CopyFileStart(*file_, copy, size()) != size()) throw ChangedMeanwhile(path_, "");
     copy.Flush();
     copy.Close();
   }
   RenameOver(staging, BackupPath());
+}
+
+void DatabaseFile::StartCopy() {
+  if (copying_) return;
+  auto copying = std::make_unique<Copying>();
+  copying->thread = std::thread([to = copying.get(), from = file_.get(), size = size()] {
+    try {
+      to->copy.emplace(File::CreateTemporaryBeside(from->path()));
+      to->name.emplace(to->copy->path());
+      to->copy->TakeAccessOf(from->path());
+      to->copied = CopyFileStart(*from, *to->copy, size);
+    } catch (...) {
+      to->failure = std::current_exception();
+    }
+  });
+  copying_ = std::move(copying);
+}
+
+std::unique_ptr<DatabaseFile::Copying> DatabaseFile::FinishCopy() {
+  StartCopy();
+  std::unique_ptr<Copying> copying = std::move(copying_);
+  copying->thread.join();
+  if (copying->failure) std::rethrow_exception(copying->failure);
+  // Where the original ends early, the copy cannot be what was read.
+  if (copying->copied != size() || file_->Size() < size())
+    throw ChangedMeanwhile(path_, " (sie ist kürzer geworden)");
+  return copying;
 }
 
 void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes,
@@ -225,13 +279,10 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   for (const Change& change : changes)
     if (change.offset > new_size || change.bytes.size() > new_size - change.offset)
       throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei");
-  File copy = File::CreateTemporaryBeside(path_);
-  TemporaryName copy_name(copy.path());
-  copy.TakeAccessOf(path_);
-  const uint64_t kept = std::min(size(), new_size);
-  if (CopyFileStart(file_, copy, kept) != kept)
-    throw ChangedMeanwhile(path_, " (sie ist kürzer geworden)");
-  if (new_size > kept) copy.Resize(new_size);
+  // Removes the copy, whatever happens, unless it is renamed into place.
+  const std::unique_ptr<Copying> copying = FinishCopy();
+  File& copy = *copying->copy;
+  if (new_size != size()) copy.Resize(new_size);
   for (const Change& change : changes) copy.WriteAt(change.offset, change.bytes);
   reached(Step::kCopyWritten);
   copy.Flush();
@@ -248,9 +299,9 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   MakeBackup(std::filesystem::path(copy_path) += ".bak");
   reached(Step::kBackupMade);
 
-  file_.Close();
+  file_->Close();
   RenameOver(copy_path, path_);
-  copy_name.Release();
+  copying->name->Release();
   reached(Step::kReplaced);
   RemoveLeftoverCopies(path_);
   FlushFolderOf(path_);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -20,8 +21,10 @@ namespace platform {
 //   1. a temporary file beside the original takes the original's access
 //      (File::TakeAccessOf) and its bytes, copied by the system
 //      (CopyFileStart: without passing through this process where the file
-//      system allows); the changed parts are written over them, and the copy
-//      is flushed to the disk;
+//      system allows) on a thread of its own, started by StartCopy() while
+//      the caller still computes, or else by Replace(); Replace() waits for
+//      it, sets the new size, writes the changed parts over the bytes, and
+//      flushes the copy to the disk;
 //   2. every part read through Read() that no change covers must be in the
 //      copy as it was read, then the caller's check reads the copy back;
 //   3. the original must be unchanged since the open: every part read
@@ -36,10 +39,15 @@ namespace platform {
 //      replaces no open file; the checks of step 3 are done by then), which
 //      swaps the name from the old file to the new one in one step, and the
 //      folder is flushed.
-// Any failure before step 5 is a core::Error that leaves the original as it was
-// and removes the temporary files. Nothing here holds the whole file in
-// memory: a run reads the parts it needs, and the commit costs a copy of the
-// file by the system plus the changed parts.
+// The copy may thus be made long before the commit: the checks of steps 2
+// and 3 cover whatever happened to the original meanwhile. Any failure
+// before step 5, the copy's own included (it surfaces at Replace()), is a
+// core::Error that leaves the original as it was and removes the temporary
+// files; so does the end of the object without a commit, which waits for a
+// copy under way first. Nothing here holds the whole file in memory: a run
+// reads the parts it needs, and the commit costs a copy of the file by the
+// system, overlapping the run where StartCopy() was called, plus the changed
+// parts.
 class DatabaseFile {
  public:
   // The points of Replace() that a crash test may stop the process at.
@@ -63,6 +71,12 @@ class DatabaseFile {
   // database).
   static DatabaseFile Open(const std::filesystem::path& path);
 
+  // Movable, also while the copy is under way; not assignable (the old
+  // file would close under its copying thread).
+  DatabaseFile(DatabaseFile&& other) noexcept;
+  DatabaseFile& operator=(DatabaseFile&&) = delete;
+  ~DatabaseFile();
+
   const std::filesystem::path& path() const { return path_; }
   // The size at the open.
   uint64_t size() const { return identity_.size; }
@@ -73,6 +87,12 @@ class DatabaseFile {
   void Read(uint64_t offset, std::span<uint8_t> into);
   // The bytes read through Read() so far.
   uint64_t bytes_read() const { return bytes_read_; }
+
+  // Starts step 1's copy of the whole file on a thread of its own, for a
+  // caller that means to commit: the copy then overlaps its computing. Its
+  // failure is kept for Replace() to throw. Does nothing when started
+  // already. Reading through Read() goes on meanwhile.
+  void StartCopy();
 
   // The new version is the original's first `new_size` bytes (extended by
   // zeros when it is longer) with `changes` written over them; the changes
@@ -87,8 +107,14 @@ class DatabaseFile {
     uint64_t hash = 0;
   };
 
-  DatabaseFile(File file, FileIdentity identity)
-      : path_(file.path()), file_(std::move(file)), identity_(identity) {}
+  // The copy of step 1 and the thread that makes it.
+  struct Copying;
+
+  DatabaseFile(File file, FileIdentity identity);
+
+  // Waits for the copy (started now if it was not) and hands it over, or
+  // throws its failure.
+  std::unique_ptr<Copying> FinishCopy();
 
   // The first part read that `file` no longer holds as read, leaving out the
   // parts that a change covers; none when all are as read.
@@ -99,10 +125,13 @@ class DatabaseFile {
   void MakeBackup(const std::filesystem::path& staging) const;
 
   std::filesystem::path path_;
-  File file_;
+  // On the heap, so that the copying thread's reference outlives a move.
+  std::unique_ptr<File> file_;
   FileIdentity identity_;
   std::vector<ReadPart> read_;
   uint64_t bytes_read_ = 0;
+  // After file_: ended (thread joined, copy removed) before file_ closes.
+  std::unique_ptr<Copying> copying_;
 };
 
 }  // namespace platform

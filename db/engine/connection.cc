@@ -79,7 +79,7 @@ void Connection::Open() {
   const ConnectionSettings settings = ParseConnectionString(connection_string_);
   if (HasJetHeader(settings.data_source)) {
     impl_ = std::make_unique<Impl>(JetFileSession::Open(
-        settings.data_source, settings.database_password, jet_file_table_));
+        settings.data_source, settings.database_password, jet_file_table_, will_commit_));
   } else {
     impl_ =
         std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));

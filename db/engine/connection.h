@@ -58,6 +58,11 @@ class Connection {
   // Opening a Jet file without one, or whose catalog lacks it, fails.
   // Unused for an SQLite file, whose tables are all there.
   void set_jet_file_table(std::string name) { jet_file_table_ = std::move(name); }
+  // Whether the caller means to commit (not a dry run): a Jet file then
+  // starts the commit's copy of itself at Open(), so that it overlaps the
+  // statements (see JetFileSession::Open). A run that only rolls back never
+  // copies the file. Takes effect at Open().
+  void set_will_commit(bool will_commit) { will_commit_ = will_commit; }
 
   // Opens the file named by the connection string. Never creates a file: a
   // missing, empty, unreadable, read-only or non-database file throws and
@@ -104,6 +109,7 @@ class Connection {
   std::chrono::milliseconds busy_timeout_{5000};
   std::vector<std::string> working_tables_;
   std::string jet_file_table_;
+  bool will_commit_ = false;
   std::unique_ptr<Impl> impl_;
 };
 

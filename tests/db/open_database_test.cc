@@ -56,7 +56,7 @@ TEST(OpenDatabaseTest, OpensAnExistingDatabaseWithoutMessages) {
   db_test::PriceDatabase database;
   RecordingView view;
   auto connection =
-      db::OpenDatabase(database.folder().string() + "/", "Numbers.mdb", view);
+      db::OpenDatabase(database.folder().string() + "/", "Numbers.mdb", view, false);
   ASSERT_NE(connection, nullptr);
   EXPECT_EQ(connection->state(), Connection::State::kOpen);
   EXPECT_NE(connection->native_handle(), nullptr);
@@ -113,7 +113,8 @@ TEST(OpenDatabaseTest, FilesThatAreNoDatabaseGiveTheMessageWithTheReason) {
     c.prepare(dir);
     const bool existed = std::filesystem::exists(dir.path() / "Numbers.mdb");
     RecordingView view;
-    auto connection = db::OpenDatabase(dir.path().string() + "/", "Numbers.mdb", view);
+    auto connection =
+        db::OpenDatabase(dir.path().string() + "/", "Numbers.mdb", view, false);
     EXPECT_EQ(connection, nullptr);
     ASSERT_EQ(view.events.size(), 1u);
     EXPECT_EQ(view.events[0].text, "Datenbank Numbers.mdb konnte nicht geöffnet werden!");

@@ -6,12 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <set>
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/error.h"
@@ -49,12 +52,29 @@ std::string Read(DatabaseFile& file, uint64_t offset, size_t length) {
   return bytes;
 }
 
+bool IsCopyName(const std::string& name) { return name.starts_with("Numbers.mdb.tmp-"); }
+
+// Waits until the copy StartCopy() began holds all `size` bytes, so that
+// what the test does next happens after the copy was made.
+void AwaitCopy(const std::filesystem::path& folder, uint64_t size) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      std::error_code gone;
+      if (IsCopyName(entry.path().filename().string()) &&
+          std::filesystem::file_size(entry.path(), gone) == size)
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ADD_FAILURE() << "the copy did not appear";
+}
+
 // The one temporary copy of Numbers.mdb in `folder`.
 std::filesystem::path TheCopy(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> copies;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.path().filename().string().starts_with("Numbers.mdb.tmp-"))
-      copies.push_back(entry.path());
+    if (IsCopyName(entry.path().filename().string())) copies.push_back(entry.path());
   EXPECT_EQ(copies.size(), 1u);
   return copies.empty() ? std::filesystem::path() : copies.front();
 }
@@ -229,18 +249,45 @@ TEST(DatabaseFileTest, ReplaceCopiesTheOriginalAndWritesTheChangesOverIt) {
        {{100, page}, {200, small}}},
   };
   for (const auto& c : cases) {
-    TempDir dir;
-    const auto database = dir.WriteFile("Numbers.mdb", original);
-    std::string expected = original;
-    expected.resize(c.new_size, '\0');
-    std::vector<DatabaseFile::Change> changes;
-    for (const auto& [offset, bytes] : c.changes) {
-      expected.replace(offset, bytes.size(), bytes);
-      changes.push_back({offset, Bytes(bytes)});
+    for (const bool early : {false, true}) {
+      TempDir dir;
+      const auto database = dir.WriteFile("Numbers.mdb", original);
+      std::string expected = original;
+      expected.resize(c.new_size, '\0');
+      std::vector<DatabaseFile::Change> changes;
+      for (const auto& [offset, bytes] : c.changes) {
+        expected.replace(offset, bytes.size(), bytes);
+        changes.push_back({offset, Bytes(bytes)});
+      }
+      DatabaseFile file = DatabaseFile::Open(database);
+      if (early) file.StartCopy();
+      file.Replace(c.new_size, changes, AcceptCopy);
+      EXPECT_EQ(ReadFileBytes(database), expected) << c.name << " early " << early;
+      EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), original) << c.name;
+      EXPECT_EQ(FolderNames(dir.path()),
+                (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
     }
-    DatabaseFile::Open(database).Replace(c.new_size, changes, AcceptCopy);
-    EXPECT_EQ(ReadFileBytes(database), expected) << c.name;
-    EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), original) << c.name;
+  }
+}
+
+// A run that stops after its copy began, whether the copy is still under
+// way or done, and whether the object moved meanwhile, leaves the original
+// as it was and no file of its own.
+TEST(DatabaseFileTest, RunStoppedAfterTheCopyBeganLeavesNothingBehind) {
+  const std::string large(8 << 20, 'L');
+  for (const bool await_copy : {false, true}) {
+    TempDir dir;
+    const auto database = dir.WriteFile("Numbers.mdb", large);
+    {
+      DatabaseFile file = DatabaseFile::Open(database);
+      file.StartCopy();
+      if (await_copy) AwaitCopy(dir.path(), large.size());
+      DatabaseFile moved(std::move(file));
+      EXPECT_EQ(Read(moved, 4096, 4), "LLLL");
+    }
+    EXPECT_EQ(FolderNames(dir.path()), (std::set<std::string>{"Numbers.mdb"}))
+        << "await " << await_copy;
+    EXPECT_EQ(ReadFileBytes(database), large);
   }
 }
 
@@ -276,15 +323,27 @@ struct Refusal {
 
 class RefusedCommitTest : public testing::TestWithParam<Refusal> {};
 
-TEST_P(RefusedCommitTest, LeavesTheOriginalAndNoTemporaryFile) {
-  const Refusal& refusal = GetParam();
+// The folder's names but the run's copy.
+std::set<std::string> NamesButTheCopy(const std::filesystem::path& folder) {
+  std::set<std::string> names = FolderNames(folder);
+  std::erase_if(names, IsCopyName);
+  return names;
+}
+
+// Each refusal holds whether the copy is made at the commit or, with
+// `early`, completed before anything happens to the original.
+void ExpectRefused(const Refusal& refusal, bool early) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
   DatabaseFile file = DatabaseFile::Open(database);
   EXPECT_EQ(Read(file, 0, 100), kOld.substr(0, 100));
+  if (early) {
+    file.StartCopy();
+    AwaitCopy(dir.path(), kOld.size());
+  }
   refusal.meanwhile(database);
   std::string expected_bytes = ReadFileBytes(database);
-  std::set<std::string> expected_names = FolderNames(dir.path());
+  std::set<std::string> expected_names = NamesButTheCopy(dir.path());
   const std::string change(100, 'c');
   const std::string error = ErrorOf([&] {
     file.Replace(
@@ -304,6 +363,13 @@ TEST_P(RefusedCommitTest, LeavesTheOriginalAndNoTemporaryFile) {
   EXPECT_NE(error.find(refusal.expected), std::string::npos) << error;
   EXPECT_EQ(ReadFileBytes(database), expected_bytes);
   EXPECT_EQ(FolderNames(dir.path()), expected_names);
+}
+
+TEST_P(RefusedCommitTest, LeavesTheOriginalAndNoTemporaryFile) {
+  for (const bool early : {false, true}) {
+    SCOPED_TRACE(early ? "copied early" : "copied at the commit");
+    ExpectRefused(GetParam(), early);
+  }
 }
 
 void AppendByte(const std::filesystem::path& file) {
@@ -372,24 +438,17 @@ INSTANTIATE_TEST_SUITE_P(
                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A user who cannot give the new file the original's owner gets a refusal
-// with the reason. Only root can create a file of another owner, so the
-// test makes one and lets a child process without privileges commit.
-TEST(DatabaseFileTest, RefusesWhenTheOwnerCannotBeKept) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to create a file of another owner";
-  TempDir dir;
-  ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
-  const auto database = dir.WriteFile("Numbers.mdb", kOld);
-  ASSERT_EQ(chmod(database.c_str(), 0666), 0);
+// The description of the error `action` throws in a child process without
+// privileges (root passes every permission check); empty when none.
+std::string ErrorOfUnprivileged(const std::function<void()>& action) {
   int pipe_fds[2];
-  ASSERT_EQ(pipe(pipe_fds), 0);
+  if (pipe(pipe_fds) != 0) return "pipe failed";
   const pid_t child = fork();
-  ASSERT_GE(child, 0);
+  if (child < 0) return "fork failed";
   if (child == 0) {
     close(pipe_fds[0]);
     if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
-    const std::string error =
-        ErrorOf([&] { ReplaceWith(DatabaseFile::Open(database), kNew); });
+    const std::string error = ErrorOf(action);
     const ssize_t ignored = write(pipe_fds[1], error.data(), error.size());
     (void)ignored;
     _exit(0);
@@ -401,14 +460,53 @@ TEST(DatabaseFileTest, RefusesWhenTheOwnerCannotBeKept) {
     error.append(buffer, n);
   close(pipe_fds[0]);
   int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_NE(
-      error.find("kann Besitzer, Gruppe und Rechte von Numbers.mdb nicht übernehmen"),
-      std::string::npos)
-      << error;
-  EXPECT_EQ(ReadFileBytes(database), kOld);
-  EXPECT_EQ(FolderNames(dir.path()), (std::set<std::string>{"Numbers.mdb"}));
+  EXPECT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  return error;
+}
+
+// A copy that cannot be made is refused at the commit with the reason, the
+// same whether the copy was started early or at the commit. Only root can
+// create a file of another owner, so the test makes the files and lets a
+// child process without privileges commit.
+TEST(DatabaseFileTest, CopyThatCannotBeMadeIsRefusedAtTheCommit) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to create a file of another owner";
+  const struct {
+    const char* name;
+    mode_t folder_mode;
+    mode_t file_mode;
+    const char* expected;
+  } cases[] = {
+      {"owner cannot be kept", 0777, 0666,
+       "kann Besitzer, Gruppe und Rechte von Numbers.mdb nicht übernehmen"},
+      {"folder not writable", 0755, 0644, "(temporäre Kopie) kann nicht angelegt werden"},
+  };
+  for (const auto& c : cases) {
+    std::string errors[2];
+    for (const bool early : {false, true}) {
+      TempDir dir;
+      ASSERT_EQ(chmod(dir.path().c_str(), c.folder_mode), 0);
+      const auto database = dir.WriteFile("Numbers.mdb", kOld);
+      ASSERT_EQ(chmod(database.c_str(), c.file_mode), 0);
+      errors[early] = ErrorOfUnprivileged([&] {
+        DatabaseFile file = DatabaseFile::Open(database);
+        if (early) file.StartCopy();
+        ReplaceWith(std::move(file), kNew);
+      });
+      EXPECT_NE(errors[early].find(c.expected), std::string::npos)
+          << c.name << ": " << errors[early];
+      // The folders and the temporary names differ; the rest must not.
+      if (const size_t at = errors[early].find(dir.path().string());
+          at != std::string::npos)
+        errors[early].erase(at, dir.path().string().size());
+      errors[early] =
+          std::regex_replace(errors[early], std::regex("\\.tmp-\\w{6}"), ".tmp-");
+      EXPECT_EQ(ReadFileBytes(database), kOld) << c.name;
+      EXPECT_EQ(FolderNames(dir.path()), (std::set<std::string>{"Numbers.mdb"}))
+          << c.name;
+    }
+    EXPECT_EQ(errors[1], errors[0]) << c.name;
+  }
 }
 
 }  // namespace

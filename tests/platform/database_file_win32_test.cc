@@ -106,6 +106,7 @@ TEST(DatabaseFileWin32Test, ALockFileTakenDuringTheRunRefusesTheCommit) {
   WriteBytes(database, kOld);
   WriteBytes(dir.path() / "Numbers.ldb", "");  // stale at the open
   DatabaseFile file = DatabaseFile::Open(database);
+  file.StartCopy();  // the refusal removes the copy made early, too
   const OtherProgramHandle jet(dir.path() / "Numbers.ldb", kReadWrite, kShareAll);
   const Refused refused = RefusalOf([&] { ReplaceWith(std::move(file), kNew); });
   EXPECT_EQ(refused.kind, Error::Kind::kInUse) << refused.message;
@@ -125,6 +126,8 @@ TEST(DatabaseFileWin32Test, AFileOpenForWritingElsewhereIsRefusedAndOursKeepsWri
     EXPECT_TRUE(Contains(refused.message, "Abrechnungsprogramm")) << refused.message;
   }
   DatabaseFile file = DatabaseFile::Open(database);
+  // The copy reads through the run's handle, while writers stay out.
+  file.StartCopy();
   // While the run holds it, others may read the file but not write it.
   const HANDLE writer = CreateFileW(database.c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

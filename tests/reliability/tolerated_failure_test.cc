@@ -108,7 +108,7 @@ struct Outcome {
 Outcome RunWithFault(const RunFolder& folder, const Fault& fault) {
   RecordingView quiet;
   std::unique_ptr<db::engine::Connection> connection =
-      db::OpenDatabase(folder.path().string() + "/", "Numbers.mdb", quiet);
+      db::OpenDatabase(folder.path().string() + "/", "Numbers.mdb", quiet, true);
   if (!connection) return {false, quiet.Messages(), {}, {}};
   ArmingView view(*connection, fault);
   const CurrentFolder here(folder.path());

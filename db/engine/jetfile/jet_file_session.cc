@@ -97,7 +97,8 @@ JetFileSession::~JetFileSession() = default;
 
 std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
                                                      std::string_view password,
-                                                     std::string_view table_name) {
+                                                     std::string_view table_name,
+                                                     bool will_commit) {
   const std::string shown = BaseName(path);
   try {
     auto database = std::make_unique<platform::DatabaseFile>(
@@ -115,6 +116,9 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
     const SqliteTableLayout layout =
         LayOutTable(table, header.sort_order(), definition, catalog.Properties(table),
                     catalog.Relationships(table));
+    // Only a file this run can use is copied; the rest of the open and the
+    // run overlap the copy.
+    if (will_commit) database->StartCopy();
 
     auto session = SqliteSession::OpenInMemory(shown);
     session->Run(layout.create_table);

@@ -33,9 +33,15 @@ bool HasJetHeader(const std::string& path);
 // rewrites. The file's other tables are neither loaded nor ever written.
 class JetFileSession {
  public:
+  // With `will_commit`, the system's copy of the file for WriteTable() starts
+  // once the table's layout is known, on a thread of its own
+  // (platform::DatabaseFile::StartCopy), and goes on while the rows load and
+  // the caller's statements run; without it, the file is not copied unless
+  // WriteTable() is called.
   static std::unique_ptr<JetFileSession> Open(const std::string& path,
                                               std::string_view password,
-                                              std::string_view table_name);
+                                              std::string_view table_name,
+                                              bool will_commit);
   ~JetFileSession();
 
   SqliteSession& session() const { return *session_; }

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/engine/connection.h"
@@ -54,8 +57,10 @@ class JetCopy {
   fs::path path() const { return dir_.path() / "Numbers.mdb"; }
 
   std::unique_ptr<Connection> Connect(const std::string& password = "Falter",
-                                      const std::string& table = "Numbers") const {
+                                      const std::string& table = "Numbers",
+                                      bool will_commit = false) const {
     auto connection = std::make_unique<Connection>();
+    connection->set_will_commit(will_commit);
     connection->set_connection_string(
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path().string() +
         ";User ID=admin;Password=;Jet OLEDB:Database Password=" + password);
@@ -373,6 +378,34 @@ void ExpectCommitted(const JetCopy& copy,
   ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
   pclose(pipe);
   EXPECT_EQ(std::stoul(line), expected.size());
+}
+
+// Whether the commit's copy of Numbers.mdb appears in `folder` within `wait`.
+bool CopyAppears(const fs::path& folder, std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  do {
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().filename().string().starts_with("Numbers.mdb.tmp-")) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
+}
+
+// A connection that will commit has the file copied while its statements
+// run; one that only rolls back (a dry run) never copies it. Either commits
+// the same, leaving the file and its backup only.
+TEST(JetFileTest, OnlyAConnectionThatWillCommitCopiesTheFileBeforeTheCommit) {
+  for (const bool will_commit : {false, true}) {
+    SCOPED_TRACE(will_commit ? "will commit" : "dry run");
+    const JetCopy copy("numbers-pk.mdb");
+    const auto connection = copy.Connect("Falter", "Numbers", will_commit);
+    EXPECT_EQ(
+        CopyAppears(copy.folder(), std::chrono::milliseconds(will_commit ? 10000 : 200)),
+        will_commit);
+    ExpectCommitted(copy, ReplaceSomeRows(*connection, 3));
+    EXPECT_EQ(testing_support::FolderNames(copy.folder()),
+              (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+  }
 }
 
 // A sort order other than General refuses a file only where the writer would
