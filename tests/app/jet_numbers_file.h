@@ -6,8 +6,8 @@
 namespace testing_support {
 
 // Puts a writable copy of the Jet 4 test file numbers-pk.mdb (300 rows,
-// primary key on Number) from the shared folder beside the checkout into
-// `folder` as Numbers.mdb. A missing test file fails the test.
+// primary key on Number) into `folder` as Numbers.mdb. A missing test file
+// fails the test.
 void CopyJetNumbersFile(const std::filesystem::path& folder);
 
 }  // namespace testing_support

@@ -114,7 +114,7 @@ void FillImport2(Connection& connection, const std::vector<PriceLine>& lines) {
 TEST(JetFileRunTest, UpdatePricesOnAJetFileEqualsTheSameRunOnAnSqliteFile) {
   for (const char* name : {"numbers-pk.mdb", "numbers-plain.mdb"}) {
     SCOPED_TRACE(name);
-    const fs::path source = fs::path(PREISLISTE_SHARED_JET) / "numbers" / name;
+    const fs::path source = fs::path(PREISLISTE_TEST_JET) / "numbers" / name;
     ASSERT_TRUE(fs::exists(source)) << "test file missing: " << source;
     const testing_support::TempDir jet_dir;
     const testing_support::TempDir sqlite_dir;

@@ -36,7 +36,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A copy of a numbers/ test file as Numbers.mdb in a folder of its own. A
-// missing shared folder fails the test.
+// missing test file fails the test.
 class JetCopy {
  public:
   explicit JetCopy(const std::string& file) {

@@ -16,7 +16,7 @@
 namespace db::engine::mdb {
 namespace {
 
-const std::string kJet = PREISLISTE_SHARED_JET;
+const std::string kJet = PREISLISTE_TEST_JET;
 
 // The 14-byte header and the offset table of a page: where its rows lie.
 std::vector<uint8_t> Layout(std::span<const uint8_t> page) {

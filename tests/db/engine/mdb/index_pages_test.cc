@@ -95,7 +95,7 @@ TEST(ReadIndex, RefusesDamagedPages) {
 TEST(IndexPage, EncodesAccessPagesAsAccessWroteThem) {
   int pages = 0;
   for (const auto& entry :
-       std::filesystem::directory_iterator(mdb_test::SharedJet() / "access-made")) {
+       std::filesystem::directory_iterator(mdb_test::TestJetFolder() / "access-made")) {
     const FileImage file =
         Image("access-made/" + entry.path().filename().string()).File();
     for (uint32_t n = 1; n < file.page_count(); ++n) {

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace mdb_test {
 
-std::filesystem::path SharedJet() {
-  const std::filesystem::path dir = PREISLISTE_SHARED_JET;
+std::filesystem::path TestJetFolder() {
+  const std::filesystem::path dir = PREISLISTE_TEST_JET;
   if (!std::filesystem::is_directory(dir / "numbers"))
     ADD_FAILURE() << "The Jet test files are missing: " << dir;
   return dir;
@@ -20,7 +21,7 @@ std::vector<std::filesystem::path> AllJetFiles() {
   for (const char* folder : {"numbers", "access-made"}) {
     std::error_code error;
     for (const auto& entry :
-         std::filesystem::directory_iterator(SharedJet() / folder, error))
+         std::filesystem::directory_iterator(TestJetFolder() / folder, error))
       if (entry.path().extension() == ".mdb") files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
@@ -30,7 +31,10 @@ std::vector<std::filesystem::path> AllJetFiles() {
 }
 
 std::filesystem::path JetFile(const std::string& relative) {
-  return SharedJet() / relative;
+  const std::filesystem::path file = TestJetFolder() / relative;
+  if (!std::filesystem::is_regular_file(file))
+    throw std::runtime_error("Jet test file missing: " + file.string());
+  return file;
 }
 
 void CopyJetFile(const std::string& relative, const std::filesystem::path& destination) {
@@ -41,7 +45,7 @@ void CopyJetFile(const std::string& relative, const std::filesystem::path& desti
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) ADD_FAILURE() << "Cannot read " << file;
+  if (!in) throw std::runtime_error("Cannot read " + file.string());
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

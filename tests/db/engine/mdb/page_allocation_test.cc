@@ -17,7 +17,7 @@
 namespace db::engine::mdb {
 namespace {
 
-const std::string kJet = PREISLISTE_SHARED_JET;
+const std::string kJet = PREISLISTE_TEST_JET;
 
 const char* const kAccessMade[] = {
     "bigIndexTestV2000.mdb",        "compIndexTestV2000.mdb",

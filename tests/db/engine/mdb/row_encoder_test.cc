@@ -15,7 +15,7 @@
 namespace db::engine::mdb {
 namespace {
 
-const std::string kJet = PREISLISTE_SHARED_JET;
+const std::string kJet = PREISLISTE_TEST_JET;
 
 std::string Hex(std::span<const uint8_t> bytes) {
   static const char digits[] = "0123456789abcdef";

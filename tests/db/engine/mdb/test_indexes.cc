@@ -13,7 +13,7 @@ void ForEachStoredIndex(const std::string& folder,
                         const std::function<void(const StoredIndex&)>& visit) {
   std::vector<std::filesystem::path> files;
   for (const auto& entry :
-       std::filesystem::directory_iterator(mdb_test::SharedJet() / folder)) {
+       std::filesystem::directory_iterator(mdb_test::TestJetFolder() / folder)) {
     files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());

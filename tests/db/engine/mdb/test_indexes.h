@@ -25,7 +25,7 @@ struct StoredIndex {
 };
 
 // Calls `visit` for every index of every user table of every file in `folder`
-// of the shared Jet test files (mdb_test::SharedJet()), files in name order. A
+// of the Jet test files (mdb_test::TestJetFolder()), files in name order. A
 // missing or empty folder fails the test.
 void ForEachStoredIndex(const std::string& folder,
                         const std::function<void(const StoredIndex&)>& visit);

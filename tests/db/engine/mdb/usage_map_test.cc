@@ -14,7 +14,7 @@
 namespace db::engine::mdb {
 namespace {
 
-const std::string kJet = PREISLISTE_SHARED_JET;
+const std::string kJet = PREISLISTE_TEST_JET;
 
 std::vector<uint8_t> RowBytes(const FileImage& image, RowPointer map) {
   const auto bytes = FindRow(image, map).bytes();
