@@ -35,7 +35,7 @@ struct Case {
 };
 
 // Keys copied from index leaf pages that Microsoft Access wrote
-// (../shared/jet/access-made/), next to the row values the table holds.
+// (tests/data/jet/access-made/), next to the row values the table holds.
 TEST(IndexKey, MatchesKeysWrittenByAccess) {
   const Case cases[] = {
       {"Long 1", ColumnType::kLong, true, Value::Integer(1), "7f 80 00 00 01"},
