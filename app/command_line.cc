@@ -83,10 +83,20 @@ constexpr char kWindowHelp[] =
     "vorweg.\n";
 #endif
 
+// Where the settings file is looked for (platform::SettingsFileCandidates).
+#ifdef _WIN32
+constexpr char kSettingsPlaces[] =
+    "neben dem Programm, sonst %APPDATA%\\update-preisliste\\";
+#else
+constexpr char kSettingsPlaces[] =
+    "in $XDG_CONFIG_HOME/update-preisliste/ (~/.config/...)";
+#endif
+
 std::string HelpText() {
   return UsageText() +
          "Aktualisiert die Tabelle Numbers der Datenbank Numbers.mdb aus der Datei\n"
-         "preise.csv im aktuellen Verzeichnis, in einer Transaktion.\n"
+         "preise.csv im aktuellen Verzeichnis (sonst neben dem Programm), in einer\n"
+         "Transaktion.\n"
          "\n"
          "  --dry-run        alles durchrechnen und die Zusammenfassung zeigen, dann\n"
          "                   zurückrollen: die Datenbank bleibt unverändert\n"
@@ -96,6 +106,18 @@ std::string HelpText() {
          "  --version        die Version zeigen\n"
          "\n" +
          kWindowHelp +
+         "\n"
+         "Einstellungen: update-preisliste.ini " +
+         kSettingsPlaces +
+         "\n"
+         "oder die Datei, die UPDATE_PREISLISTE_SETTINGS nennt; Abschnitt [Options]\n"
+         "mit MwSt, DB Path, RatingDefaultMargin, MinimumRatePerMinute. Gelesen als\n"
+         "UTF-8 oder UTF-16 (mit BOM), sonst UTF-8, wenn gültig, sonst ANSI\n"
+         "(Windows-1252); Namen ohne Rücksicht auf Groß- und Kleinschreibung; "
+         "Leerzeichen\n"
+         "um '=' und Wert sowie Anführungszeichen um den Wert fallen weg. Kommentare\n"
+         "(;) nur in eigenen Zeilen. Eine unlesbare Zeile, ein Kommentar hinter einem\n"
+         "Wert oder ein doppelter Schlüssel bricht mit Angabe der Zeile ab.\n"
          "\n"
          "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
          "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
