@@ -1,6 +1,8 @@
 // Console text on Windows, read back from the console's screen buffer: what
-// the operator sees, whatever the console's code page. Runs under Wine, whose
-// console is made for the test.
+// the operator sees, whatever the console's code page. Wine gives a program a
+// console only when it runs on a terminal: ctest runs these tests once more
+// on one (ConsoleOutputInWineConsole, with PREISLISTE_CONSOLE_REQUIRED set);
+// elsewhere they are skipped.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/console_output.h"
@@ -29,11 +32,13 @@ constexpr wchar_t kShown[] = L"zur\u00FCckrollen h\u00E4ufigster \u20AC";
 // A console of this process's own, with a fresh screen buffer each time.
 class ConsoleOutputTest : public testing::TestWithParam<UINT> {
  protected:
-  static void SetUpTestSuite() {
-    if (GetConsoleWindow() == nullptr) AllocConsole();
-  }
-
   void SetUp() override {
+    if (GetConsoleOutputCP() == 0) {  // no console
+      if (std::getenv("PREISLISTE_CONSOLE_REQUIRED") != nullptr)
+        FAIL() << "the test runs without a console";
+      GTEST_SKIP() << "no console; ConsoleOutputInWineConsole runs this on a terminal";
+    }
+    previous_code_page_ = GetConsoleOutputCP();
     buffer_ = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         CONSOLE_TEXTMODE_BUFFER, nullptr);
@@ -49,6 +54,7 @@ class ConsoleOutputTest : public testing::TestWithParam<UINT> {
 
   void TearDown() override {
     if (stream_ != nullptr) std::fclose(stream_);  // closes the buffer too
+    if (previous_code_page_ != 0) SetConsoleOutputCP(previous_code_page_);
   }
 
   std::wstring FirstLine() {
@@ -60,6 +66,7 @@ class ConsoleOutputTest : public testing::TestWithParam<UINT> {
     return shown;
   }
 
+  UINT previous_code_page_ = 0;
   HANDLE buffer_ = INVALID_HANDLE_VALUE;
   std::FILE* stream_ = nullptr;
 };
