@@ -107,17 +107,17 @@ std::string HelpText() {
          "\n" +
          kWindowHelp +
          "\n"
-         "Einstellungen: update-preisliste.ini " +
+         "Einstellungen: die Datei, die UPDATE_PREISLISTE_SETTINGS nennt, sonst\n"
+         "update-preisliste.ini " +
          kSettingsPlaces +
-         "\n"
-         "oder die Datei, die UPDATE_PREISLISTE_SETTINGS nennt; Abschnitt [Options]\n"
-         "mit MwSt, DB Path, RatingDefaultMargin, MinimumRatePerMinute. Gelesen als\n"
-         "UTF-8 oder UTF-16 (mit BOM), sonst UTF-8, wenn gültig, sonst ANSI\n"
-         "(Windows-1252); Namen ohne Rücksicht auf Groß- und Kleinschreibung; "
-         "Leerzeichen\n"
-         "um '=' und Wert sowie Anführungszeichen um den Wert fallen weg. Kommentare\n"
-         "(;) nur in eigenen Zeilen. Eine unlesbare Zeile, ein Kommentar hinter einem\n"
-         "Wert oder ein doppelter Schlüssel bricht mit Angabe der Zeile ab.\n"
+         ";\n"
+         "Abschnitt [Options] mit MwSt, DB Path, RatingDefaultMargin und\n"
+         "MinimumRatePerMinute. Gelesen als UTF-8 oder UTF-16 (mit BOM), sonst als\n"
+         "UTF-8, wenn gültig, sonst als ANSI (Windows-1252). Namen ohne Rücksicht auf\n"
+         "Groß- und Kleinschreibung; Leerzeichen um '=' und um den Wert sowie\n"
+         "Anführungszeichen um den Wert fallen weg. Kommentare (;) nur in eigenen\n"
+         "Zeilen: eine unlesbare Zeile, ein Kommentar hinter einem Wert oder ein\n"
+         "doppelter Schlüssel bricht mit Angabe der Zeile ab.\n"
          "\n"
          "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
          "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
