@@ -83,10 +83,20 @@ constexpr char kWindowHelp[] =
     "vorweg.\n";
 #endif
 
+// Where the settings file is looked for (platform::SettingsFileCandidates).
+#ifdef _WIN32
+constexpr char kSettingsPlaces[] =
+    "neben dem Programm, sonst %APPDATA%\\update-preisliste\\";
+#else
+constexpr char kSettingsPlaces[] =
+    "in $XDG_CONFIG_HOME/update-preisliste/ (~/.config/...)";
+#endif
+
 std::string HelpText() {
   return UsageText() +
          "Aktualisiert die Tabelle Numbers der Datenbank Numbers.mdb aus der Datei\n"
-         "preise.csv im aktuellen Verzeichnis, in einer Transaktion.\n"
+         "preise.csv im aktuellen Verzeichnis (sonst neben dem Programm), in einer\n"
+         "Transaktion.\n"
          "\n"
          "  --dry-run        alles durchrechnen und die Zusammenfassung zeigen, dann\n"
          "                   zurückrollen: die Datenbank bleibt unverändert\n"
@@ -96,6 +106,18 @@ std::string HelpText() {
          "  --version        die Version zeigen\n"
          "\n" +
          kWindowHelp +
+         "\n"
+         "Einstellungen: die Datei, die UPDATE_PREISLISTE_SETTINGS nennt, sonst\n"
+         "update-preisliste.ini " +
+         kSettingsPlaces +
+         ";\n"
+         "Abschnitt [Options] mit MwSt, DB Path, RatingDefaultMargin und\n"
+         "MinimumRatePerMinute. Gelesen als UTF-8 oder UTF-16 (mit BOM), sonst als\n"
+         "UTF-8, wenn gültig, sonst als ANSI (Windows-1252). Namen ohne Rücksicht auf\n"
+         "Groß- und Kleinschreibung; Leerzeichen um '=' und um den Wert sowie\n"
+         "Anführungszeichen um den Wert fallen weg. Kommentare (;) nur in eigenen\n"
+         "Zeilen: eine unlesbare Zeile, ein Kommentar hinter einem Wert oder ein\n"
+         "doppelter Schlüssel bricht mit Angabe der Zeile ab.\n"
          "\n"
          "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
          "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";

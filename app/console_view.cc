@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "platform/console_output.h"
+
 namespace app {
 namespace {
 
@@ -29,16 +31,16 @@ void ConsoleView::ShowMessage(const std::string& text, Icon icon,
                               const std::string& detail) {
   EndProgressLine();
   std::FILE* stream = icon == Icon::kError ? err_ : out_;
-  std::fprintf(stream, "%s\n", text.c_str());
-  if (!detail.empty()) std::fprintf(stream, "  Grund: %s\n", detail.c_str());
+  platform::WriteText(stream, text + '\n');
+  if (!detail.empty()) platform::WriteText(stream, "  Grund: " + detail + '\n');
   std::fflush(stream);
 }
 
 void ConsoleView::ShowMessageWithSummary(const std::string& text, Icon icon,
                                          const std::string& summary) {
   ShowMessage(text, icon);
-  std::fputs(summary.c_str(), out_);
-  if (!summary.empty() && !summary.ends_with('\n')) std::fputc('\n', out_);
+  platform::WriteText(out_, summary);
+  if (!summary.empty() && !summary.ends_with('\n')) platform::WriteText(out_, "\n");
   std::fflush(out_);
 }
 

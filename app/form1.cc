@@ -25,6 +25,7 @@ QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setTextFormat(Qt::PlainText);
   return label;
 }
 
@@ -32,7 +33,7 @@ QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
 
 Form1::Form1(Runner runner, QWidget* parent)
     : QWidget(parent),
-      runner_(std::move(runner)),
+      WindowRun(std::move(runner)),
       label3_(MakeLabel(kFormControls[kLabel3].name, QString(), this)),
       label1_(MakeLabel(kFormControls[kLabel1].name, kLabel1Text, this)),
       progress_bar2_(MakeProgressBar(kFormControls[kProgressBar2].name, this)),
@@ -69,37 +70,29 @@ void Form1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // A window without a window manager is never activated, so the first
   // showing starts the run as well, once the event loop has drawn it.
-  if (!run_started_) QTimer::singleShot(0, this, [this] { StartRunOnce(); });
+  if (!run_started()) QTimer::singleShot(0, this, [this] { StartRunOnce(); });
 }
 
 void Form1::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !run_started_)
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !run_started())
     QTimer::singleShot(0, this, [this] { StartRunOnce(); });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (running_) {
+  if (running()) {
     event->ignore();  // the transaction must end before the program does
     return;
   }
   QWidget::closeEvent(event);
 }
 
-void Form1::StartRunOnce() {
-  if (run_started_) return;
-  // Text and empty bars are visible before the long synchronous run starts.
-  repaint();
-  run_started_ = true;
-  running_ = true;
-  const RunOutcome outcome = runner_(*this);
-  running_ = false;
-  ShowProgress();
-  if (outcome != RunOutcome::kStopped) {
-    committed_ = outcome == RunOutcome::kCommitted;
-    close();
-  }
-}
+void Form1::RepaintNow() { repaint(); }
+
+// Input stays queued during the run: ShowProgressNowAndThen leaves it out.
+void Form1::TakeInput(bool) {}
+
+void Form1::CloseWindow() { close(); }
 
 void Form1::SetOverallProgress(float value) {
   overall_progress_ = value;
@@ -132,6 +125,10 @@ void Form1::ShowMessage(const std::string& text, Icon icon, const std::string& d
   QMessageBox box(icon == Icon::kError ? QMessageBox::Critical : QMessageBox::Information,
                   windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
   if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
+  // Messages quote the operator's data (destination names, file names): a
+  // "<b>" in them is text, never markup. The box leaves its informative text
+  // to Qt's guess, so every label of the box is told.
+  for (QLabel* label : box.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
   box.exec();
 }
 

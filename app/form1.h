@@ -3,11 +3,9 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
-#include <functional>
 
 #include "app/form_layout.h"
-#include "app/run_update.h"
-#include "run/run_view.h"
+#include "app/window_run.h"
 
 class QLabel;
 class QProgressBar;
@@ -19,20 +17,12 @@ namespace app {
 // the whole run), placed as on the original form in twips and grown where the
 // platform font needs more room, so that no text is clipped.
 //
-// The run starts once, on the first activation or the first showing of the
-// window, whichever comes first, and runs on the UI thread. While it runs,
-// progress is repainted at most about 30 times a second with user input kept
-// out, and closing the window is refused. A committed run or a finished dry
-// run closes the window; after a stopped run it stays open until the operator
-// closes it.
-class Form1 : public QWidget, public run::RunView {
+// The run starts once (WindowRun). While it runs, progress is repainted at
+// most about 30 times a second with user input kept out.
+class Form1 : public QWidget, public WindowRun {
  public:
-  using Runner = std::function<RunOutcome(run::RunView&)>;
-
   explicit Form1(Runner runner, QWidget* parent = nullptr);
 
-  bool run_started() const { return run_started_; }
-  bool committed() const { return committed_; }
   // The exact values last written to the two bars (the bars show them rounded).
   float overall_progress() const { return overall_progress_; }
   float action_progress() const { return action_progress_; }
@@ -50,11 +40,12 @@ class Form1 : public QWidget, public run::RunView {
 
  private:
   void LayOutControls();
-  void StartRunOnce();
   void ShowProgressNowAndThen();
-  void ShowProgress();  // writes the values to the bars
+  void RepaintNow() override;
+  void TakeInput(bool take) override;
+  void ShowProgress() override;
+  void CloseWindow() override;
 
-  Runner runner_;
   QLabel* label3_;
   QLabel* label1_;
   QProgressBar* progress_bar2_;
@@ -62,9 +53,6 @@ class Form1 : public QWidget, public run::RunView {
   QProgressBar* progress_bar1_;
   float overall_progress_ = 0;
   float action_progress_ = 0;
-  bool run_started_ = false;  // the run-once flag; never reset
-  bool running_ = false;
-  bool committed_ = false;
   QElapsedTimer since_repaint_;
 };
 

@@ -54,14 +54,14 @@ std::optional<int> AnswerWithoutRun(const CommandLine& line) {
     case CommandLine::Action::kRun:
       return std::nullopt;
     case CommandLine::Action::kHelp:
-      std::fputs(HelpText().c_str(), stdout);
+      platform::WriteText(stdout, HelpText());
       return EXIT_SUCCESS;
     case CommandLine::Action::kVersion:
-      std::fputs(VersionText().c_str(), stdout);
+      platform::WriteText(stdout, VersionText());
       return EXIT_SUCCESS;
     case CommandLine::Action::kUsageError:
-      std::fprintf(stderr, "update-preisliste: %s\n%s", line.error.c_str(),
-                   UsageText().c_str());
+      platform::WriteText(stderr,
+                          "update-preisliste: " + line.error + "\n" + UsageText());
       return kUsageErrorStatus;
   }
   return kUsageErrorStatus;
@@ -101,12 +101,10 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
 }  // namespace app
 
 int main(int argc, char** argv) {
-  // The arguments as UTF-8 (on Windows from the UTF-16 command line), and the
-  // console shown UTF-8 until main() returns.
+  // The arguments as UTF-8 (on Windows from the UTF-16 command line).
   platform::ProgramArguments arguments(argc, argv);
   argc = arguments.count();
   argv = arguments.values();
-  const platform::Utf8ConsoleOutput console;
   const app::CommandLine line = app::ParseCommandLine(argc, argv);
 #ifdef PREISLISTE_WITH_GUI
   if (app::WantsWindow()) return app::RunInWindow(argc, argv, line);

@@ -8,7 +8,7 @@ namespace app {
 
 RunSetup PrepareRun(const CommandLine& line) {
   RunSetup setup;
-  setup.store = OpenSettingsFile(DefaultSettingsFile());
+  setup.store = OpenSettingsFile();
   std::setlocale(LC_ALL, "");
   setup.numbers = NumberFormatOfCurrentLocale();
   std::setlocale(LC_NUMERIC, "C");

@@ -18,7 +18,7 @@ struct RunSetup {
   RunOptions options;
 };
 
-// Opens the settings file (DefaultSettingsFile), takes the locale of the
+// Opens the settings file (OpenSettingsFile), takes the locale of the
 // environment and remembers its number format for the settings; then sets the
 // C library's numeric locale to "C", since everything else in the program
 // reads and writes numbers in C notation. For a `line` that asks for a run.

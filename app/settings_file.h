@@ -3,20 +3,21 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/settings_store.h"
 
 namespace app {
 
-// The settings file of this user: $UPDATE_PREISLISTE_SETTINGS when set, else
-// the first update-preisliste.ini that exists where the system keeps them
-// (platform::SettingsFileCandidates), else the last of those places.
-std::filesystem::path DefaultSettingsFile();
+// Where the settings file of this user is looked for, in order: the file
+// $UPDATE_PREISLISTE_SETTINGS names when set, else the places the system
+// keeps them (platform::SettingsFileCandidates).
+std::vector<std::filesystem::path> SettingsFilePlaces();
 
-// The settings in `file`, read the way this system reads INI files: inih on
-// Linux (IniSettingsStore), the system's own functions on Windows
-// (ProfileSettingsStore).
-std::unique_ptr<SettingsStore> OpenSettingsFile(const std::filesystem::path& file);
+// The settings of this user: the first of SettingsFilePlaces() that exists,
+// read by IniSettingsStore. When none exists, every Get throws a kNotFound
+// error that names the places searched, in German.
+std::unique_ptr<SettingsStore> OpenSettingsFile();
 
 }  // namespace app
 

@@ -17,11 +17,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "app/console_view.h"
 #include "app/form1.h"
-#include "app/ini_settings_store.h"
 #include "app/run_update.h"
 #include "app/setting_number.h"
 #include "app/settings_file.h"
@@ -29,12 +29,11 @@
 namespace {
 
 using app::ConsoleView;
-using app::DefaultSettingsFile;
 using app::Form1;
-using app::IniSettingsStore;
 using app::kFinishedMessage;
 using app::NumberFormat;
 using app::NumberFormatOfCurrentLocale;
+using app::OpenSettingsFile;
 using app::RunOutcome;
 using app::RunUpdate;
 
@@ -78,7 +77,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s window|console\n", argv[0]);
     return 2;
   }
-  const IniSettingsStore store(DefaultSettingsFile());
+  const std::unique_ptr<app::SettingsStore> settings = OpenSettingsFile();
+  const app::SettingsStore& store = *settings;
   RunOutcome outcome = RunOutcome::kStopped;
   Stopwatch watch;
   if (window) {

@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include "core/ascii.h"
+#include "core/error.h"
+#include "core/utf8.h"
 #include "platform/program_folder.h"
 
 namespace price_import {
@@ -35,21 +37,32 @@ std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder,
 
 }  // namespace
 
-std::filesystem::path LocatePriceFileIn(const std::string& file_name,
-                                        const std::filesystem::path& first_folder,
-                                        const std::filesystem::path& second_folder) {
+std::optional<std::filesystem::path> LocatePriceFileIn(
+    const std::string& file_name, const std::filesystem::path& first_folder,
+    const std::filesystem::path& second_folder) {
   for (const std::filesystem::path& folder : {first_folder, second_folder}) {
     if (folder.empty()) continue;
     if (auto found = FindIn(folder, file_name)) return *found;
   }
-  return file_name;
+  return std::nullopt;
 }
 
 std::filesystem::path LocatePriceFile(const std::string& file_name) {
-  const auto found = LocatePriceFileIn(file_name, ".", platform::ProgramFolder());
+  const std::filesystem::path program_folder = platform::ProgramFolder();
+  const auto found = LocatePriceFileIn(file_name, ".", program_folder);
+  if (!found) {
+    std::error_code ignored;
+    std::string where = "\"" + core::PathToUtf8(std::filesystem::current_path(ignored)) +
+                        "\" (aktueller Ordner)";
+    if (!program_folder.empty())
+      where += " und \"" + core::PathToUtf8(program_folder) + "\" (Ordner des Programms)";
+    throw core::Error("Die Preisdatei \"" + file_name +
+                          "\" wurde nicht gefunden. Gesucht in: " + where + ".",
+                      core::Error::Kind::kNotFound);
+  }
   // A file of the current folder is opened by its plain name, as the operator
   // knows it; messages then name it the same way.
-  return found.parent_path() == "." ? found.filename() : found;
+  return found->parent_path() == "." ? found->filename() : *found;
 }
 
 }  // namespace price_import

@@ -2,6 +2,7 @@
 #define PREISLISTE_IMPORT_PRICE_FILE_LOCATION_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace price_import {
@@ -10,14 +11,14 @@ namespace price_import {
 // folder of the running program. In each folder the exact name wins; a file
 // whose name differs only in letter case ("Preise.csv") is accepted too,
 // because the operator saves the file under whatever name the portal offers.
-// When neither folder has it, returns `file_name` unchanged so that opening it
-// fails with the usual description.
+// When neither folder has it, throws a kNotFound core::Error naming both
+// folders, so that the operator knows where to put it.
 std::filesystem::path LocatePriceFile(const std::string& file_name);
 
-// The same search in the given folders, in order.
-std::filesystem::path LocatePriceFileIn(const std::string& file_name,
-                                        const std::filesystem::path& first_folder,
-                                        const std::filesystem::path& second_folder);
+// The same search in the given folders, in order; none when neither has it.
+std::optional<std::filesystem::path> LocatePriceFileIn(
+    const std::string& file_name, const std::filesystem::path& first_folder,
+    const std::filesystem::path& second_folder);
 
 }  // namespace price_import
 

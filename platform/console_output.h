@@ -1,23 +1,17 @@
 #ifndef PREISLISTE_PLATFORM_CONSOLE_OUTPUT_H_
 #define PREISLISTE_PLATFORM_CONSOLE_OUTPUT_H_
 
+#include <cstdio>
+#include <string_view>
+
 namespace platform {
 
-// For its lifetime, the console the program writes to shows the program's
-// UTF-8 output as UTF-8: Windows' console would otherwise read it in its OEM
-// code page (850: "geÃ¶ffnet"). The console's code page is set back when the
-// object ends, so that the cmd window the operator keeps using is as before.
-// POSIX terminals take the locale's encoding; nothing is done there.
-class Utf8ConsoleOutput {
- public:
-  Utf8ConsoleOutput();
-  ~Utf8ConsoleOutput();
-  Utf8ConsoleOutput(const Utf8ConsoleOutput&) = delete;
-  Utf8ConsoleOutput& operator=(const Utf8ConsoleOutput&) = delete;
-
- private:
-  unsigned previous_code_page_ = 0;  // 0: nothing to set back
-};
+// Writes the UTF-8 text to `stream` (stdout or stderr). On Windows, when the
+// stream is a console, the text goes in as UTF-16 (WriteConsoleW), so that it
+// shows right whatever code page the console has (850, 1252, 65001); when it
+// is redirected to a file or a pipe, the UTF-8 bytes go out unchanged. POSIX
+// terminals take the locale's encoding, UTF-8: the bytes go out there too.
+void WriteText(std::FILE* stream, std::string_view utf8);
 
 }  // namespace platform
 

@@ -54,7 +54,7 @@ int BarPosition(float value) { return static_cast<int>(std::lround(value)); }
 }  // namespace
 
 Form1::Form1(Runner runner, ShowMessageBoxFunction show_message_box)
-    : runner_(std::move(runner)), show_message_box_(std::move(show_message_box)) {
+    : WindowRun(std::move(runner)), show_message_box_(std::move(show_message_box)) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -192,17 +192,17 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // run once the window has been drawn.
       const bool shown =
           message == WM_SHOWWINDOW ? wparam != FALSE : LOWORD(wparam) != WA_INACTIVE;
-      if (shown && !run_started_) PostMessageW(window_, kStartRunMessage, 0, 0);
+      if (shown && !run_started()) PostMessageW(window_, kStartRunMessage, 0, 0);
       break;
     }
     case kStartRunMessage:
       StartRunOnce();
       return 0;
     case WM_CLOSE:
-      if (running_) return 0;  // the transaction must end before the program does
+      if (running()) return 0;  // the transaction must end before the program does
       break;
     case WM_QUERYENDSESSION:
-      if (running_) return FALSE;  // nor may Windows end it by logging off
+      if (running()) return FALSE;  // nor may Windows end it by logging off
       break;
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
@@ -214,22 +214,9 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window_, message, wparam, lparam);
 }
 
-void Form1::StartRunOnce() {
-  if (run_started_) return;
-  // Text and empty bars are visible before the long synchronous run starts.
-  Repaint();
-  run_started_ = true;
-  running_ = true;
-  EnableWindow(window_, FALSE);
-  const RunOutcome outcome = runner_(*this);
-  running_ = false;
-  EnableWindow(window_, TRUE);
-  ShowProgress();
-  if (outcome != RunOutcome::kStopped) {
-    committed_ = outcome == RunOutcome::kCommitted;
-    DestroyWindow(window_);
-  }
-}
+void Form1::TakeInput(bool take) { EnableWindow(window_, take ? TRUE : FALSE); }
+
+void Form1::CloseWindow() { DestroyWindow(window_); }
 
 void Form1::SetOverallProgress(float value) {
   overall_progress_ = value;
@@ -273,7 +260,7 @@ void Form1::ShowMessage(const std::string& text, Icon icon, const std::string& d
   // which a window disabled by the run would refuse.
   EnableWindow(window_, TRUE);
   show_message_box_(window_, {Wide(kWindowCaption), Wide(text), Wide(detail), icon});
-  if (running_) EnableWindow(window_, FALSE);
+  if (running()) EnableWindow(window_, FALSE);
 }
 
 void Form1::RunMessageLoop() {

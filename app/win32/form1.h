@@ -5,12 +5,10 @@
 
 #include <array>
 #include <cstddef>
-#include <functional>
 
 #include "app/form_layout.h"
-#include "app/run_update.h"
 #include "app/win32/message_box.h"
-#include "run/run_view.h"
+#include "app/window_run.h"
 
 namespace app::win32 {
 
@@ -20,16 +18,12 @@ namespace app::win32 {
 // system's message font, and placed anew when it moves to a monitor of
 // another DPI.
 //
-// The run starts once, on the first activation or the first showing of the
-// window, and runs on the UI thread. While it runs the window is disabled (it
-// takes no input), closing it is refused, and the window is repainted at
-// most about 30 times a second as progress comes in. A committed run or a
-// finished dry run destroys the window, which ends the message loop; after a
-// stopped run it stays until the operator closes it.
-class Form1 : public run::RunView {
+// The run starts once (WindowRun). While it runs the window is disabled (it
+// takes no input), Windows may not end the session, and the window is
+// repainted at most about 30 times a second as progress comes in. Closing the
+// window destroys it, which ends the message loop.
+class Form1 : public WindowRun {
  public:
-  using Runner = std::function<RunOutcome(run::RunView&)>;
-
   // Creates the window, hidden. Throws core::Error when it cannot.
   explicit Form1(Runner runner, ShowMessageBoxFunction show_message_box = ShowMessageBox);
   ~Form1() override;
@@ -43,8 +37,6 @@ class Form1 : public run::RunView {
   // The control at `index` of kFormControls.
   HWND control(std::size_t index) const { return controls_[index]; }
 
-  bool run_started() const { return run_started_; }
-  bool committed() const { return committed_; }
   // The exact values last written to the two bars (the bars show them rounded).
   float overall_progress() const { return overall_progress_; }
   float action_progress() const { return action_progress_; }
@@ -66,21 +58,19 @@ class Form1 : public run::RunView {
   void ApplyDpi(UINT dpi, const RECT* suggested);
   void CenterOnMonitor();
   PixelSize MeasureLabel(std::size_t index, int width) const;
-  void StartRunOnce();
   void ShowProgressNowAndThen();
-  void ShowProgress();  // writes the values to the bars
   void Repaint();
+  void RepaintNow() override { Repaint(); }
+  void TakeInput(bool take) override;
+  void ShowProgress() override;
+  void CloseWindow() override;
 
-  Runner runner_;
   ShowMessageBoxFunction show_message_box_;
   HWND window_ = nullptr;
   std::array<HWND, kFormControls.size()> controls_{};
   HFONT font_ = nullptr;
   float overall_progress_ = 0;
   float action_progress_ = 0;
-  bool run_started_ = false;  // the run-once flag; never reset
-  bool running_ = false;
-  bool committed_ = false;
   ULONGLONG last_repaint_ = 0;  // GetTickCount64 of the last repaint, 0: none yet
 };
 

@@ -2,7 +2,8 @@
 
 namespace platform {
 
-Utf8ConsoleOutput::Utf8ConsoleOutput() = default;
-Utf8ConsoleOutput::~Utf8ConsoleOutput() = default;
+void WriteText(std::FILE* stream, std::string_view utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
 
 }  // namespace platform

@@ -201,6 +201,37 @@ TEST_F(Form1Test, MessagesAreModalBoxesWithIconOneOkAndTheCaptionAsTitle) {
   EXPECT_FALSE(form.isVisible());
 }
 
+// Destination names come from the supplier's file: one that looks like
+// markup is shown as written, in the message and in its second part.
+TEST_F(Form1Test, MessageTextIsShownAsWrittenNeverAsMarkup) {
+  const QString markup = "<b>x</b>";
+  int labels_seen = 0;
+  const auto inspect_and_dismiss = [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      if (label->text() != markup) continue;
+      ++labels_seen;
+      EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+      // Drawn as rich text it would be the one bold "x".
+      EXPECT_GE(label->sizeHint().width(),
+                QFontMetrics(label->font()).horizontalAdvance(markup));
+    }
+    box->button(QMessageBox::Ok)->click();
+  };
+  Form1 form(CountingRunner([&](run::RunView& view) {
+    QTimer::singleShot(0, inspect_and_dismiss);
+    view.ShowMessage(markup.toStdString(), run::RunView::Icon::kInformation,
+                     markup.toStdString());
+    return RunOutcome::kStopped;
+  }));
+  form.show();
+  ProcessEvents();
+  EXPECT_EQ(labels_seen, 2);
+  for (const QLabel* label : form.findChildren<QLabel*>())
+    EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+}
+
 // A real run on a copy of a Jet file, with a change list that cannot be
 // written: the last box is "Fertig!" with the summary as its informative text
 // (the summary a dry run showed before), then the error box follows and the

@@ -2,36 +2,102 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/settings_file.h"
+#include "core/error.h"
+#include "core/utf8.h"
 #include "tests/support/test_files.h"
 
 namespace app {
 namespace {
 
+namespace fs = std::filesystem;
+using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 
-TEST(IniSettingsStoreTest, ReadsValuesVerbatimAndIgnoresLetterCaseOfNames) {
-  TempDir dir;
-  const auto file = dir.WriteFile("settings.ini",
-                                  "; Einstellungen\r\n"
-                                  "[Options]\r\n"
-                                  "MinimumRatePerMinute=0,1\r\n"
-                                  "  mwst = 19    ; percent\r\n"
-                                  "DB Path = /srv/Billing Daten\r\n"
-                                  "RatingDefaultMargin=60\n"
-                                  "RatingDefaultMargin=70\n"
-                                  "[Other]\n"
-                                  "Extra=1\n");
+constexpr char kNotStored[] = "<fehlt>";
+
+// The settings files of tests/data/settings; each "x.ini" has "x.expected",
+// which holds either lines "Section / Key = Value" (Value "<fehlt>": the key
+// is not stored) or one line "Fehler: <message>" ("<Datei>" for the file).
+// Both builds read the same files against the same expectations.
+std::vector<std::string> CorpusNames() {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(PREISLISTE_TEST_SETTINGS, error))
+    if (entry.path().extension() == ".ini") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ExpectedLines(const std::string& name) {
+  const std::string text =
+      ReadFileBytes(fs::path(PREISLISTE_TEST_SETTINGS) / (name + ".expected"));
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+std::string Replaced(std::string text, const std::string& what, const std::string& by) {
+  if (const size_t at = text.find(what); at != std::string::npos)
+    text.replace(at, what.size(), by);
+  return text;
+}
+
+class SettingsCorpusTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(SettingsCorpusTest, GivesTheExpectedValuesOrMessage) {
+  const fs::path file = fs::path(PREISLISTE_TEST_SETTINGS) / (GetParam() + ".ini");
   const IniSettingsStore store(file);
-  EXPECT_EQ(store.Get("Options", "MinimumRatePerMinute", "x"), "0,1");
-  EXPECT_EQ(store.Get("Options", "MwSt", "x"), "19");
-  EXPECT_EQ(store.Get("options", "DB PATH", "x"), "/srv/Billing Daten");
-  EXPECT_EQ(store.Get("Options", "RatingDefaultMargin", "x"), "60");  // the first counts
-  EXPECT_EQ(store.Get("Options", "Extra", "default"), "default");
-  EXPECT_EQ(store.Get("Other", "Extra", "default"), "1");
+  const std::vector<std::string> expected = ExpectedLines(GetParam());
+  ASSERT_FALSE(expected.empty());
+  for (const std::string& line : expected) {
+    if (line.starts_with("Fehler: ")) {
+      try {
+        store.Get("Options", "MwSt", kNotStored);
+        ADD_FAILURE() << "read without an error";
+      } catch (const core::Error& error) {
+        EXPECT_EQ(error.what(),
+                  Replaced(line.substr(8), "<Datei>", core::PathToUtf8(file)));
+        EXPECT_EQ(error.kind(), core::Error::Kind::kBadInput);
+      }
+      continue;
+    }
+    const size_t slash = line.find(" / "), equals = line.find(" = ");
+    ASSERT_TRUE(slash != std::string::npos && equals != std::string::npos) << line;
+    EXPECT_EQ(store.Get(line.substr(0, slash), line.substr(slash + 3, equals - slash - 3),
+                        kNotStored),
+              line.substr(equals + 3))
+        << line;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SettingsCorpusTest, testing::ValuesIn(CorpusNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
+// A missing folder would instantiate nothing and pass.
+TEST(SettingsCorpusTest, HasItsFiles) { EXPECT_GE(CorpusNames().size(), 25u); }
+
+// The settings files the operator starts from read without a complaint.
+TEST(IniSettingsStoreTest, TheShippedExamplesRead) {
+  const fs::path source = fs::path(PREISLISTE_TEST_SETTINGS) / ".." / ".." / "..";
+  for (const char* example :
+       {"examples/update-preisliste.ini", "packaging/windows/update-preisliste.ini"}) {
+    const IniSettingsStore store(source / example);
+    EXPECT_EQ(store.Get("Options", "MwSt", kNotStored), "19") << example;
+  }
 }
 
 TEST(IniSettingsStoreTest, MissingFileStoresNoKey) {
@@ -40,55 +106,69 @@ TEST(IniSettingsStoreTest, MissingFileStoresNoKey) {
   EXPECT_EQ(store.Get("Options", "DB Path", "#"), "#");
 }
 
-TEST(IniSettingsStoreTest, MalformedLineIsAnErrorNamingFileAndLine) {
+TEST(IniSettingsStoreTest, AFolderInItsPlaceIsNamedAndRefused) {
   TempDir dir;
-  const auto file = dir.WriteFile("settings.ini", "[Options]\nMwSt 19\n");
-  const IniSettingsStore store(file);
+  fs::create_directory(dir.path() / "update-preisliste.ini");
+  const IniSettingsStore store(dir.path() / "update-preisliste.ini");
   try {
     store.Get("Options", "MwSt", "");
     FAIL() << "no error";
-  } catch (const std::runtime_error& error) {
-    EXPECT_NE(std::string(error.what()).find("Zeile 2"), std::string::npos)
-        << error.what();
-    EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos);
-  }
-}
-
-TEST(IniSettingsStoreTest, LongestLineIsReadWholeAndALongerOneRefused) {
-  TempDir dir;
-  // "DB Path=" and a folder: exactly the longest line the parser reads whole.
-  const std::string folder = "/srv/" + std::string(198 - 13, 'x');
-  const IniSettingsStore fits(
-      dir.WriteFile("fits.ini", "[Options]\n  DB Path=" + folder + "\r\n"));
-  EXPECT_EQ(fits.Get("Options", "DB Path", "#"), folder);
-
-  const IniSettingsStore too_long(
-      dir.WriteFile("long.ini", "[Options]\nDB Path=" + folder + "y\n"));
-  try {
-    too_long.Get("Options", "DB Path", "#");
-    FAIL() << "a cut value was taken";
-  } catch (const std::runtime_error& error) {
-    EXPECT_NE(std::string(error.what()).find("in Zeile 2 mehr als 198 Zeichen"),
-              std::string::npos)
+  } catch (const core::Error& error) {
+    EXPECT_NE(std::string(error.what()).find("update-preisliste.ini"), std::string::npos)
         << error.what();
   }
 }
 
-TEST(DefaultSettingsFileTest, EnvironmentThenXdgThenHome) {
-  const char* home = std::getenv("HOME");
-  const std::string old_home = home != nullptr ? home : "";
+#ifndef _WIN32
+// Environment variables are set differently on Windows; the places there are
+// the program's folder and %APPDATA%.
+class SettingsPlacesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* home = std::getenv("HOME");
+    old_home_ = home != nullptr ? home : "";
+  }
+  void TearDown() override {
+    unsetenv("UPDATE_PREISLISTE_SETTINGS");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", old_home_.c_str(), 1);
+  }
+  std::string old_home_;
+};
+
+TEST_F(SettingsPlacesTest, EnvironmentThenXdgThenHome) {
   setenv("UPDATE_PREISLISTE_SETTINGS", "/tmp/a.ini", 1);
   setenv("XDG_CONFIG_HOME", "/xdg", 1);
   setenv("HOME", "/home/kasse", 1);
-  EXPECT_EQ(DefaultSettingsFile(), "/tmp/a.ini");
+  EXPECT_EQ(SettingsFilePlaces(), std::vector<fs::path>{"/tmp/a.ini"});
   unsetenv("UPDATE_PREISLISTE_SETTINGS");
-  EXPECT_EQ(DefaultSettingsFile(), "/xdg/update-preisliste/update-preisliste.ini");
+  EXPECT_EQ(SettingsFilePlaces(),
+            std::vector<fs::path>{"/xdg/update-preisliste/update-preisliste.ini"});
   setenv("XDG_CONFIG_HOME", "", 1);
-  EXPECT_EQ(DefaultSettingsFile(),
-            "/home/kasse/.config/update-preisliste/update-preisliste.ini");
-  unsetenv("XDG_CONFIG_HOME");
-  setenv("HOME", old_home.c_str(), 1);
+  EXPECT_EQ(SettingsFilePlaces(),
+            std::vector<fs::path>{"/home/kasse/.config/update-preisliste/"
+                                  "update-preisliste.ini"});
 }
+
+TEST_F(SettingsPlacesTest, NoSettingsFileNamesWhereItLooked) {
+  TempDir dir;
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  const std::string place =
+      (dir.path() / "update-preisliste/update-preisliste.ini").string();
+  try {
+    OpenSettingsFile()->Get("Options", "MwSt", "");
+    FAIL() << "no error";
+  } catch (const core::Error& error) {
+    EXPECT_EQ(
+        error.what(),
+        "Es wurde keine Einstellungsdatei gefunden. Gesucht wurde: \"" + place + "\".");
+    EXPECT_EQ(error.kind(), core::Error::Kind::kNotFound);
+  }
+  fs::create_directories(dir.path() / "update-preisliste");
+  dir.WriteFile("update-preisliste/update-preisliste.ini", "[Options]\nMwSt=7\n");
+  EXPECT_EQ(OpenSettingsFile()->Get("options", "mwst", ""), "7");
+}
+#endif
 
 }  // namespace
 }  // namespace app

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/profile_settings_store.h"
+#include "app/ini_settings_store.h"
 #include "app/run_update.h"
 #include "core/utf8.h"
 #include "tests/app/jet_numbers_file.h"
@@ -59,7 +59,7 @@ TEST_P(NonAsciiFolderTest, RunCommitsKeepsABackupAndWritesTheChangeList) {
   RunResult result;
   {
     const CurrentFolder current(folder);
-    result = RunUpdate(ProfileSettingsStore(dir.path() / "update-preisliste.ini"),
+    result = RunUpdate(IniSettingsStore(dir.path() / "update-preisliste.ini"),
                        NumberFormat{","}, view, RunOptions{false, report});
   }
   EXPECT_EQ(result.outcome, RunOutcome::kCommitted)

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "core/error.h"
+#include "core/utf8.h"
 #include "tests/support/test_files.h"
 
 namespace price_import {
@@ -36,7 +38,7 @@ TEST(PriceFileLocationTest, AcceptsAnotherLetterCase) {
   first.WriteFile("PREISE.CSV", "x");
   first.WriteFile("Preise.csv", "x");
   first.WriteFile("preise.csv.bak", "x");
-  ExpectSameFile(LocatePriceFileIn("preise.csv", first.path(), second.path()),
+  ExpectSameFile(LocatePriceFileIn("preise.csv", first.path(), second.path()).value(),
                  first.path() / "PREISE.CSV");
 }
 
@@ -44,14 +46,34 @@ TEST(PriceFileLocationTest, FallsBackToTheSecondFolder) {
   TempDir first, second;
   fs::create_directory(first.path() / "preise.csv");  // a folder is no file
   second.WriteFile("Preise.csv", "x");
-  ExpectSameFile(LocatePriceFileIn("preise.csv", first.path(), second.path()),
+  ExpectSameFile(LocatePriceFileIn("preise.csv", first.path(), second.path()).value(),
                  second.path() / "Preise.csv");
 }
 
-TEST(PriceFileLocationTest, NotFoundGivesTheNameBack) {
+TEST(PriceFileLocationTest, NotFoundInEitherFolderGivesNone) {
   TempDir first;
   EXPECT_EQ(LocatePriceFileIn("preise.csv", first.path(), first.path() / "missing"),
-            fs::path("preise.csv"));
+            std::nullopt);
+}
+
+TEST(PriceFileLocationTest, NotFoundNamesTheCurrentFolderAndTheProgramFolder) {
+  TempDir dir;
+  const fs::path saved = fs::current_path();
+  fs::current_path(dir.path());
+  try {
+    LocatePriceFile("preise.csv");
+    ADD_FAILURE() << "found a price file";
+  } catch (const core::Error& error) {
+    const std::string text = error.what();
+    EXPECT_TRUE(text.starts_with(
+        "Die Preisdatei \"preise.csv\" wurde nicht gefunden. "
+        "Gesucht in: \"" +
+        core::PathToUtf8(fs::current_path()) + "\" (aktueller Ordner) und \""))
+        << text;
+    EXPECT_TRUE(text.ends_with("\" (Ordner des Programms).")) << text;
+    EXPECT_EQ(error.kind(), core::Error::Kind::kNotFound);
+  }
+  fs::current_path(saved);
 }
 
 TEST(PriceFileLocationTest, LooksInTheCurrentFolderFirst) {
