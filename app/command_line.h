@@ -12,9 +12,9 @@ struct CommandLine {
   enum class Action { kRun, kHelp, kVersion, kUsageError };
   Action action = Action::kRun;
   bool dry_run = false;
-  std::string report_file;  // empty: no change list
+  std::string report_file;   // empty: no change list
   bool skip_checks = false;  // --ohne-pruefung
-  std::string error;        // for kUsageError: what was wrong, in German
+  std::string error;         // for kUsageError: what was wrong, in German
 };
 
 // Reads argv[1..argc-1]; the program takes no other arguments. The first

@@ -109,11 +109,11 @@ std::string ShrinkReason(const std::set<std::string>& before,
   const auto size = [](const std::set<std::string>& s) {
     return static_cast<int64_t>(s.size());
   };
-  std::string text = "Die neue Preisliste hätte " + Count(size(after)) +
-                     " Vorwahlen statt bisher " + Count(size(before)) + ": " +
-                     Count(size(removed)) + " bisherige Vorwahlen (" +
-                     Percent(size(removed), size(before)) + ") fielen weg; erlaubt sind " +
-                     std::to_string(limit) + " % (" + kMaxRemovedKey + ").\n";
+  std::string text =
+      "Die neue Preisliste hätte " + Count(size(after)) + " Vorwahlen statt bisher " +
+      Count(size(before)) + ": " + Count(size(removed)) + " bisherige Vorwahlen (" +
+      Percent(size(removed), size(before)) + ") fielen weg; erlaubt sind " +
+      std::to_string(limit) + " % (" + kMaxRemovedKey + ").\n";
   const auto [lost_zeros, example] = LostLeadingZeros(removed, after);
   if (lost_zeros * 2 >= size(removed))
     text += "Den Vorwahlen der Datei fehlen die führenden Nullen (" + example +
@@ -129,7 +129,8 @@ std::string ChangedAt(std::filesystem::file_time_type time) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(system);
   const std::tm* local = std::localtime(&seconds);
   char text[32];
-  if (local == nullptr || std::strftime(text, sizeof text, "%d.%m.%Y um %H:%M", local) == 0)
+  if (local == nullptr ||
+      std::strftime(text, sizeof text, "%d.%m.%Y um %H:%M", local) == 0)
     return "?";
   return text;
 }
@@ -194,10 +195,10 @@ CheckLimitsOrMessage ReadCheckLimits(const SettingsStore& store) {
   return {limits, {}};
 }
 
-std::vector<std::string> CheckNewList(const CheckLimits& limits,
-                                      const PriceFileLines& lines,
-                                      const std::vector<pricing::PriceListRow>& old_rows,
-                                      const std::vector<pricing::PriceListRow>& new_rows) {
+std::vector<std::string> CheckNewList(
+    const CheckLimits& limits, const PriceFileLines& lines,
+    const std::vector<pricing::PriceListRow>& old_rows,
+    const std::vector<pricing::PriceListRow>& new_rows) {
   std::vector<std::string> reasons;
   if (Exceeds(lines.malformed, lines.read, limits.max_malformed_percent))
     reasons.push_back(MalformedReason(lines, limits.max_malformed_percent));

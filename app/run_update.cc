@@ -47,12 +47,17 @@ bool ImportAndUpdate(db::engine::Connection& connection, const run::RunSettings&
                      const RunOptions& options, RunSeen& seen) {
   try {
     connection.BeginTrans();
-    // Before the import, which leaves Numbers alone, and before the pipeline
+    if (!price_import::ImportPriceFile(connection, kPriceFileName, view, &seen.file)) {
+      Abandon(connection);
+      return false;
+    }
+    // After the import, which leaves Numbers alone, and before the pipeline
     // corrects it: the list as the run found it.
     seen.old_rows = pricing::ReadPriceList(connection);
-    const auto read_new_list = [&] { seen.new_rows = pricing::ReadNewPriceList(connection); };
-    if (!price_import::ImportPriceFile(connection, kPriceFileName, view, &seen.file) ||
-        !pricing::UpdatePrices(connection, settings, view, read_new_list)) {
+    const auto read_new_list = [&] {
+      seen.new_rows = pricing::ReadNewPriceList(connection);
+    };
+    if (!pricing::UpdatePrices(connection, settings, view, read_new_list)) {
       Abandon(connection);
       return false;
     }
@@ -154,11 +159,12 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
           : WriteChangeList(options.report_file,
                             settings.database_folder + kDatabaseFileName,
                             pricing::ChangeListText(lines));
-  view.ShowMessageWithSummary(
-      options.dry_run ? kDryRunFinishedMessage : kFinishedMessage,
-      result.checks_failed ? run::RunView::Icon::kError : run::RunView::Icon::kInformation,
-      CheckFailuresText(seen, options) + PriceFileSummary(seen.file) +
-          pricing::SummaryText(pricing::Summarize(lines)));
+  view.ShowMessageWithSummary(options.dry_run ? kDryRunFinishedMessage : kFinishedMessage,
+                              result.checks_failed ? run::RunView::Icon::kError
+                                                   : run::RunView::Icon::kInformation,
+                              CheckFailuresText(seen, options) +
+                                  PriceFileSummary(seen.file) +
+                                  pricing::SummaryText(pricing::Summarize(lines)));
   if (!write_error.empty()) {
     view.ShowMessage(
         "Fehler: Die Änderungsliste konnte nicht geschrieben werden: " + write_error,

@@ -41,11 +41,11 @@ TEST(CheckLimitsTest, WholePercentFromZeroToHundredOrAMessageNamingKeyAndValue) 
     const char* value;
     int expected;  // -1: a settings error
   } cases[] = {
-      {kMaxMalformedKey, "0", 0},      {kMaxMalformedKey, " 12 ", 12},
-      {kMaxRemovedKey, "100", 100},    {kMaxRemovedKey, "007", 7},
-      {kMaxMalformedKey, "101", -1},   {kMaxMalformedKey, "-1", -1},
-      {kMaxRemovedKey, "5 %", -1},     {kMaxRemovedKey, "2,5", -1},
-      {kMaxRemovedKey, "", -1},        {kMaxMalformedKey, "fünf", -1},
+      {kMaxMalformedKey, "0", 0},     {kMaxMalformedKey, " 12 ", 12},
+      {kMaxRemovedKey, "100", 100},   {kMaxRemovedKey, "007", 7},
+      {kMaxMalformedKey, "101", -1},  {kMaxMalformedKey, "-1", -1},
+      {kMaxRemovedKey, "5 %", -1},    {kMaxRemovedKey, "2,5", -1},
+      {kMaxRemovedKey, "", -1},       {kMaxMalformedKey, "fünf", -1},
       {kMaxMalformedKey, "1000", -1},
   };
   for (const auto& c : cases) {
@@ -84,7 +84,8 @@ CheckRun RunWith(const fs::path& folder, const RunOptions& options,
   Settings settings = testing_support::SettingsFor(folder);
   settings.insert(more_settings.begin(), more_settings.end());
   CheckRun run;
-  run.result = RunUpdate(MapSettingsStore(settings), NumberFormat{","}, run.view, options);
+  run.result =
+      RunUpdate(MapSettingsStore(settings), NumberFormat{","}, run.view, options);
   return run;
 }
 
@@ -153,9 +154,10 @@ struct FileCase {
 const FileCase kWrongFiles[] = {
     {"saved comma-separated",
      [](const auto& rows) {
-       return PriceFile(rows, [](size_t, const std::string& prefix, const std::string& name) {
-         return prefix + "," + name + ",0,05";
-       });
+       return PriceFile(rows,
+                        [](size_t, const std::string& prefix, const std::string& name) {
+                          return prefix + "," + name + ",0,05";
+                        });
      },
      {},
      {" Datenzeilen (100 %) sind keine Zeilen einer Preisliste; erlaubt sind 5 % "
@@ -164,9 +166,10 @@ const FileCase kWrongFiles[] = {
       "Die Zeilen haben kein ';', aber Kommas oder Tabulatoren"}},
     {"saved by a spreadsheet, leading zeros lost",
      [](const auto& rows) {
-       return PriceFile(rows, [](size_t, const std::string& prefix, const std::string& name) {
-         return prefix.substr(2) + ";" + name + ";0,05";
-       });
+       return PriceFile(rows,
+                        [](size_t, const std::string& prefix, const std::string& name) {
+                          return prefix.substr(2) + ";" + name + ";0,05";
+                        });
      },
      {},
      {" bisherige Vorwahlen (", ") fielen weg; erlaubt sind 30 % (MaxWegfall).\n",
@@ -188,18 +191,19 @@ const FileCase kWrongFiles[] = {
      {{"Pruefung/MaxFehlerhafteZeilen", "1"}},
      {" Datenzeilen (", ") sind keine Zeilen einer Preisliste; erlaubt sind 1 %",
       "  Zeile 2 (Preis fehlt): ", ";\n  Zeile 3 (Preis ist keine Zahl): ",
-      ";0,09x5\n  Zeile 4 (Preis negativ): ",
-      ";-0,095\n  Zeile ", " (weniger als drei durch ';' getrennte Felder): "}},
+      ";0,09x5\n  Zeile 4 (Preis negativ): ", ";-0,095\n  Zeile ",
+      " (weniger als drei durch ';' getrennte Felder): "}},
     {"a list that shrinks",
      [](const auto& rows) {
-       return PriceFile(rows, [&rows](size_t i, const std::string& prefix,
-                                      const std::string& name) {
-         return i < rows.size() / 2 ? GoodLine(i, prefix, name) : std::string();
-       });
+       return PriceFile(
+           rows, [&rows](size_t i, const std::string& prefix, const std::string& name) {
+             return i < rows.size() / 2 ? GoodLine(i, prefix, name) : std::string();
+           });
      },
      {},
-     {" Vorwahlen statt bisher ", ") fielen weg; erlaubt sind 30 % (MaxWegfall).\n"
-                                  "Die Preisliste bleibt, wie sie war."}},
+     {" Vorwahlen statt bisher ",
+      ") fielen weg; erlaubt sind 30 % (MaxWegfall).\n"
+      "Die Preisliste bleibt, wie sie war."}},
 };
 
 // Each wrong file stops the run before the commit: "Falsche Datei" with the
@@ -253,7 +257,8 @@ TEST(RunChecksTest, DryRunShowsTheStopTheOptionAndALimitOfHundredLetTheFileThrou
     EXPECT_NE(dry.Detail().find("\nVorwahlen: "), std::string::npos);
     EXPECT_EQ(ReadFileBytes(folder.path() / "Numbers.mdb"), before);
 
-    const CheckRun off = RunWith(folder.path(), {true, {}}, {{"Pruefung/MaxWegfall", "100"}});
+    const CheckRun off =
+        RunWith(folder.path(), {true, {}}, {{"Pruefung/MaxWegfall", "100"}});
     EXPECT_EQ(ExitStatus(off.result), 0);
     EXPECT_EQ(off.Detail().rfind("Preisdatei: ", 0), 0u) << off.Detail();
 
@@ -278,12 +283,11 @@ TEST(RunChecksTest, TheRightFileCommitsWithFewMalformedLinesNamedInTheSummary) {
     const TempDir folder;
     kind.make(folder.path());
     const auto rows = InternationalRows(folder.path());
-    folder.WriteFile("preise.csv",
-                     PriceFile(rows, [](size_t i, const std::string& prefix,
-                                        const std::string& name) {
-                       return i == 5 ? prefix + ";" + name + ";0,09x5"
-                                     : GoodLine(i, prefix, name);
-                     }));
+    folder.WriteFile(
+        "preise.csv",
+        PriceFile(rows, [](size_t i, const std::string& prefix, const std::string& name) {
+          return i == 5 ? prefix + ";" + name + ";0,09x5" : GoodLine(i, prefix, name);
+        }));
     const CheckRun run = RunWith(folder.path(), {});
     ASSERT_EQ(run.result.outcome, RunOutcome::kCommitted) << run.Detail();
     const std::string lines = "\nZeilen: " + std::to_string(rows.size()) + " gelesen, " +
@@ -301,19 +305,21 @@ TEST(RunSummaryTest, EveryRunNamesThePriceFileAndCountsItsLines) {
   folder.WriteFile("preise.csv",
                    "#Vorwahl;Ziel;Preis\r\n"
                    "0044;Großbritannien;0,04\r\n"
-                   "0045;Dänemark;3,5\r\n"   // above 3: left out
-                   "#X;Irgendwas;1\r\n"      // no number: left out, malformed
+                   "0045;Dänemark;3,5\r\n"     // above 3: left out
+                   "#X;Irgendwas;1\r\n"        // no number: left out, malformed
                    "0046;Schweden;0,09x5\r\n"  // taken as 0.09, malformed
-                   "0047;Norwegen\r\n"       // too few fields: left out, malformed
+                   "0047;Norwegen\r\n"         // too few fields: left out, malformed
                    "0043;Österreich;0,07\r\n");
-  const CheckRun run = RunWith(folder.path(), {}, {{"Pruefung/MaxFehlerhafteZeilen", "100"}});
+  const CheckRun run =
+      RunWith(folder.path(), {}, {{"Pruefung/MaxFehlerhafteZeilen", "100"}});
   ASSERT_EQ(run.result.outcome, RunOutcome::kCommitted) << run.Detail();
   EXPECT_EQ(run.view.Messages(), std::vector<std::string>{kFinishedMessage});
   EXPECT_EQ(run.view.events.back().icon, Icon::kInformation);
-  const std::regex expected(
-      "Preisdatei: " + std::regex_replace((folder.path() / "preise.csv").string(),
-                                          std::regex(R"([.\\^$|()\[\]{}*+?])"), R"(\$&)") +
-      R"( \(\d+ Bytes, geändert am \d\d\.\d\d\.\d{4} um \d\d:\d\d\)
+  const std::regex expected("Preisdatei: " +
+                            std::regex_replace((folder.path() / "preise.csv").string(),
+                                               std::regex(R"([.\\^$|()\[\]{}*+?])"),
+                                               R"(\$&)") +
+                            R"( \(\d+ Bytes, geändert am \d\d\.\d\d\.\d{4} um \d\d:\d\d\)
 Zeilen: 6 gelesen, 3 übernommen, 3 ausgelassen \(1 Einkaufspreis über 3, 2 Vorwahl keine Zahl\), 3 fehlerhaft \(Zeilen 4, 5, 6\)\.
 Vorwahlen: [^\n]*
 Preise gefunden: [^\n]*
@@ -333,15 +339,15 @@ TEST(RunSummaryTest, AFileFromBesideTheProgramIsSaidToBeSo) {
       << text;
   seen.path = "preise.csv";  // from the current folder, as LocatePriceFile gives it
   const CurrentFolder current(folder.path());
-  EXPECT_EQ(PriceFileSummary(seen).find("aus dem Ordner des Programms"), std::string::npos);
+  EXPECT_EQ(PriceFileSummary(seen).find("aus dem Ordner des Programms"),
+            std::string::npos);
 }
 
 // A bad setting stops the run before the database is opened.
 TEST(RunChecksTest, ABadLimitStopsBeforeTheDatabaseIsOpened) {
   RunFolder folder;
   folder.WriteFile("preise.csv", testing_support::kPriceFile);
-  const CheckRun run =
-      RunWith(folder.path(), {}, {{"Pruefung/MaxWegfall", "30%"}});
+  const CheckRun run = RunWith(folder.path(), {}, {{"Pruefung/MaxWegfall", "30%"}});
   EXPECT_EQ(run.result.outcome, RunOutcome::kStopped);
   ASSERT_EQ(run.view.events.size(), 1u);
   EXPECT_EQ(run.view.events[0].text,
