@@ -23,11 +23,18 @@ using price_import::PriceFileLines;
 
 std::string Count(int64_t count) { return std::to_string(count); }
 
-// Rounded; only for the message, the checks compare exactly.
+// To a tenth where that is not whole, so that a share just above a limit
+// does not read as the limit itself ("5,4 %", not "5 %"); only for messages,
+// the checks compare exactly.
 std::string Percent(int64_t part, int64_t whole) {
-  return std::to_string(std::llround(100.0 * static_cast<double>(part) /
-                                     static_cast<double>(whole))) +
-         " %";
+  const int64_t tenths =
+      std::llround(1000.0 * static_cast<double>(part) / static_cast<double>(whole));
+  std::string text = std::to_string(tenths / 10);
+  if (tenths % 10 != 0) {
+    text += ',';
+    text += static_cast<char>('0' + tenths % 10);
+  }
+  return text + " %";
 }
 
 // Whether `part` is more than `percent` percent of `whole`; never at 100.
