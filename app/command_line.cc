@@ -7,11 +7,12 @@
 namespace app {
 namespace {
 
-enum OptionCode { kDryRun = 1, kReport, kHelp, kVersion };
+enum OptionCode { kDryRun = 1, kReport, kSkipChecks, kHelp, kVersion };
 
 const option kOptions[] = {
     {"dry-run", no_argument, nullptr, kDryRun},
     {"report", required_argument, nullptr, kReport},
+    {"ohne-pruefung", no_argument, nullptr, kSkipChecks},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -46,6 +47,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (line.report_file.empty())
           return UsageError("--report braucht einen Dateinamen");
         break;
+      case kSkipChecks:
+        line.skip_checks = true;
+        break;
       case kHelp:
         line.action = CommandLine::Action::kHelp;
         return line;
@@ -67,7 +71,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 }
 
 std::string UsageText() {
-  return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--help] [--version]\n";
+  return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--ohne-pruefung]\n"
+         "                         [--help] [--version]\n";
 }
 
 // What the help says of the window: on Windows it is a program of its own
@@ -102,6 +107,9 @@ std::string HelpText() {
          "                   zurückrollen: die Datenbank bleibt unverändert\n"
          "  --report DATEI   die Liste der Änderungen je Vorwahl in DATEI schreiben\n"
          "                   (UTF-8, durch ';' getrennt)\n"
+         "  --ohne-pruefung  die neue Liste übernehmen, auch wenn die Datei viele\n"
+         "                   fehlerhafte Zeilen hat oder viele Vorwahlen wegfielen\n"
+         "                   (nur für diesen Lauf; sonst Abschnitt [Pruefung])\n"
          "  --help           diese Hilfe zeigen\n"
          "  --version        die Version zeigen\n"
          "\n" +
@@ -120,7 +128,8 @@ std::string HelpText() {
          "doppelter Schlüssel bricht mit Angabe der Zeile ab.\n"
          "\n"
          "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
-         "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
+         "abgebrochen (oder Probelauf, der angehalten hätte), 2 falscher Aufruf,\n"
+         "3 Änderungsliste nicht geschrieben.\n";
 }
 
 std::string VersionText() { return "update-preisliste " PREISLISTE_VERSION "\n"; }

@@ -6,13 +6,15 @@
 namespace app {
 
 // The program's options, read by GNU conventions: --dry-run, --report FILE
-// (or --report=FILE, or an unambiguous abbreviation), --help, --version.
+// (or --report=FILE, or an unambiguous abbreviation), --ohne-pruefung, --help,
+// --version.
 struct CommandLine {
   enum class Action { kRun, kHelp, kVersion, kUsageError };
   Action action = Action::kRun;
   bool dry_run = false;
-  std::string report_file;  // empty: no change list
-  std::string error;        // for kUsageError: what was wrong, in German
+  std::string report_file;   // empty: no change list
+  bool skip_checks = false;  // --ohne-pruefung
+  std::string error;         // for kUsageError: what was wrong, in German
 };
 
 // Reads argv[1..argc-1]; the program takes no other arguments. The first

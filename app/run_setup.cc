@@ -12,7 +12,7 @@ RunSetup PrepareRun(const CommandLine& line) {
   std::setlocale(LC_ALL, "");
   setup.numbers = NumberFormatOfCurrentLocale();
   std::setlocale(LC_NUMERIC, "C");
-  setup.options = {line.dry_run, line.report_file};
+  setup.options = {line.dry_run, line.report_file, line.skip_checks};
   return setup;
 }
 

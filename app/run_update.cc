@@ -2,14 +2,13 @@
 
 #include <exception>
 #include <filesystem>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/read_run_settings.h"
+#include "app/run_checks.h"
 #include "core/utf8.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
@@ -32,30 +31,41 @@ void Abandon(db::engine::Connection& connection) {
   db::CloseDatabase(&connection);
 }
 
-// The old and the new list, read inside the transaction when a report is
-// wanted.
-struct ListsSeen {
+// What the run saw inside the transaction: the price file, the list before
+// and the list that replaces it, and why the checks would stop the run.
+struct RunSeen {
+  price_import::PriceFileSeen file;
   std::vector<pricing::PriceListRow> old_rows;
   std::vector<pricing::PriceListRow> new_rows;
+  std::vector<std::string> check_failures;
 };
 
 // Steps inside the transaction; false when the run stopped. A dry run rolls
 // back where a real one commits.
 bool ImportAndUpdate(db::engine::Connection& connection, const run::RunSettings& settings,
-                     run::RunView& view, const RunOptions& options,
-                     std::optional<ListsSeen>& lists) {
+                     const CheckLimits& limits, run::RunView& view,
+                     const RunOptions& options, RunSeen& seen) {
   try {
     connection.BeginTrans();
-    std::function<void()> read_new_list;
-    if (options.wants_report()) {
-      lists.emplace();
-      // Before the import, which leaves Numbers alone, and before the pipeline
-      // corrects it: the list as the run found it.
-      lists->old_rows = pricing::ReadPriceList(connection);
-      read_new_list = [&] { lists->new_rows = pricing::ReadNewPriceList(connection); };
+    if (!price_import::ImportPriceFile(connection, kPriceFileName, view, &seen.file)) {
+      Abandon(connection);
+      return false;
     }
-    if (!price_import::ImportPriceFile(connection, kPriceFileName, view) ||
-        !pricing::UpdatePrices(connection, settings, view, read_new_list)) {
+    // After the import, which leaves Numbers alone, and before the pipeline
+    // corrects it: the list as the run found it.
+    seen.old_rows = pricing::ReadPriceList(connection);
+    const auto read_new_list = [&] {
+      seen.new_rows = pricing::ReadNewPriceList(connection);
+    };
+    if (!pricing::UpdatePrices(connection, settings, view, read_new_list)) {
+      Abandon(connection);
+      return false;
+    }
+    seen.check_failures =
+        CheckNewList(limits, seen.file.lines, seen.old_rows, seen.new_rows);
+    if (!seen.check_failures.empty() && !options.dry_run && !options.skip_checks) {
+      view.ShowMessage("Falsche Datei", run::RunView::Icon::kError,
+                       StopReason(seen.check_failures));
       Abandon(connection);
       return false;
     }
@@ -69,6 +79,18 @@ bool ImportAndUpdate(db::engine::Connection& connection, const run::RunSettings&
     Abandon(connection);
     return false;
   }
+}
+
+// What the last message says of the checks that failed, before the summary:
+// what would have stopped a dry run, or what a run without checks let pass.
+std::string CheckFailuresText(const RunSeen& seen, const RunOptions& options) {
+  if (seen.check_failures.empty()) return {};
+  std::string text = options.skip_checks
+                         ? "Prüfung abgeschaltet (--ohne-pruefung); sie hätte den Lauf "
+                           "angehalten:\n"
+                         : "Ein echter Lauf hielte hier an: Falsche Datei\n";
+  for (const std::string& reason : seen.check_failures) text += reason;
+  return text + "\n";
 }
 
 // Writes the change list; returns why it could not, or nothing. A report
@@ -91,7 +113,7 @@ std::string WriteChangeList(const std::string& file, const std::string& database
 }  // namespace
 
 int ExitStatus(const RunResult& result) {
-  if (result.outcome == RunOutcome::kStopped) return 1;
+  if (result.outcome == RunOutcome::kStopped || result.checks_failed) return 1;
   return result.report_not_written ? 3 : 0;
 }
 
@@ -109,33 +131,40 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
   }
   const run::RunSettings& settings = *read.settings;
 
+  const CheckLimitsOrMessage limits = ReadCheckLimits(store);
+  if (!limits.limits) {
+    view.ShowMessage(limits.message, run::RunView::Icon::kError);
+    return {};
+  }
+
   // Kept open after the commit until the run is over; nothing is pending then.
   const std::unique_ptr<db::engine::Connection> connection = db::OpenDatabase(
       settings.database_folder, kDatabaseFileName, view, !options.dry_run);
   if (!connection) return {};
-  std::optional<ListsSeen> lists;
-  if (!ImportAndUpdate(*connection, settings, view, options, lists)) return {};
+  RunSeen seen;
+  if (!ImportAndUpdate(*connection, settings, *limits.limits, view, options, seen))
+    return {};
 
   RunResult result;
   result.outcome = options.dry_run ? RunOutcome::kDryRun : RunOutcome::kCommitted;
-  const char* const last_message =
-      options.dry_run ? kDryRunFinishedMessage : kFinishedMessage;
+  result.checks_failed =
+      options.dry_run && !options.skip_checks && !seen.check_failures.empty();
   view.SetOverallProgress(100);
-  if (!lists) {
-    view.ShowMessage(last_message, run::RunView::Icon::kInformation);
-    return result;
-  }
 
   const std::vector<pricing::ChangeLine> lines =
-      pricing::CompareLists(std::move(lists->old_rows), std::move(lists->new_rows));
+      pricing::CompareLists(std::move(seen.old_rows), std::move(seen.new_rows));
   const std::string write_error =
       options.report_file.empty()
           ? std::string()
           : WriteChangeList(options.report_file,
                             settings.database_folder + kDatabaseFileName,
                             pricing::ChangeListText(lines));
-  view.ShowMessageWithSummary(last_message, run::RunView::Icon::kInformation,
-                              pricing::SummaryText(pricing::Summarize(lines)));
+  view.ShowMessageWithSummary(options.dry_run ? kDryRunFinishedMessage : kFinishedMessage,
+                              result.checks_failed ? run::RunView::Icon::kError
+                                                   : run::RunView::Icon::kInformation,
+                              CheckFailuresText(seen, options) +
+                                  PriceFileSummary(seen.file) +
+                                  pricing::SummaryText(pricing::Summarize(lines)));
   if (!write_error.empty()) {
     view.ShowMessage(
         "Fehler: Die Änderungsliste konnte nicht geschrieben werden: " + write_error,

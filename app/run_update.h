@@ -16,15 +16,14 @@ namespace app {
 // front-end stays until the operator closes it.
 enum class RunOutcome { kCommitted, kDryRun, kStopped };
 
-// What the command line adds to a run. With neither field set the run reads
-// nothing beyond its own statements and shows no summary.
+// What the command line adds to a run.
 struct RunOptions {
   // Roll back instead of committing; the file is not written.
   bool dry_run = false;
   // Where the change list goes once the outcome is final; empty: nowhere.
   std::string report_file;
-
-  bool wants_report() const { return dry_run || !report_file.empty(); }
+  // Commit even when the checks of the new list (app/run_checks.h) fail.
+  bool skip_checks = false;
 };
 
 struct RunResult {
@@ -32,10 +31,13 @@ struct RunResult {
   // The change list was asked for and could not be written ("Fehler: ..."
   // has been shown after the last message).
   bool report_not_written = false;
+  // A dry run whose new list failed the checks: a real run would stop.
+  bool checks_failed = false;
 };
 
-// 0: committed, or a dry run that would have committed; 1: stopped; 3: the
-// change list could not be written (the database outcome stands).
+// 0: committed, or a dry run that would have committed; 1: stopped, or a dry
+// run that would have stopped; 3: the change list could not be written (the
+// database outcome stands).
 int ExitStatus(const RunResult& result);
 
 // File names of one run; the price file is looked up by the import.
@@ -46,19 +48,22 @@ inline constexpr char kDryRunFinishedMessage[] =
     "Probelauf beendet – nichts wurde geändert.";
 
 // One price update: reads the settings, opens the price database, imports the
-// price file and rebuilds Numbers in one transaction, then commits, sets the
-// overall bar to 100 and shows "Fertig!". Any failure is shown on the view
-// and rolls back; nothing is opened when the settings are unusable. A failing
-// begin, commit or rollback is shown as "Fehler: <description>" and stops the
-// run. Callers make sure it runs only once per program start.
+// price file and rebuilds Numbers in one transaction, checks the new list
+// (app/run_checks.h), then commits, sets the overall bar to 100 and shows
+// "Fertig!" with the summary: the price file, its lines and the changes. Any
+// failure is shown on the view and rolls back; a failed check shows "Falsche
+// Datei" with the reasons. Nothing is opened when the settings are unusable.
+// A failing begin, commit or rollback is shown as "Fehler: <description>" and
+// stops the run. Callers make sure it runs only once per program start.
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                      run::RunView& view);
 
-// The same run with options. When a report is wanted, the run reads Numbers
-// after the transaction has begun and the new list before the working tables
-// are dropped, with read-only queries; the last message ("Fertig!", or the
-// dry run's message) then carries the summary of the changes, and the change
-// list is written after the commit or the dry run's rollback.
+// The same run with options. The run reads Numbers after the transaction has
+// begun and the new list before the working tables are dropped, with
+// read-only queries, for the checks and the summary. A dry run checks as a
+// real one would and shows what would stop it in its last message. The
+// change list, when asked for, is written after the commit or the dry run's
+// rollback, never after a stop.
 RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                     run::RunView& view, const RunOptions& options);
 

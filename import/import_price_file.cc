@@ -1,6 +1,7 @@
 #include "import/import_price_file.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -49,7 +50,8 @@ core::Value TextOrNull(std::optional<std::string>& text) {
   return text ? core::Value::Text(std::move(*text)) : core::Value::Null();
 }
 
-void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
+// Stores the line's row; returns the price stored.
+core::Currency StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
   const std::optional<core::Currency> price = ReadPriceNumber(fields[2].value_or(""));
   if (!price)
     throw core::Error("der Einkaufspreis " + *fields[2] + " ist zu groß",
@@ -59,13 +61,14 @@ void StoreRow(db::engine::Recordset& rows, PriceLineFields fields) {
   rows.SetField("Ziel", TextOrNull(fields[1]));
   rows.SetField("PreisEk", core::Value::Money(*price));
   rows.Update();
+  return *price;
 }
 
 // Recreates Import2 and stores every line after the header in it. Throws on
 // the first failure: a missing row would silently drop a prefix from the
 // tariff table.
 void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
-                 run::RunView& view) {
+                 run::RunView& view, PriceFileLines* lines) {
   // Normally there is no Import2 from an earlier run.
   db::ExecuteToleratingFailure(connection, "DROP TABLE Import2");
   connection.Execute(std::string(run::kCreateImport2Head) +
@@ -79,7 +82,9 @@ void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
     if (!line) break;
     decoder.ToUtf8(*line);
     try {
-      StoreRow(*rows, SplitPriceLine(*line));
+      const PriceLineFields fields = SplitPriceLine(*line);
+      const core::Currency price = StoreRow(*rows, fields);
+      if (lines) lines->Count(reader.LineNumber(), *line, fields, price);
     } catch (const std::exception& e) {
       const auto* error = dynamic_cast<const core::Error*>(&e);
       throw core::Error("Zeile " + std::to_string(reader.LineNumber()) +
@@ -93,7 +98,7 @@ void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
 }  // namespace
 
 bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpener& open,
-                       run::RunView& view) {
+                       run::RunView& view, PriceFileLines* lines) {
   view.SetOverallProgress(0);
   std::string last_failure;
   std::unique_ptr<PriceFileReader> reader;
@@ -105,7 +110,7 @@ bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpene
     return false;
   }
   try {
-    LoadImport2(connection, *reader, view);
+    LoadImport2(connection, *reader, view, lines);
   } catch (const std::exception& e) {
     view.ShowMessage(std::string("Fehler: ") + e.what(), Icon::kError);
     return false;
@@ -115,10 +120,15 @@ bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpene
 }
 
 bool ImportPriceFile(db::engine::Connection& connection, const std::string& file_name,
-                     run::RunView& view) {
+                     run::RunView& view, PriceFileSeen* seen) {
   return ImportPriceSource(
-      connection, [&file_name] { return OpenFileSource(LocatePriceFile(file_name)); },
-      view);
+      connection,
+      [&file_name, seen] {
+        const std::filesystem::path path = LocatePriceFile(file_name);
+        if (seen) seen->path = path;
+        return OpenFileSource(path);
+      },
+      view, seen ? &seen->lines : nullptr);
 }
 
 }  // namespace price_import

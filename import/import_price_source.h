@@ -6,6 +6,7 @@
 
 #include "db/engine/connection.h"
 #include "import/byte_source.h"
+#include "import/price_file_lines.h"
 #include "run/run_view.h"
 
 namespace price_import {
@@ -15,8 +16,9 @@ using ByteSourceOpener = std::function<std::unique_ptr<ByteSource>()>;
 
 // ImportPriceFile on whatever `open` delivers, so that the import can be run
 // on data that no file on disk can imitate (a read that fails part-way).
+// `lines`, when given, counts the data lines stored.
 bool ImportPriceSource(db::engine::Connection& connection, const ByteSourceOpener& open,
-                       run::RunView& view);
+                       run::RunView& view, PriceFileLines* lines = nullptr);
 
 }  // namespace price_import
 

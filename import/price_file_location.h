@@ -11,8 +11,9 @@ namespace price_import {
 // folder of the running program. In each folder the exact name wins; a file
 // whose name differs only in letter case ("Preise.csv") is accepted too,
 // because the operator saves the file under whatever name the portal offers.
-// When neither folder has it, throws a kNotFound core::Error naming both
-// folders, so that the operator knows where to put it.
+// A file of the current folder comes back as its plain name, one beside the
+// program with that folder. When neither folder has it, throws a kNotFound
+// core::Error naming both folders, so that the operator knows where to put it.
 std::filesystem::path LocatePriceFile(const std::string& file_name);
 
 // The same search in the given folders, in order; none when neither has it.

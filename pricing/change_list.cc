@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "run/tables.h"
 
@@ -81,6 +82,7 @@ std::vector<ChangeLine> CompareLists(std::vector<PriceListRow> old_rows,
   std::sort(old_rows.begin(), old_rows.end(), PairingOrder);
   std::sort(new_rows.begin(), new_rows.end(), PairingOrder);
   std::vector<ChangeLine> lines;
+  lines.reserve(std::max(old_rows.size(), new_rows.size()));
   auto o = old_rows.begin();
   auto n = new_rows.begin();
   while (o != old_rows.end() || n != new_rows.end()) {
@@ -90,8 +92,8 @@ std::vector<ChangeLine> CompareLists(std::vector<PriceListRow> old_rows,
     const bool take_new =
         n != new_rows.end() && (o == old_rows.end() || n->number <= o->number);
     ChangeLine line;
-    if (take_old) line.old_row = *o++;
-    if (take_new) line.new_row = *n++;
+    if (take_old) line.old_row = std::move(*o++);
+    if (take_new) line.new_row = std::move(*n++);
     line.change = !line.old_row   ? Change::kNew
                   : !line.new_row ? Change::kRemoved
                                   : ChangeOf(line.old_row->price, line.new_row->price);

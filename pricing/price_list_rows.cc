@@ -1,9 +1,9 @@
 #include "pricing/price_list_rows.h"
 
-#include <deque>
-#include <map>
+#include <algorithm>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 namespace pricing {
 namespace {
@@ -42,28 +42,40 @@ std::vector<PriceListRow> ReadPriceList(db::engine::Connection& connection) {
 }
 
 std::vector<PriceListRow> ReadNewPriceList(db::engine::Connection& connection) {
-  // The states of Import2, waiting for the Numbers row made from each.
-  std::map<Key, std::deque<std::pair<int, std::string>>> states;
+  // The states of Import2 by the Numbers row each one makes, in Import2's
+  // order among rows alike (a sorted vector: a run reads tens of thousands).
+  struct State {
+    Key key;
+    int source;
+    std::string found_under;
+  };
+  std::vector<State> states;
   const auto import2 = connection.ExecuteQuery(
       "SELECT [Vorwahl], Ziel, VkPreis, PreisEk, ImportState, OldName FROM Import2");
   for (; !import2->IsEof(); import2->MoveNext()) {
-    const PriceListRow row{Text(import2->Field("Vorwahl")),
-                           Text(import2->Field("Ziel")),
-                           Ticks(import2->Field("VkPreis")),
-                           Ticks(import2->Field("PreisEk")),
-                           0,
-                           {}};
     const core::Value state = import2->Field("ImportState");
-    states[KeyOf(row)].emplace_back(
-        state.is_null() ? 0 : static_cast<int>(state.ToDouble()),
-        Text(import2->Field("OldName")));
+    states.push_back(
+        {{Text(import2->Field("Vorwahl")), Text(import2->Field("Ziel")),
+          Ticks(import2->Field("VkPreis")), Ticks(import2->Field("PreisEk"))},
+         state.is_null() ? 0 : static_cast<int>(state.ToDouble()),
+         Text(import2->Field("OldName"))});
   }
+  const auto by_key = [](const State& a, const State& b) { return a.key < b.key; };
+  std::stable_sort(states.begin(), states.end(), by_key);
+
   std::vector<PriceListRow> rows = ReadPriceList(connection);
+  // For the first state of each key: how many of its kind are taken.
+  std::vector<size_t> taken(states.size(), 0);
   for (PriceListRow& row : rows) {
-    const auto found = states.find(KeyOf(row));
-    if (found == states.end() || found->second.empty()) continue;
-    std::tie(row.source, row.found_under) = found->second.front();
-    found->second.pop_front();
+    State wanted{KeyOf(row), 0, {}};
+    const auto first = std::lower_bound(states.begin(), states.end(), wanted, by_key);
+    if (first == states.end()) continue;
+    const size_t at = static_cast<size_t>(first - states.begin());
+    const size_t next = at + taken[at];
+    if (next >= states.size() || states[next].key != wanted.key) continue;
+    ++taken[at];
+    row.source = states[next].source;
+    row.found_under = std::move(states[next].found_under);
   }
   return rows;
 }

@@ -34,12 +34,23 @@ struct ReportRun {
 };
 
 // Runs the update on the Numbers.mdb in `folder`, with it as current folder.
+// The check of a shrinking list is off: the small supplier file would remove
+// most prefixes of the Jet file's list.
 ReportRun RunWith(const fs::path& folder, const RunOptions& options) {
   const CurrentFolder current(folder);
+  auto settings = testing_support::SettingsFor(folder);
+  settings["Pruefung/MaxWegfall"] = "100";
   ReportRun run;
-  run.result = RunUpdate(MapSettingsStore(testing_support::SettingsFor(folder)),
-                         NumberFormat{","}, run.view, options);
+  run.result =
+      RunUpdate(MapSettingsStore(settings), NumberFormat{","}, run.view, options);
   return run;
+}
+
+// The summary of the changes: the last message's detail after the lines on
+// the price file.
+std::string ChangeSummary(const std::string& detail) {
+  const size_t start = detail.find("\nVorwahlen: ");
+  return start == std::string::npos ? detail : detail.substr(start + 1);
 }
 
 // The current list, in no particular order: a row for every kind of change
@@ -123,7 +134,7 @@ TEST(ChangeReportTest, EveryChangeAndEverySourceInTheChangeListAndTheSummary) {
   const RecordingView::Event& last = run.view.events.back();
   EXPECT_EQ(last.text, "Fertig!");
   EXPECT_EQ(last.icon, Icon::kInformation);
-  EXPECT_EQ(last.detail,
+  EXPECT_EQ(ChangeSummary(last.detail),
             "Vorwahlen: 5 neu, 3 entfernt, 1 teurer, 1 billiger, 8 unverändert, "
             "2 jetzt mit Preis, 1 jetzt ohne Preis.\n"
             "Preise gefunden: 6 nach Name, 2 nach Vorwahl, 1 häufigster Preis des "
@@ -180,7 +191,7 @@ TEST(ChangeReportTest, DryRunLeavesTheFileAloneAndShowsTheSummaryOfTheRealRun) {
     ASSERT_EQ(real.result.outcome, RunOutcome::kCommitted) << real.view.Messages().back();
     EXPECT_EQ(real.view.Messages(), std::vector<std::string>{"Fertig!"});
     EXPECT_EQ(real.view.events.back().detail, dry.view.events.back().detail);
-    EXPECT_EQ(real.view.events.back().detail.rfind("Vorwahlen: ", 0), 0u)
+    EXPECT_EQ(ChangeSummary(real.view.events.back().detail).rfind("Vorwahlen: ", 0), 0u)
         << real.view.events.back().detail;
     EXPECT_EQ(ReadFileBytes(folder.path() / "real.csv"),
               ReadFileBytes(folder.path() / "dry.csv"));
@@ -207,7 +218,9 @@ TEST(ChangeReportTest, AReportAddsNothingButTheSummaryToTheRun) {
   EXPECT_EQ(plain.view.Overall(), with_report.view.Overall());
   EXPECT_EQ(plain.view.Action(), with_report.view.Action());
   EXPECT_EQ(plain.view.Messages(), with_report.view.Messages());
-  EXPECT_EQ(plain.view.Details(), std::vector<std::string>{""});
+  ASSERT_EQ(plain.view.Details().size(), 1u);
+  EXPECT_EQ(ChangeSummary(plain.view.Details()[0]),
+            ChangeSummary(with_report.view.Details()[0]));
   EXPECT_EQ(report_folder.Numbers(), plain_folder.Numbers());
   EXPECT_EQ(report_folder.Numbers(), testing_support::kNumbersAfterRun);
 }
@@ -256,7 +269,8 @@ TEST(ChangeReportTest, AChangeListThatCannotBeWrittenLeavesTheOutcomeAndExitsWit
       const std::vector<std::string> messages = run.view.Messages();
       ASSERT_EQ(messages.size(), 2u);
       EXPECT_EQ(messages[0], dry_run ? kDryRunFinishedMessage : kFinishedMessage);
-      EXPECT_EQ(run.view.Details()[0].rfind("Vorwahlen: ", 0), 0u);  // the summary
+      EXPECT_EQ(ChangeSummary(run.view.Details()[0]).rfind("Vorwahlen: ", 0),
+                0u);  // the summary
       const std::string expected =
           "Fehler: Die Änderungsliste konnte nicht geschrieben werden: " +
           std::string(c.reason);

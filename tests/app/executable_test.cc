@@ -62,7 +62,8 @@ TEST(ExecutableTest, CommittedRunPrintsFertigAndExitsWithZero) {
   folder.WriteFile("preise.csv", testing_support::kPriceFile);
   const Result result = RunProgram(folder, Settings(folder));
   EXPECT_EQ(result.exit_status, 0) << result.err;
-  EXPECT_EQ(result.out, "Fertig!\n");  // no progress line: stdout is no terminal
+  // No progress line: stdout is no terminal.
+  EXPECT_EQ(result.out.rfind("Fertig!\nPreisdatei: ", 0), 0u) << result.out;
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
 }
@@ -92,8 +93,11 @@ TEST(ExecutableTest, EmptySettingsFileStopsAtTheMissingVat) {
             "Mehrwertsteuersatz in Prozent eintragen, z. B. MwSt=19.\n");
 }
 
-// The summary of a run of kPriceFile on kNumbersRows.
+// The summary of a run of kPriceFile on kNumbersRows, after the line that
+// names the price file.
 constexpr char kSummary[] =
+    ")\nZeilen: 6 gelesen, 6 übernommen, 0 ausgelassen (0 Einkaufspreis über 3, 0 "
+    "Vorwahl keine Zahl), 0 fehlerhaft.\n"
     "Vorwahlen: 3 neu, 0 entfernt, 0 teurer, 0 billiger, 5 unverändert, 0 jetzt mit "
     "Preis, 0 jetzt ohne Preis.\n"
     "Preise gefunden: 4 nach Name, 0 nach Vorwahl, 0 häufigster Preis des Ziels, 0 "
@@ -101,20 +105,31 @@ constexpr char kSummary[] =
     "Inlandsvorwahl beibehalten.\n"
     "Unter dem Einkaufspreis: 0 Vorwahlen.\n";
 
+// The last message, then the summary: the price file of the folder (its
+// size and time vary), its lines and the changes.
+void ExpectSummary(const std::string& out, const std::string& message,
+                   const RunFolder& folder) {
+  EXPECT_EQ(
+      out.rfind(
+          message + "\nPreisdatei: " + (folder.path() / "preise.csv").string() + " (", 0),
+      0u)
+      << out;
+  EXPECT_TRUE(out.ends_with(kSummary)) << out;
+}
+
 TEST(ExecutableTest, DryRunPrintsItsMessageAndTheSummaryOfTheRealRunThatFollows) {
   RunFolder folder;
   folder.WriteFile("preise.csv", testing_support::kPriceFile);
   const std::string before = ReadFileBytes(folder.database());
   const Result dry = RunProgram(folder, Settings(folder), "--dry-run");
   EXPECT_EQ(dry.exit_status, 0) << dry.err;
-  EXPECT_EQ(dry.out,
-            std::string("Probelauf beendet – nichts wurde geändert.\n") + kSummary);
+  ExpectSummary(dry.out, "Probelauf beendet – nichts wurde geändert.", folder);
   EXPECT_EQ(dry.err, "");
   EXPECT_EQ(ReadFileBytes(folder.database()), before);
 
   const Result real = RunProgram(folder, Settings(folder), "--report changes.csv");
   EXPECT_EQ(real.exit_status, 0) << real.err;
-  EXPECT_EQ(real.out, std::string("Fertig!\n") + kSummary);
+  ExpectSummary(real.out, "Fertig!", folder);
   EXPECT_EQ(real.err, "");
   EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
   EXPECT_EQ(ReadFileBytes(folder.path() / "changes.csv")
@@ -131,11 +146,48 @@ TEST(ExecutableTest, AChangeListThatCannotBeWrittenExitsWithThreeAfterTheCommit)
   const Result result =
       RunProgram(folder, Settings(folder), "--report=no-such-folder/changes.csv");
   EXPECT_EQ(result.exit_status, 3);
-  EXPECT_EQ(result.out, std::string("Fertig!\n") + kSummary);
+  ExpectSummary(result.out, "Fertig!", folder);
   EXPECT_EQ(result.err,
             "Fehler: Die Änderungsliste konnte nicht geschrieben werden: "
             "no-such-folder/changes.csv: No such file or directory\n");
   EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
+}
+
+// A comma-separated file stops the run with the reasons on stderr and writes
+// nothing; --ohne-pruefung lets the same file through, saying what it let
+// pass.
+TEST(ExecutableTest, AWrongFileStopsWithItsReasonsAndTheOptionLetsItThrough) {
+  RunFolder folder;
+  folder.WriteFile("preise.csv",
+                   "#Vorwahl,Ziel,Preis\n0044,London,0,05\n0043,Wien,0,06\n");
+  const std::string before = ReadFileBytes(folder.database());
+  const Result stopped = RunProgram(folder, Settings(folder), "--report changes.csv");
+  EXPECT_EQ(stopped.exit_status, 1);
+  EXPECT_EQ(stopped.out, "");
+  EXPECT_EQ(stopped.err,
+            "Falsche Datei\n"
+            "  Grund: 2 von 2 Datenzeilen (100 %) sind keine Zeilen einer Preisliste; "
+            "erlaubt sind 5 % (MaxFehlerhafteZeilen):\n"
+            "  Zeile 2 (weniger als drei durch ';' getrennte Felder): 0044,London,0,05\n"
+            "  Zeile 3 (weniger als drei durch ';' getrennte Felder): 0043,Wien,0,06\n"
+            "Die Zeilen haben kein ';', aber Kommas oder Tabulatoren: die Datei ist wohl "
+            "mit einem anderen Trennzeichen gespeichert worden.\n"
+            "Die neue Preisliste hätte 3 Vorwahlen statt bisher 5: 2 bisherige Vorwahlen "
+            "(40 %) fielen weg; erlaubt sind 30 % (MaxWegfall).\n"
+            "Die Preisliste bleibt, wie sie war. Stimmt die Datei doch, einmal mit "
+            "--ohne-pruefung starten oder die Grenzen im Abschnitt [Pruefung] der "
+            "Einstellungen ändern.\n");
+  EXPECT_EQ(ReadFileBytes(folder.database()), before);
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "changes.csv"));
+
+  const Result forced = RunProgram(folder, Settings(folder), "--ohne-pruefung");
+  EXPECT_EQ(forced.exit_status, 0) << forced.err;
+  EXPECT_EQ(forced.out.rfind("Fertig!\nPrüfung abgeschaltet (--ohne-pruefung); sie "
+                             "hätte den Lauf angehalten:\n2 von 2 Datenzeilen",
+                             0),
+            0u)
+      << forced.out;
+  EXPECT_NE(ReadFileBytes(folder.database()), before);
 }
 
 // Every file of the folder with its bytes.

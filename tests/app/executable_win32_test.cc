@@ -52,7 +52,7 @@ TEST_F(ExecutableWin32Test, ACommittedRunWritesTheChangeListUnderAUtf16NameAndEx
   EXPECT_EQ(result.exit_status, 0u) << result.err;
   EXPECT_EQ(result.err, "");
   // The Linux console's lines, UTF-8, each ended by CR LF.
-  EXPECT_TRUE(result.out.starts_with("Fertig!\r\nVorwahlen: ")) << result.out;
+  EXPECT_TRUE(result.out.starts_with("Fertig!\r\nPreisdatei: ")) << result.out;
   EXPECT_NE(result.out.find(" unver\xC3\xA4ndert, "), std::string::npos) << result.out;
   EXPECT_EQ(result.out.find("\n"), result.out.find("\r\n") + 1);
   EXPECT_TRUE(ReadFileBytes(core::PathFromUtf8(report)).starts_with("Number;Name;"));

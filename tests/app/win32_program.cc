@@ -100,7 +100,7 @@ void WriteUtf16Settings(const std::filesystem::path& file,
   const std::string text =
       "[Options]\r\nRatingDefaultMargin=60\r\nMinimumRatePerMinute=0.1\r\n"
       "MwSt=19\r\nDB Path=" +
-      core::PathToUtf8(folder) + "\r\n";
+      core::PathToUtf8(folder) + "\r\n[Pruefung]\r\nMaxWegfall=100\r\n";
   std::string bytes = "\xFF\xFE";
   const std::u16string units = core::Utf8ToUtf16(text).value();
   for (const char16_t unit : units) {

@@ -47,6 +47,8 @@ struct ProgramResult {
 // Writes the settings for a run on the Numbers.mdb in `folder` (margin 60,
 // minimum rate 0.1, VAT 19) to `file` as UTF-16 with byte order mark, the
 // form in which Windows' INI functions keep a folder named in any script.
+// The check of a shrinking list is off (MaxWegfall=100): the runs replace
+// the Jet file's list with price files of their own.
 void WriteUtf16Settings(const std::filesystem::path& file,
                         const std::filesystem::path& folder);
 

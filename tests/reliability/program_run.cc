@@ -161,7 +161,7 @@ std::filesystem::path WriteSettings(const std::filesystem::path& file,
                                     const std::filesystem::path& database_folder) {
   std::ofstream out(file, std::ios::binary);
   out << "[Options]\nRatingDefaultMargin=60\nMinimumRatePerMinute=0.1\nMwSt=19\nDB Path="
-      << database_folder.string() << "\n";
+      << database_folder.string() << "\n[Pruefung]\nMaxWegfall=100\n";
   return file;
 }
 

@@ -51,7 +51,9 @@ ProgramResult RunProgram(const std::filesystem::path& folder,
                          std::optional<unsigned> user_id = std::nullopt);
 
 // Writes a settings file for a run on the database in `database_folder`
-// (margin 60, minimum rate 0.1, VAT 19) and returns its path.
+// (margin 60, minimum rate 0.1, VAT 19) and returns its path. The check of a
+// shrinking list is off (MaxWegfall=100): the generated decks replace more
+// of their list than it allows.
 std::filesystem::path WriteSettings(const std::filesystem::path& file,
                                     const std::filesystem::path& database_folder);
 

@@ -294,8 +294,11 @@ TEST_F(Win32Form1Test, ARealRunEndsWithFertigAndItsSummaryThenTheReportError) {
   testing_support::CopyJetNumbersFile(folder.path());
   folder.WriteFile("preise.csv", testing_support::kPriceFile);
   const testing_support::CurrentFolder current(folder.path());
-  const testing_support::MapSettingsStore store(
-      testing_support::SettingsFor(folder.path()));
+  // The small file would remove most of the Jet file's prefixes: no check of
+  // a shrinking list here.
+  auto settings = testing_support::SettingsFor(folder.path());
+  settings["Pruefung/MaxWegfall"] = "100";
+  const testing_support::MapSettingsStore store(settings);
   RunResult result;
   Form1 form(CountingRunner([&](run::RunView& view) {
                result = RunUpdate(store, NumberFormat{","}, view,
@@ -312,7 +315,8 @@ TEST_F(Win32Form1Test, ARealRunEndsWithFertigAndItsSummaryThenTheReportError) {
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[0].request.text, L"Fertig!");
   EXPECT_EQ(boxes_[0].request.icon, Icon::kInformation);
-  EXPECT_EQ(boxes_[0].request.detail.rfind(L"Vorwahlen: ", 0), 0u);
+  EXPECT_EQ(boxes_[0].request.detail.rfind(L"Preisdatei: ", 0), 0u);
+  EXPECT_NE(boxes_[0].request.detail.find(L"\nVorwahlen: "), std::wstring::npos);
   EXPECT_EQ(boxes_[0].overall_bar, 100);
   EXPECT_EQ(boxes_[1].request.text.rfind(
                 L"Fehler: Die \u00c4nderungsliste konnte nicht geschrieben werden: "
