@@ -21,7 +21,7 @@ std::optional<std::filesystem::path> FindLockFile(const std::filesystem::path& d
     throw FileError(folder,
                     "Der Ordner " + folder.string() +
                         " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
-                        " zu sehen",
+                        " von " + database.filename().string() + " zu sehen",
                     error.reason(), error.kind());
   }
   for (const std::filesystem::path& entry : entries)
