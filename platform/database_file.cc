@@ -1,7 +1,6 @@
 #include "platform/database_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -55,33 +54,17 @@ Error ChangedMeanwhile(const std::filesystem::path& file, const std::string& det
                "; sie wurde nicht ersetzt");
 }
 
-// Whether `name` is one of the temporary names CreateBeside() or the backup
-// staging make for `original`: "<original>.tmp-" and six mkostemp letters,
-// optionally followed by ".bak". Nothing else in the folder matches.
-bool IsOwnTemporaryName(const std::string& name, const std::string& original) {
-  const std::string prefix = original + ".tmp-";
-  if (name.size() < prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
-    return false;
-  const std::string rest = name.substr(prefix.size() + 6);
-  if (!rest.empty() && rest != ".bak") return false;
-  for (size_t i = prefix.size(); i < prefix.size() + 6; ++i) {
-    const unsigned char c = name[i];
-    if (!std::isalnum(c)) return false;
-  }
-  return true;
-}
-
 // A run killed during its commit leaves its temporary copy behind; the next
-// commit, which holds the file alone, removes such leftovers. Failing to
-// remove one only leaves it for the run after.
-void RemoveLeftoverCopies(const std::filesystem::path& file) {
+// commit, which holds the file alone, removes such leftovers. Called once the
+// new file is in place: failing to list the folder or to remove a leftover
+// only leaves it for the run after.
+void RemoveLeftoverCopies(const std::filesystem::path& file) noexcept {
   std::filesystem::path folder = file.parent_path();
   if (folder.empty()) folder = ".";
-  std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-    if (IsOwnTemporaryName(entry.path().filename().string(), Name(file)) &&
-        entry.is_regular_file(ignored))
-      std::filesystem::remove(entry.path(), ignored);
+  try {
+    for (const std::filesystem::path& entry : FolderEntries(folder))
+      if (IsTemporaryNameOf(Name(entry), Name(file))) RemoveFile(entry);
+  } catch (...) {
   }
 }
 
@@ -244,6 +227,26 @@ void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
   RenameOver(staging, BackupPath());
 }
 
+namespace {
+
+constexpr uint64_t kMegabyte = 1 << 20;
+
+}  // namespace
+
+void DatabaseFile::CheckRoomForCopy() const {
+  std::filesystem::path folder = path_.parent_path();
+  if (folder.empty()) folder = ".";
+  const uint64_t needed = size() + size() / 10 + kMegabyte;
+  const uint64_t free = FreeSpaceIn(folder);
+  if (free >= needed) return;
+  throw Error("Auf dem Datenträger von " + Name(path_) +
+                  " ist zu wenig Platz für die neue Fassung: nötig sind " +
+                  std::to_string((needed + kMegabyte - 1) / kMegabyte) +
+                  " MB, frei sind " + std::to_string(free / kMegabyte) +
+                  " MB. Bitte Platz schaffen; " + Name(path_) + " wurde nicht verändert",
+              Error::Kind::kIo);
+}
+
 void DatabaseFile::StartCopy() {
   if (copying_) return;
   auto copying = std::make_unique<Copying>();
@@ -303,6 +306,7 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   RenameOver(copy_path, path_);
   copying->name->Release();
   reached(Step::kReplaced);
+  // The new file is in place: what follows cannot fail the commit.
   RemoveLeftoverCopies(path_);
   FlushFolderOf(path_);
 }

@@ -88,6 +88,12 @@ class DatabaseFile {
   // The bytes read through Read() so far.
   uint64_t bytes_read() const { return bytes_read_; }
 
+  // Refuses (core::Error, naming the megabytes needed and free) when the
+  // volume lacks room for step 1's copy: the file's size plus a margin for
+  // the pages a run adds. For a caller that means to commit, right after the
+  // open, so that a full disk stops the run before any work.
+  void CheckRoomForCopy() const;
+
   // Starts step 1's copy of the whole file on a thread of its own, for a
   // caller that means to commit: the copy then overlaps its computing. Its
   // failure is kept for Replace() to throw. Does nothing when started

@@ -8,9 +8,10 @@
 #include "platform/file_identity.h"
 
 // Files as the program needs them on every system it runs on: opened in
-// binary, read and written at offsets, flushed to the disk. Every failure is
-// a core::Error whose description names the file and the system's reason,
-// ready for the operator after "Fehler: ".
+// binary, read and written at offsets, flushed to the disk. Every request
+// goes through the current FileOperations (file_operations.h). Every failure
+// is a FileError whose description names the file and the system's reason
+// in German, ready for the operator after "Fehler: ".
 namespace platform {
 
 // An open file, closed when the object goes out of scope.
@@ -62,9 +63,8 @@ class File {
   void Close();
 
  private:
-  friend uint64_t CopyFileStart(const File& from, File& to, uint64_t length);
-  friend uint64_t CopyThroughBuffer(const File& from, File& to, uint64_t offset,
-                                    uint64_t length);
+  // The system's own operations (one per system) open and use the handle.
+  friend class NativeFileOperations;
 
   // An open file descriptor on POSIX systems, a HANDLE on Windows.
   using Handle = std::intptr_t;

@@ -1,10 +1,13 @@
 #ifndef PREISLISTE_PLATFORM_FILE_SYSTEM_H_
 #define PREISLISTE_PLATFORM_FILE_SYSTEM_H_
 
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
-// Operations on names in a folder that replacing a file safely needs. Every
-// failure is a core::Error with the names and the system's reason.
+// Operations on names in a folder that replacing a file safely needs, through
+// the current FileOperations (file_operations.h). Every failure is a
+// FileError with the names and the system's reason in German.
 namespace platform {
 
 // Whether the name is a symbolic link, or on Windows a junction (renaming
@@ -22,9 +25,10 @@ bool TryHardLink(const std::filesystem::path& existing,
 void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Writes the folder of `file` through to the disk, so that a rename into it
-// survives a power cut. Called after the rename: a failure means only that,
-// and its description says so.
-void FlushFolderOf(const std::filesystem::path& file);
+// survives a power cut. Called after the rename, when the new file is in
+// place for every reader: a failure then changes nothing the run could undo
+// or the operator could act on, so it is no error.
+void FlushFolderOf(const std::filesystem::path& file) noexcept;
 
 // Whether a program holds the file open. Windows tells: a file another
 // program has open cannot be opened exclusively. POSIX systems do not (and
@@ -46,6 +50,12 @@ bool IsWriteProtected(const std::filesystem::path& file);
 // Removes the name; a name that cannot be removed stays (no error): used for
 // temporary files that a later run cleans up anyway.
 void RemoveFile(const std::filesystem::path& path) noexcept;
+
+// The names in the folder, as paths inside it, in no particular order.
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder);
+
+// The bytes this user may still write on the volume of `folder`.
+uint64_t FreeSpaceIn(const std::filesystem::path& folder);
 
 }  // namespace platform
 

@@ -1,9 +1,8 @@
 #include "platform/lock_file.h"
 
-#include <system_error>
-
 #include "core/ascii.h"
-#include "core/error.h"
+#include "platform/file_error.h"
+#include "platform/file_system.h"
 
 namespace platform {
 
@@ -15,17 +14,18 @@ std::optional<std::filesystem::path> FindLockFile(const std::filesystem::path& d
   const std::string wanted = LockFileName(database).string();
   std::filesystem::path folder = database.parent_path();
   if (folder.empty()) folder = ".";
-  std::error_code error;
-  std::filesystem::directory_iterator entries(folder, error);
-  for (; !error && entries != std::filesystem::directory_iterator();
-       entries.increment(error)) {
-    const std::filesystem::path& entry = entries->path();
-    if (core::EqualIgnoringAsciiCase(entry.filename().string(), wanted)) return entry;
+  std::vector<std::filesystem::path> entries;
+  try {
+    entries = FolderEntries(folder);
+  } catch (const FileError& error) {
+    throw FileError(folder,
+                    "Der Ordner " + folder.string() +
+                        " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
+                        " von " + database.filename().string() + " zu sehen",
+                    error.reason(), error.kind());
   }
-  if (error)
-    throw core::Error("Der Ordner " + folder.string() +
-                      " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
-                      " zu sehen: " + error.message());
+  for (const std::filesystem::path& entry : entries)
+    if (core::EqualIgnoringAsciiCase(entry.filename().string(), wanted)) return entry;
   return std::nullopt;
 }
 

@@ -8,13 +8,12 @@
 
 namespace platform::posix {
 
-// The FileError of a failed call that set errno; `what` continues the file
-// name ("kann nicht gelesen werden").
-// The kind of failure an errno value stands for.
-core::Error::Kind KindOfSystemError(int error);
-
-FileError SystemError(const std::string& what, const std::filesystem::path& file,
-                      int error);
+// The FileError of a failed call that set errno to `error`; `what` continues
+// the file name ("kann nicht gelesen werden").
+inline FileError SystemError(const std::string& what, const std::filesystem::path& file,
+                             int error) {
+  return SystemFailure(what, file, static_cast<SystemErrorCode>(error));
+}
 
 }  // namespace platform::posix
 

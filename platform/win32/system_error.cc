@@ -2,13 +2,15 @@
 
 #include "core/utf8.h"
 
-namespace platform::win32 {
+namespace platform {
 
-core::Error::Kind KindOfSystemError(DWORD error) {
-  switch (error) {
+core::Error::Kind KindOfSystemError(SystemErrorCode code) {
+  switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
       return core::Error::Kind::kNotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
@@ -20,6 +22,58 @@ core::Error::Kind KindOfSystemError(DWORD error) {
       return core::Error::Kind::kIo;
   }
 }
+
+std::string SystemReason(SystemErrorCode code) {
+  switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "Auf dem Datenträger ist kein Platz mehr";
+    case ERROR_ACCESS_DENIED:
+      return "Keine Berechtigung";
+    case ERROR_WRITE_PROTECT:
+      return "Der Datenträger ist schreibgeschützt";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "Die Datei ist von einem anderen Programm belegt";
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_SEEK:
+    case ERROR_NOT_READY:
+      return "Der Datenträger meldet einen Lese- oder Schreibfehler";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return "Datei oder Ordner nicht gefunden";
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW:
+      return "Der Name ist zu lang";
+    case ERROR_INVALID_NAME:
+      return "Der Name ist ungültig";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return "Nicht genug Arbeitsspeicher";
+    case ERROR_FILE_TOO_LARGE:
+      return "Die Datei ist zu groß";
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return "Zu viele offene Dateien";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return "Eine Datei dieses Namens gibt es schon";
+    case ERROR_NETNAME_DELETED:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETWORK_UNREACHABLE:
+      return "Die Verbindung zum Netzlaufwerk ist unterbrochen";
+    default:
+      return "Unerwarteter Systemfehler (" + win32::SystemMessage(code) + ")";
+  }
+}
+
+namespace win32 {
 
 std::string SystemMessage(DWORD error) {
   wchar_t* text = nullptr;
@@ -37,10 +91,5 @@ std::string SystemMessage(DWORD error) {
   return core::Utf16ToUtf8(message);
 }
 
-FileError SystemError(const std::string& what, const std::filesystem::path& file,
-                      DWORD error) {
-  return FileError(file, file.string() + " " + what, SystemMessage(error),
-                   KindOfSystemError(error));
-}
-
-}  // namespace platform::win32
+}  // namespace win32
+}  // namespace platform

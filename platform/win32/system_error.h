@@ -10,17 +10,16 @@
 
 namespace platform::win32 {
 
-// The kind of failure a GetLastError() code stands for.
-core::Error::Kind KindOfSystemError(DWORD error);
-
 // The system's own text for `error` (in the language of the Windows it runs
 // on), as UTF-8 without the trailing line break.
 std::string SystemMessage(DWORD error);
 
-// "<file> <what>: <system text>" for a failed call; `what` continues the
-// file name ("kann nicht gelesen werden").
-FileError SystemError(const std::string& what, const std::filesystem::path& file,
-                      DWORD error = GetLastError());
+// The FileError of a failed call; `what` continues the file name ("kann
+// nicht gelesen werden").
+inline FileError SystemError(const std::string& what, const std::filesystem::path& file,
+                             DWORD error = GetLastError()) {
+  return SystemFailure(what, file, error);
+}
 
 }  // namespace platform::win32
 

@@ -246,9 +246,9 @@ TEST(ChangeReportTest, AChangeListThatCannotBeWrittenLeavesTheOutcomeAndExitsWit
     const char* reason;
     bool system_text;  // the system's own words, which differ per system
   } cases[] = {
-      {"a-folder", "a-folder: Is a directory", true},
+      {"a-folder", "a-folder: Das ist ein Ordner", true},
       {"no-such-folder/changes.csv",
-       "no-such-folder/changes.csv: No such file or directory", true},
+       "no-such-folder/changes.csv: Datei oder Ordner nicht gefunden", true},
       {"Numbers.mdb", "Numbers.mdb: Das ist die Datenbank selbst", false},
       {"./a-folder/../Numbers.mdb",
        "./a-folder/../Numbers.mdb: Das ist die Datenbank selbst", false},

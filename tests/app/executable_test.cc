@@ -149,7 +149,7 @@ TEST(ExecutableTest, AChangeListThatCannotBeWrittenExitsWithThreeAfterTheCommit)
   ExpectSummary(result.out, "Fertig!", folder);
   EXPECT_EQ(result.err,
             "Fehler: Die Änderungsliste konnte nicht geschrieben werden: "
-            "no-such-folder/changes.csv: No such file or directory\n");
+            "no-such-folder/changes.csv: Datei oder Ordner nicht gefunden\n");
   EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
 }
 

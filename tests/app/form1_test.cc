@@ -285,7 +285,7 @@ TEST_F(Form1Test, TheFinalBoxCarriesTheSummaryAndAnUnwrittenChangeListFollows) {
   EXPECT_EQ(boxes[0].informative_text.toStdString(), summary);
   EXPECT_EQ(boxes[1].text.toStdString(),
             "Fehler: Die Änderungsliste konnte nicht geschrieben werden: "
-            "no-such-folder/changes.csv: No such file or directory");
+            "no-such-folder/changes.csv: Datei oder Ordner nicht gefunden");
   EXPECT_EQ(boxes[1].icon, QMessageBox::Critical);
   EXPECT_TRUE(form.committed());
   EXPECT_FALSE(form.isVisible());

@@ -479,7 +479,8 @@ TEST(DatabaseFileTest, CopyThatCannotBeMadeIsRefusedAtTheCommit) {
   } cases[] = {
       {"owner cannot be kept", 0777, 0666,
        "kann Besitzer, Gruppe und Rechte von Numbers.mdb nicht übernehmen"},
-      {"folder not writable", 0755, 0644, "(temporäre Kopie) kann nicht angelegt werden"},
+      {"folder not writable", 0755, 0644,
+       "Numbers.mdb kann nicht angelegt werden: Keine Berechtigung"},
   };
   for (const auto& c : cases) {
     std::string errors[2];
@@ -495,6 +496,8 @@ TEST(DatabaseFileTest, CopyThatCannotBeMadeIsRefusedAtTheCommit) {
       });
       EXPECT_NE(errors[early].find(c.expected), std::string::npos)
           << c.name << ": " << errors[early];
+      EXPECT_EQ(errors[early].find(".tmp-"), std::string::npos)
+          << c.name << ": the operator does not know the temporary name";
       // The folders and the temporary names differ; the rest must not.
       if (const size_t at = errors[early].find(dir.path().string());
           at != std::string::npos)

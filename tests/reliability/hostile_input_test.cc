@@ -226,7 +226,7 @@ TEST(HostileInputTest, AnUnreadablePriceFileIsRejectedWithTheReason) {
   EXPECT_EQ(result.exit_status, 1);
   EXPECT_NE(result.output.find("Falsche Datei\r\n  Grund: Die Preisdatei konnte nicht "
                                "gelesen werden.\r\nFehler:Kann nicht öffnen: preise.csv: "
-                               "Permission denied"),
+                               "Keine Berechtigung"),
             std::string::npos)
       << result.output;
   EXPECT_EQ(ReadFileBytes(folder.database()), before);

@@ -162,7 +162,9 @@ TEST_F(ToleratedFailureTest, AFaultThatEndsTheTransactionStopsTheRunAtOnce) {
               std::vector<std::string>{
                   "Fehler: Die Datenbank hat die Transaktion abgebrochen, "
                   "als \"" +
-                  std::string(c.statement) + "\" scheiterte: disk I/O error"});
+                  std::string(c.statement) +
+                  "\" scheiterte: Numbers.mdb: Der Datenträger meldet einen Lese- oder "
+                  "Schreibfehler"});
     EXPECT_EQ(run.overall, c.overall);  // nothing ran after the drop
     EXPECT_EQ(folder.Numbers(), numbers_before);
     EXPECT_TRUE(ReadFileBytes(folder.database()) == before) << "the file changed";

@@ -22,6 +22,7 @@
 #include "db/engine/mdb/writable_image.h"
 #include "platform/database_file.h"
 #include "platform/file.h"
+#include "platform/file_error.h"
 
 namespace db::engine {
 namespace {
@@ -62,6 +63,10 @@ void CheckWrittenCopy(const std::filesystem::path& copy, uint32_t table_page,
       throw Error("sie hat " + std::to_string(stored) + " Zeilen statt " +
                       std::to_string(row_count),
                   Error::Kind::kDamaged);
+  } catch (const platform::FileError& error) {
+    // The device failed, not the new file: said as what it is.
+    throw Error(std::string(error.what()) + "; die Datenbank wurde nicht ersetzt",
+                error.kind());
   } catch (const Error& error) {
     throw Error("die neue Datei ist fehlerhaft (" + std::string(error.what()) +
                     "); die Datenbank wurde nicht ersetzt",
@@ -103,6 +108,7 @@ std::unique_ptr<JetFileSession> JetFileSession::Open(const std::string& path,
   try {
     auto database = std::make_unique<platform::DatabaseFile>(
         platform::DatabaseFile::Open(core::PathFromUtf8(path)));
+    if (will_commit) database->CheckRoomForCopy();
     mdb::FileImage image(database->size(), [file = database.get()](
                                                uint64_t offset, std::span<uint8_t> into) {
       file->Read(offset, into);

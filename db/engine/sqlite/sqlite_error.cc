@@ -74,10 +74,31 @@ const KnownMessage kKnownMessages[] = {
      }},
 };
 
+// The operator's words for a failure of the device or the memory under
+// SQLite: its own ("disk I/O error", "database or disk is full") mean nothing
+// to them. None for any other code.
+const char* DeviceReason(int code) {
+  if (code == SQLITE_IOERR_NOMEM) return "Nicht genug Arbeitsspeicher";
+  switch (code & 0xff) {
+    case SQLITE_FULL:
+      return "Auf dem Datenträger ist kein Platz mehr";
+    case SQLITE_IOERR:
+      return "Der Datenträger meldet einen Lese- oder Schreibfehler";
+    case SQLITE_NOMEM:
+      return "Nicht genug Arbeitsspeicher";
+    case SQLITE_CANTOPEN:
+      return "Die Datei oder ihre temporären Dateien können nicht geöffnet werden";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 Error SqliteFailure(int code, const std::string& message, std::string_view file_name) {
   const Error::Kind kind = KindOf(code);
+  if (const char* reason = DeviceReason(code))
+    return Error(std::string(file_name) + ": " + reason, kind);
   if (kind == Error::Kind::kInUse)
     return Error(
         message + " (ein anderes Programm benutzt " + std::string(file_name) + ")", kind);

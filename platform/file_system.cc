@@ -1,0 +1,64 @@
+#include "platform/file_system.h"
+
+#include "platform/file_operations.h"
+
+namespace platform {
+
+bool IsSymbolicLink(const std::filesystem::path& path) {
+  return CurrentFileOperations().IsSymbolicLink(path);
+}
+
+bool TryHardLink(const std::filesystem::path& existing,
+                 const std::filesystem::path& link) {
+  return CurrentFileOperations().TryHardLink(existing, link);
+}
+
+void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+  CurrentFileOperations().RenameOver(from, to);
+}
+
+void FlushFolderOf(const std::filesystem::path& file) noexcept {
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  try {
+    CurrentFileOperations().FlushFolder(folder);
+  } catch (...) {
+  }
+}
+
+bool IsHeldOpen(const std::filesystem::path& path) {
+  return CurrentFileOperations().IsHeldOpen(path);
+}
+
+bool CanReadAndWrite(const std::filesystem::path& file) {
+  return CurrentFileOperations().CanReadAndWrite(file);
+}
+
+bool CanCreateFilesIn(const std::filesystem::path& folder) {
+  return CurrentFileOperations().CanCreateFilesIn(folder);
+}
+
+bool IsWriteProtected(const std::filesystem::path& file) {
+  return CurrentFileOperations().IsWriteProtected(file);
+}
+
+void RemoveFile(const std::filesystem::path& path) noexcept {
+  try {
+    CurrentFileOperations().Remove(path);
+  } catch (...) {
+  }
+}
+
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder) {
+  return CurrentFileOperations().ListFolder(folder);
+}
+
+uint64_t FreeSpaceIn(const std::filesystem::path& folder) {
+  return CurrentFileOperations().FreeSpace(folder);
+}
+
+FileIdentity CurrentIdentity(const std::filesystem::path& file) {
+  return CurrentFileOperations().IdentityOf(file);
+}
+
+}  // namespace platform
