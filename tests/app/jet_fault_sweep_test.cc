@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/run_update.h"
-#include "app/settings_file.h"
+#include "app/ini_settings_store.h"
 #include "tests/app/fault_injection.h"
 #include "tests/app/jet_numbers_file.h"
 #include "tests/app/run_folder.h"
@@ -53,10 +53,11 @@ struct SweepFolder {
   SweepFolder() {
     testing_support::CopyJetNumbersFile(dir.path());
     dir.WriteFile(kPriceFileName, kPriceFile);
+    // The short price file replaces nearly the whole list on purpose.
     dir.WriteFile(kSettingsName,
                   "[Options]\r\nRatingDefaultMargin=60\r\nMinimumRatePerMinute=0.1\r\n"
                   "MwSt=19\r\nDB Path=" +
-                      dir.path().string() + "\r\n");
+                      dir.path().string() + "\r\n[Pruefung]\r\nMaxWegfall=100\r\n");
     const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& entry : fs::directory_iterator(dir.path()))
       fs::last_write_time(entry.path(), past);
@@ -75,8 +76,8 @@ struct SweepRun {
 SweepRun RunIn(const SweepFolder& folder) {
   const testing_support::CurrentFolder current(folder.dir.path());
   SweepRun run;
-  const auto store = OpenSettingsFile(folder.dir.path() / kSettingsName);
-  run.result = RunUpdate(*store, NumberFormat{","}, run.view,
+  const IniSettingsStore store(folder.dir.path() / kSettingsName);
+  run.result = RunUpdate(store, NumberFormat{","}, run.view,
                          RunOptions{false, (folder.dir.path() / kReportName).string()});
   return run;
 }
