@@ -7,11 +7,12 @@
 namespace app {
 namespace {
 
-enum OptionCode { kDryRun = 1, kReport, kHelp, kVersion };
+enum OptionCode { kDryRun = 1, kReport, kRestore, kHelp, kVersion };
 
 const option kOptions[] = {
     {"dry-run", no_argument, nullptr, kDryRun},
     {"report", required_argument, nullptr, kReport},
+    {"restore", optional_argument, nullptr, kRestore},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -46,6 +47,17 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (line.report_file.empty())
           return UsageError("--report braucht einen Dateinamen");
         break;
+      case kRestore:
+        line.action = CommandLine::Action::kRestore;
+        // "--restore FILE" as well as "--restore=FILE": a following word that
+        // is no option names the backup.
+        if (optarg != nullptr)
+          line.restore_file = optarg;
+        else if (optind < argc && args[optind][0] != '-')
+          line.restore_file = args[optind++];
+        if (optarg != nullptr && line.restore_file.empty())
+          return UsageError("--restore= braucht einen Dateinamen");
+        break;
       case kHelp:
         line.action = CommandLine::Action::kHelp;
         return line;
@@ -63,11 +75,15 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   }
   if (optind < argc)
     return UsageError(std::string("Unerwartetes Argument: ") + args[optind]);
+  if (line.action == CommandLine::Action::kRestore &&
+      (line.dry_run || !line.report_file.empty()))
+    return UsageError("--restore lässt sich nicht mit --dry-run oder --report verbinden");
   return line;
 }
 
 std::string UsageText() {
-  return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--help] [--version]\n";
+  return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--help] [--version]\n"
+         "       update-preisliste --restore [DATEI]\n";
 }
 
 // What the help says of the window: on Windows it is a program of its own
@@ -92,6 +108,12 @@ std::string HelpText() {
          "                   zurückrollen: die Datenbank bleibt unverändert\n"
          "  --report DATEI   die Liste der Änderungen je Vorwahl in DATEI schreiben\n"
          "                   (UTF-8, durch ';' getrennt)\n"
+         "  --restore [DATEI]\n"
+         "                   statt eines Laufs die neueste Sicherung (oder DATEI)\n"
+         "                   als Numbers.mdb zurückholen; die ersetzte Datei bleibt\n"
+         "                   als Sicherung. Jeder Lauf sichert Numbers.mdb als\n"
+         "                   Numbers.mdb.JJJJ-MM-TT_hh-mm-ss.bak; die neuesten\n"
+         "                   [Sicherung] Anzahl (10) bleiben.\n"
          "  --help           diese Hilfe zeigen\n"
          "  --version        die Version zeigen\n"
          "\n" +

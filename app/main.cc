@@ -52,6 +52,7 @@ bool WantsWindow() {
 std::optional<int> AnswerWithoutRun(const CommandLine& line) {
   switch (line.action) {
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kRestore:
       return std::nullopt;
     case CommandLine::Action::kHelp:
       std::fputs(HelpText().c_str(), stdout);
@@ -71,7 +72,7 @@ int RunInConsole(const CommandLine& line) {
   if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
   const RunSetup setup = PrepareRun(line);
   ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
-  return ExitStatus(RunUpdate(*setup.store, setup.numbers, view, setup.options));
+  return ExitStatus(RunPrepared(setup, view));
 }
 
 #ifdef PREISLISTE_WITH_GUI
@@ -88,7 +89,7 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
   const RunSetup setup = PrepareRun(line);
   RunResult result;
   Form1 form([&](run::RunView& view) {
-    result = RunUpdate(*setup.store, setup.numbers, view, setup.options);
+    result = RunPrepared(setup, view);
     return result.outcome;
   });
   form.show();

@@ -9,10 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/backup_settings.h"
 #include "app/read_run_settings.h"
 #include "core/utf8.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
+#include "platform/backup_files.h"
 #include "platform/write_file_atomically.h"
 #include "pricing/change_list.h"
 #include "pricing/change_summary.h"
@@ -108,6 +110,11 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
     return {};
   }
   const run::RunSettings& settings = *read.settings;
+  const BackupCountOrMessage backups = ReadBackupCount(store);
+  if (!backups.count) {
+    view.ShowMessage(backups.message, run::RunView::Icon::kError);
+    return {};
+  }
 
   // Kept open after the commit until the run is over; nothing is pending then.
   const std::unique_ptr<db::engine::Connection> connection = db::OpenDatabase(
@@ -115,6 +122,10 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
   if (!connection) return {};
   std::optional<ListsSeen> lists;
   if (!ImportAndUpdate(*connection, settings, view, options, lists)) return {};
+  // Only once the new file is in place; it never fails the committed run.
+  if (!options.dry_run)
+    platform::PruneBackups(
+        core::PathFromUtf8(settings.database_folder + kDatabaseFileName), *backups.count);
 
   RunResult result;
   result.outcome = options.dry_run ? RunOutcome::kDryRun : RunOutcome::kCommitted;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "core/error.h"
+#include "platform/backup_files.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
 #include "platform/lock_file.h"
@@ -19,24 +21,6 @@ namespace {
 using core::Error;
 
 std::string Name(const std::filesystem::path& file) { return file.filename().string(); }
-
-// A name in the folder that this run created and removes again unless the
-// file under it has been renamed into place.
-class TemporaryName {
- public:
-  explicit TemporaryName(std::filesystem::path path) : path_(std::move(path)) {}
-  ~TemporaryName() {
-    if (!path_.empty()) RemoveFile(path_);
-  }
-  TemporaryName(const TemporaryName&) = delete;
-  TemporaryName& operator=(const TemporaryName&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  void Release() { path_.clear(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 // A 64-bit FNV-1a hash: enough to notice an accidental change of bytes read
 // earlier without keeping them.
@@ -101,7 +85,45 @@ File OpenHeld(const std::filesystem::path& path) {
   }
 }
 
+// A "<name>.bak" that is neither a second name of a dated backup nor of the
+// database itself (a run killed between the backup and the rename) was left
+// by an earlier version of the program, which kept one backup and replaced
+// it on each run: it becomes a dated backup under the time of its last
+// change, so that it is kept and counted like the others.
+void AdoptEarlierBackup(const std::filesystem::path& database) {
+  const std::filesystem::path link = NewestBackupLink(database);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(link, error)))
+    return;
+  if (std::filesystem::equivalent(link, database, error)) return;
+  for (const Backup& backup : ListBackups(database))
+    if (std::filesystem::equivalent(link, backup.path, error)) return;
+  const auto changed = std::filesystem::last_write_time(link, error);
+  if (error) throw Error(Name(link) + " kann nicht abgefragt werden: " + error.message());
+  const std::time_t moment =
+      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
+  RenameOver(link, FreeBackupPath(database, BackupStamp(moment)));
+}
+
 }  // namespace
+
+// A name in the folder that this run created and removes again unless the
+// file under it has been renamed into place.
+class DatabaseFile::TemporaryName {
+ public:
+  explicit TemporaryName(std::filesystem::path path) : path_(std::move(path)) {}
+  ~TemporaryName() {
+    if (!path_.empty()) RemoveFile(path_);
+  }
+  TemporaryName(const TemporaryName&) = delete;
+  TemporaryName& operator=(const TemporaryName&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // Filled by the thread until it ends; read only after joining it. Its end
 // joins the thread, closes the copy (Windows removes no open file) and
@@ -158,10 +180,6 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
     identity = file.Identity();
   }
   return DatabaseFile(std::move(file), identity);
-}
-
-std::filesystem::path DatabaseFile::BackupPath() const {
-  return std::filesystem::path(path_) += ".bak";
 }
 
 void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
@@ -228,10 +246,12 @@ void DatabaseFile::CheckUnchanged() const {
   if (CurrentIdentity(path_) != identity_) throw ChangedMeanwhile(path_, "");
 }
 
-void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
+std::filesystem::path DatabaseFile::MakeBackup(
+    const std::filesystem::path& staging) const {
+  AdoptEarlierBackup(path_);
   // The staging name is removed in any case: after a successful rename it is
-  // gone anyway, except when the previous backup already was a link to the
-  // original (a run stopped between steps 4 and 5), where renaming one name
+  // gone anyway, except when "<name>.bak" already was a link to the new
+  // backup (a run stopped between steps 4 and 5), where renaming one name
   // of a file onto another of its names changes nothing.
   const TemporaryName staged(staging);
   if (!TryHardLink(path_, staging)) {
@@ -241,7 +261,13 @@ void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
     copy.Flush();
     copy.Close();
   }
-  RenameOver(staging, BackupPath());
+  const std::filesystem::path backup =
+      FreeBackupPath(path_, BackupStamp(std::time(nullptr)));
+  RenameOver(staging, backup);
+  // The newest backup under the name earlier versions used, where it costs
+  // only a link; a volume without links keeps the dated name alone.
+  if (TryHardLink(backup, staging)) RenameOver(staging, NewestBackupLink(path_));
+  return backup;
 }
 
 void DatabaseFile::StartCopy() {
@@ -271,8 +297,10 @@ std::unique_ptr<DatabaseFile::Copying> DatabaseFile::FinishCopy() {
   return copying;
 }
 
-void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes,
-                           const CopyCheck& check, const StepHook& hook) {
+std::filesystem::path DatabaseFile::Replace(uint64_t new_size,
+                                            const std::vector<Change>& changes,
+                                            const CopyCheck& check,
+                                            const StepHook& hook) {
   const auto reached = [&](Step step) {
     if (hook) hook(step);
   };
@@ -295,16 +323,54 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   check(copy_path);
   reached(Step::kCopyChecked);
 
+  return PutInPlace(copy_path, *copying->name, reached);
+}
+
+std::filesystem::path DatabaseFile::PutInPlace(const std::filesystem::path& copy_path,
+                                               TemporaryName& copy_name,
+                                               const std::function<void(Step)>& reached) {
   CheckUnchanged();
-  MakeBackup(std::filesystem::path(copy_path) += ".bak");
+  std::filesystem::path backup = MakeBackup(std::filesystem::path(copy_path) += ".bak");
   reached(Step::kBackupMade);
 
   file_->Close();
   RenameOver(copy_path, path_);
-  copying->name->Release();
+  copy_name.Release();
   reached(Step::kReplaced);
   RemoveLeftoverCopies(path_);
   FlushFolderOf(path_);
+  return backup;
+}
+
+std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::path& source,
+                                                      const CopyCheck& check,
+                                                      const StepHook& hook) {
+  const auto reached = [&](Step step) {
+    if (hook) hook(step);
+  };
+  std::error_code error;
+  if (std::filesystem::equivalent(source, path_, error))
+    throw Error(source.string() + " ist die Datenbank " + Name(path_) + " selbst");
+  const File from = File::OpenForReading(source);
+  if (!from.IsRegularFile())
+    throw Error(source.string() + " ist keine gewöhnliche Datei");
+  const uint64_t length = from.Size();
+  // Declared first, so that the copy is closed before its name is removed
+  // (Windows removes no open file).
+  std::optional<TemporaryName> copy_name;
+  File copy = File::CreateTemporaryBeside(path_);
+  copy_name.emplace(copy.path());
+  copy.TakeAccessOf(path_);
+  if (CopyFileStart(from, copy, length) != length)
+    throw Error(source.string() + " ist beim Kopieren kürzer geworden");
+  reached(Step::kCopyWritten);
+  copy.Flush();
+  reached(Step::kCopyFlushed);
+  const std::filesystem::path copy_path = copy.path();
+  copy.Close();
+  check(copy_path);
+  reached(Step::kCopyChecked);
+  return PutInPlace(copy_path, *copy_name, reached);
 }
 
 }  // namespace platform

@@ -1,0 +1,151 @@
+#include "platform/backup_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "platform/file_system.h"
+
+namespace platform {
+namespace {
+
+constexpr char kStampPattern[] = "dddd-dd-dd_dd-dd-dd";
+constexpr size_t kStampLength = sizeof kStampPattern - 1;
+constexpr char kBackupExtension[] = ".bak";
+
+bool IsStamp(const std::string& text) {
+  if (text.size() != kStampLength) return false;
+  for (size_t i = 0; i < kStampLength; ++i) {
+    const unsigned char c = text[i];
+    if (kStampPattern[i] == 'd' ? !std::isdigit(c) : c != kStampPattern[i]) return false;
+  }
+  return true;
+}
+
+std::filesystem::path Folder(const std::filesystem::path& database) {
+  return database.has_parent_path() ? database.parent_path() : ".";
+}
+
+}  // namespace
+
+std::string BackupStamp(std::time_t moment) {
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &moment);
+#else
+  localtime_r(&moment, &local);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d_%H-%M-%S", &local);
+  return text;
+}
+
+std::string ShownStamp(const std::string& stamp) {
+  // "2026-12-10_14-03-22" -> "10.12.2026 14:03:22"
+  std::string time = stamp.substr(11);
+  std::replace(time.begin(), time.end(), '-', ':');
+  return stamp.substr(8, 2) + "." + stamp.substr(5, 2) + "." + stamp.substr(0, 4) + " " +
+         time;
+}
+
+std::optional<Backup> ParseBackupName(const std::string& name,
+                                      const std::string& database_name) {
+  const std::string prefix = database_name + ".";
+  const size_t extension = sizeof kBackupExtension - 1;
+  if (name.size() < prefix.size() + kStampLength + extension ||
+      name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - extension, extension, kBackupExtension) != 0)
+    return std::nullopt;
+  Backup backup;
+  backup.stamp = name.substr(prefix.size(), kStampLength);
+  if (!IsStamp(backup.stamp)) return std::nullopt;
+  const std::string rest =
+      name.substr(prefix.size() + kStampLength,
+                  name.size() - extension - prefix.size() - kStampLength);
+  if (!rest.empty()) {
+    // "_N" with N from 2 on, written without leading zeros.
+    if (rest.size() < 2 || rest.size() > 6 || rest[0] != '_' || rest[1] == '0' ||
+        !std::all_of(rest.begin() + 1, rest.end(),
+                     [](unsigned char c) { return std::isdigit(c); }))
+      return std::nullopt;
+    backup.sequence = std::stoi(rest.substr(1));
+    if (backup.sequence < 2) return std::nullopt;
+  }
+  return backup;
+}
+
+std::vector<Backup> ListBackups(const std::filesystem::path& database) {
+  std::vector<Backup> backups;
+  const std::string database_name = database.filename().string();
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder(database), error)) {
+    std::optional<Backup> backup =
+        ParseBackupName(entry.path().filename().string(), database_name);
+    if (!backup || !entry.is_regular_file(error)) continue;
+    backup->path = entry.path();
+    backup->size = entry.file_size(error);
+    if (error) backup->size = 0;
+    backups.push_back(std::move(*backup));
+  }
+  std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
+    return std::tie(a.stamp, a.sequence) < std::tie(b.stamp, b.sequence);
+  });
+  return backups;
+}
+
+std::filesystem::path FreeBackupPath(const std::filesystem::path& database,
+                                     const std::string& stamp) {
+  const std::string base = database.filename().string() + "." + stamp;
+  for (int sequence = 1;; ++sequence) {
+    std::string name = base;
+    if (sequence > 1) name += '_' + std::to_string(sequence);
+    name += kBackupExtension;
+    const std::filesystem::path path = Folder(database) / name;
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error)))
+      return path;
+  }
+}
+
+std::filesystem::path NewestBackupLink(const std::filesystem::path& database) {
+  return std::filesystem::path(database) += kBackupExtension;
+}
+
+std::vector<std::filesystem::path> BackupsToRemove(
+    const std::vector<Backup>& backups, size_t keep, uint64_t database_size,
+    const std::optional<VolumeSpace>& space) {
+  uint64_t total = 0;
+  for (const Backup& backup : backups) total += backup.size;
+  uint64_t available = space ? space->available : 0;
+  const auto too_much = [&](size_t left) {
+    if (left > keep) return true;
+    if (!space || space->capacity == 0) return false;
+    return total > space->capacity / 5 || available < space->capacity / 10 ||
+           available < 2 * database_size;
+  };
+  std::vector<std::filesystem::path> removed;
+  for (size_t i = 0; i + 1 < backups.size() && too_much(backups.size() - i); ++i) {
+    removed.push_back(backups[i].path);
+    total -= backups[i].size;
+    available += backups[i].size;
+  }
+  return removed;
+}
+
+void PruneBackups(const std::filesystem::path& database, size_t keep) noexcept {
+  try {
+    std::error_code error;
+    const std::filesystem::space_info info =
+        std::filesystem::space(Folder(database), error);
+    std::optional<VolumeSpace> space;
+    if (!error) space = VolumeSpace{info.capacity, info.available};
+    const uint64_t size = std::filesystem::file_size(database, error);
+    for (const auto& path :
+         BackupsToRemove(ListBackups(database), keep, error ? 0 : size, space))
+      RemoveFile(path);
+  } catch (...) {
+    // Out of memory while listing: the backups stay for the next run.
+  }
+}
+
+}  // namespace platform
