@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <system_error>
 
+#include "core/error.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -24,6 +26,28 @@ bool IsStamp(const std::string& text) {
 
 std::filesystem::path Folder(const std::filesystem::path& database) {
   return database.has_parent_path() ? database.parent_path() : ".";
+}
+
+// A "<name>.bak" that is neither a second name of a dated backup nor of the
+// database itself (a run killed between the backup and the rename) was left
+// by an earlier version of the program, which kept one backup and replaced
+// it on each run: it becomes a dated backup under the time of its last
+// change, so that it is kept and counted like the others.
+void AdoptEarlierBackup(const std::filesystem::path& database) {
+  const std::filesystem::path link = NewestBackupLink(database);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(link, error)))
+    return;
+  if (std::filesystem::equivalent(link, database, error)) return;
+  for (const Backup& backup : ListBackups(database))
+    if (std::filesystem::equivalent(link, backup.path, error)) return;
+  const auto changed = std::filesystem::last_write_time(link, error);
+  if (error)
+    throw core::Error(link.filename().string() +
+                      " kann nicht abgefragt werden: " + error.message());
+  const std::time_t moment =
+      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
+  RenameOver(link, FreeBackupPath(database, BackupStamp(moment)));
 }
 
 }  // namespace
@@ -95,8 +119,20 @@ std::vector<Backup> ListBackups(const std::filesystem::path& database) {
 
 std::filesystem::path FreeBackupPath(const std::filesystem::path& database,
                                      const std::string& stamp) {
-  const std::string base = database.filename().string() + "." + stamp;
-  for (int sequence = 1;; ++sequence) {
+  // After the newest backup in any case: a name freed by retention must not
+  // be taken again within the second, and a clock set back (or the hour
+  // repeated at the end of summer time) must not put the new backup before
+  // older ones, where retention would remove it first. It then carries the
+  // newest one's time with the next number.
+  std::string base_stamp = stamp;
+  int sequence = 1;
+  const std::vector<Backup> backups = ListBackups(database);
+  if (!backups.empty() && backups.back().stamp >= stamp) {
+    base_stamp = backups.back().stamp;
+    sequence = backups.back().sequence + 1;
+  }
+  const std::string base = database.filename().string() + "." + base_stamp;
+  for (;; ++sequence) {
     std::string name = base;
     if (sequence > 1) name += '_' + std::to_string(sequence);
     name += kBackupExtension;
@@ -109,6 +145,23 @@ std::filesystem::path FreeBackupPath(const std::filesystem::path& database,
 
 std::filesystem::path NewestBackupLink(const std::filesystem::path& database) {
   return std::filesystem::path(database) += kBackupExtension;
+}
+
+std::filesystem::path KeepAsBackup(const std::filesystem::path& database,
+                                   const std::filesystem::path& staged) {
+  AdoptEarlierBackup(database);
+  const std::filesystem::path backup =
+      FreeBackupPath(database, BackupStamp(std::time(nullptr)));
+  RenameOver(staged, backup);
+  // The newest backup under the name earlier versions used, where it costs
+  // only a link; a volume without links keeps the dated name alone. Where
+  // "<name>.bak" already is this file (a run stopped after this step), the
+  // rename changes nothing and the staging name is removed.
+  if (TryHardLink(backup, staged)) {
+    RenameOver(staged, NewestBackupLink(database));
+    RemoveFile(staged);
+  }
+  return backup;
 }
 
 std::vector<std::filesystem::path> BackupsToRemove(

@@ -36,12 +36,23 @@ std::optional<Backup> ParseBackupName(const std::string& name,
 // be listed.
 std::vector<Backup> ListBackups(const std::filesystem::path& database);
 
-// The first backup name for `stamp` that no file holds.
+// A name for a new backup at `stamp` that no file holds and that sorts
+// after every backup there is (see ListBackups).
 std::filesystem::path FreeBackupPath(const std::filesystem::path& database,
                                      const std::string& stamp);
 
 // "<database>.bak", the second name of the newest backup.
 std::filesystem::path NewestBackupLink(const std::filesystem::path& database);
+
+// Makes the flushed file `staged` (a temporary name beside the database)
+// the newest backup: renamed to a free dated name of this moment, and linked
+// as "<database>.bak". A "<database>.bak" that is no second name of a dated
+// backup or of the database (an earlier version of the program kept one
+// backup under that name, replaced on each run) becomes a dated backup
+// first, under the time of its last change. Returns the dated name; a
+// core::Error when a rename fails.
+std::filesystem::path KeepAsBackup(const std::filesystem::path& database,
+                                   const std::filesystem::path& staged);
 
 // The volume of the database folder as std::filesystem::space() tells it.
 struct VolumeSpace {

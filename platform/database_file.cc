@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
@@ -83,26 +82,6 @@ File OpenHeld(const std::filesystem::path& path) {
                     error.reason() + "). Bitte das Abrechnungsprogramm schließen",
                 Error::Kind::kInUse);
   }
-}
-
-// A "<name>.bak" that is neither a second name of a dated backup nor of the
-// database itself (a run killed between the backup and the rename) was left
-// by an earlier version of the program, which kept one backup and replaced
-// it on each run: it becomes a dated backup under the time of its last
-// change, so that it is kept and counted like the others.
-void AdoptEarlierBackup(const std::filesystem::path& database) {
-  const std::filesystem::path link = NewestBackupLink(database);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(link, error)))
-    return;
-  if (std::filesystem::equivalent(link, database, error)) return;
-  for (const Backup& backup : ListBackups(database))
-    if (std::filesystem::equivalent(link, backup.path, error)) return;
-  const auto changed = std::filesystem::last_write_time(link, error);
-  if (error) throw Error(Name(link) + " kann nicht abgefragt werden: " + error.message());
-  const std::time_t moment =
-      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
-  RenameOver(link, FreeBackupPath(database, BackupStamp(moment)));
 }
 
 }  // namespace
@@ -248,11 +227,7 @@ void DatabaseFile::CheckUnchanged() const {
 
 std::filesystem::path DatabaseFile::MakeBackup(
     const std::filesystem::path& staging) const {
-  AdoptEarlierBackup(path_);
-  // The staging name is removed in any case: after a successful rename it is
-  // gone anyway, except when "<name>.bak" already was a link to the new
-  // backup (a run stopped between steps 4 and 5), where renaming one name
-  // of a file onto another of its names changes nothing.
+  // The staging name is removed in any case, also when KeepAsBackup fails.
   const TemporaryName staged(staging);
   if (!TryHardLink(path_, staging)) {
     File copy = File::CreateNew(staging);
@@ -261,13 +236,7 @@ std::filesystem::path DatabaseFile::MakeBackup(
     copy.Flush();
     copy.Close();
   }
-  const std::filesystem::path backup =
-      FreeBackupPath(path_, BackupStamp(std::time(nullptr)));
-  RenameOver(staging, backup);
-  // The newest backup under the name earlier versions used, where it costs
-  // only a link; a volume without links keeps the dated name alone.
-  if (TryHardLink(backup, staging)) RenameOver(staging, NewestBackupLink(path_));
-  return backup;
+  return KeepAsBackup(path_, staging);
 }
 
 void DatabaseFile::StartCopy() {

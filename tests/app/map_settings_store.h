@@ -8,8 +8,9 @@
 
 namespace testing_support {
 
-// Settings of section "Options" held in memory; a key not in the map is not
-// stored. Counts the reads so tests can tell whether the settings were read.
+// Settings held in memory, those of section "Options" under their key, the
+// others as "Section/Key"; a key not in the map is not stored. Counts the reads so tests
+// can tell whether the settings were read.
 class MapSettingsStore : public app::SettingsStore {
  public:
   explicit MapSettingsStore(std::map<std::string, std::string> options)
@@ -18,8 +19,11 @@ class MapSettingsStore : public app::SettingsStore {
   std::string Get(std::string_view section, std::string_view key,
                   std::string_view default_value) const override {
     ++reads;
-    if (section != "Options") return std::string(default_value);
-    const auto found = options_.find(std::string(key));
+    // Keys of other sections are stored as "Section/Key".
+    const std::string name = section == "Options"
+                                 ? std::string(key)
+                                 : std::string(section) + "/" + std::string(key);
+    const auto found = options_.find(name);
     return found == options_.end() ? std::string(default_value) : found->second;
   }
 

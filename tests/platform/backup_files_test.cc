@@ -148,6 +148,18 @@ TEST(ListBackupsTest, FreeNamesCountOnWithinASecondAndTheListIsOldestFirst) {
     EXPECT_EQ(listed[i + 1].path.filename(), made[i]) << i;
 }
 
+TEST(ListBackupsTest, ANewNameSortsAfterEveryBackupEvenWhenTheClockWentBack) {
+  TempDir dir;
+  const auto database = dir.WriteFile("Numbers.mdb", "now");
+  dir.WriteFile("Numbers.mdb.2026-12-10_14-03-22_3.bak", "newest");
+  EXPECT_EQ(FreeBackupPath(database, "2026-12-10_14-03-22").filename(),
+            "Numbers.mdb.2026-12-10_14-03-22_4.bak");
+  EXPECT_EQ(FreeBackupPath(database, "2026-10-25_02-30-00").filename(),
+            "Numbers.mdb.2026-12-10_14-03-22_4.bak");
+  EXPECT_EQ(FreeBackupPath(database, "2026-12-10_14-03-23").filename(),
+            "Numbers.mdb.2026-12-10_14-03-23.bak");
+}
+
 TEST(PruneBackupsTest, KeepsTheNewestOfTheCountAndNothingElseIsTouched) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", "now");
