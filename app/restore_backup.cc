@@ -60,14 +60,19 @@ void CheckDatabase(const fs::path& file, bool jet, const std::string& shown) {
   }
 }
 
-// The moment whose state `backup` holds: the one in its name, else the
-// time of its last change.
-std::string StampOf(const fs::path& database, const fs::path& backup) {
-  if (const auto dated = platform::ParseBackupName(Name(backup), Name(database)))
-    return dated->stamp;
+// What `backup` holds, for the message: the state replaced at the moment
+// in its name, or else the file as last changed.
+std::string StateOf(const fs::path& database, const fs::path& backup) {
+  if (const auto dated = platform::ParseBackupName(Name(backup), Name(database))) {
+    const std::string shown = platform::ShownStamp(dated->stamp);
+    return "der Stand, der am " + shown.substr(0, 10) + " um " + shown.substr(11) +
+           " ersetzt wurde";
+  }
   const auto changed = fs::last_write_time(backup);
-  return platform::BackupStamp(
-      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed)));
+  const std::string shown = platform::ShownStamp(platform::BackupStamp(
+      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed))));
+  return "der Stand von " + Name(backup) + " (zuletzt geändert am " +
+         shown.substr(0, 10) + " um " + shown.substr(11) + ")";
 }
 
 }  // namespace
@@ -88,7 +93,7 @@ RunResult RestoreBackup(const SettingsStore& store, const NumberFormat& numbers,
   bool replaced = false;
   try {
     const fs::path backup = ChosenBackup(database, named);
-    const std::string stamp = StampOf(database, backup);
+    const std::string state = StateOf(database, backup);
     platform::DatabaseFile file = platform::DatabaseFile::Open(database);
     const bool jet = db::IsJetFile(Utf8(database));
     CheckDatabase(backup, jet, Name(backup));
@@ -100,8 +105,7 @@ RunResult RestoreBackup(const SettingsStore& store, const NumberFormat& numbers,
         [&](platform::DatabaseFile::Step step) {
           replaced = replaced || step == platform::DatabaseFile::Step::kReplaced;
         });
-    message = "Sicherung zurückgeholt: Numbers.mdb ist wieder auf dem Stand vom " +
-              platform::ShownStamp(stamp) + ".";
+    message = "Sicherung zurückgeholt: Numbers.mdb ist wieder " + state + ".";
     detail = "Zurückgeholt: " + Utf8(backup) +
              "\nDie ersetzte Datei ist jetzt die Sicherung " + Name(kept) +
              "; rückgängig machen mit --restore=" + Name(kept);

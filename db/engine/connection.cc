@@ -41,14 +41,16 @@ struct PendingBackup {
 };
 
 // Copies the file, as the transaction just begun found it, beside it under
-// a temporary name with the file's access.
+// a temporary name. The copy stays readable by this user only: a user who
+// may write the file need not own it, so the owner's access could not always
+// be given, and a restore gives the restored file the access of the file it
+// replaces.
 std::unique_ptr<PendingBackup> StageBackup(const std::filesystem::path& database,
                                            const SqliteSession& session) {
   auto pending = std::make_unique<PendingBackup>();
   pending->database = database;
   platform::File file = platform::File::CreateTemporaryBeside(database);
   pending->staged = file.path();
-  file.TakeAccessOf(database);
   file.Close();
   session.CopyInto(core::PathToUtf8(pending->staged));
   return pending;

@@ -152,14 +152,20 @@ TEST_F(BackupsTest, RestoreTakesTheNewestOrTheNamedAndKeepsTheReplacedFile) {
   const std::string after_first = CommitARun(folder_, settings);
   const std::string after_second = Rows(folder_.database());
 
+  std::vector<fs::path> backups_before;
+  for (const platform::Backup& backup : platform::ListBackups(folder_.database()))
+    backups_before.push_back(backup.path);
   Restored newest = Restore("", settings);
   EXPECT_EQ(newest.result.outcome, RunOutcome::kCommitted);
   EXPECT_EQ(ExitStatus(newest.result), 0);
   EXPECT_EQ(Rows(folder_.database()), after_first);
   ASSERT_EQ(newest.view.Messages().size(), 1u);
-  EXPECT_TRUE(newest.view.Messages()[0].starts_with(
-      "Sicherung zurückgeholt: Numbers.mdb ist wieder auf dem Stand vom "))
-      << newest.view.Messages()[0];
+  const std::string stamp = platform::ShownStamp(
+      platform::ParseBackupName(backups_before.back().filename().string(), "Numbers.mdb")
+          ->stamp);
+  EXPECT_EQ(newest.view.Messages()[0],
+            "Sicherung zurückgeholt: Numbers.mdb ist wieder der Stand, der am " +
+                stamp.substr(0, 10) + " um " + stamp.substr(11) + " ersetzt wurde.");
   EXPECT_EQ(newest.view.events.back().icon, run::RunView::Icon::kInformation);
   const std::vector<platform::Backup> backups = platform::ListBackups(folder_.database());
   ASSERT_EQ(backups.size(), 3u);
