@@ -119,8 +119,9 @@ std::string HelpText() {
          "\n" +
          kWindowHelp +
          "\n"
-         "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
-         "abgebrochen, 2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
+         "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte, oder\n"
+         "Sicherung zurückgeholt), 1 Lauf abgebrochen (oder nichts zurückgeholt),\n"
+         "2 falscher Aufruf, 3 Änderungsliste nicht geschrieben.\n";
 }
 
 std::string VersionText() { return "update-preisliste " PREISLISTE_VERSION "\n"; }

@@ -1,7 +1,7 @@
 // update-preisliste: refreshes the billing product's price list from the
 // supplier's price file in one run. Without arguments it does just that; the
 // options (--dry-run, --report FILE, --help, --version) add a preview and a
-// change report. Shows its window when a display is available, and runs in
+// change report, and --restore [FILE] puts a backup back instead of a run. Shows its window when a display is available, and runs in
 // the terminal otherwise or when UPDATE_PREISLISTE_UI=console; in the window
 // Qt's own options (-platform offscreen, ...) are accepted too. Exit status 0
 // after a committed run (or a dry run that would have committed), 1 when the

@@ -38,6 +38,9 @@ fs::path ChosenBackup(const fs::path& database, const std::string& named) {
   std::error_code error;
   if (!fs::is_regular_file(path, error))
     throw Error("Die Sicherung " + Utf8(path) + " gibt es nicht", Error::Kind::kNotFound);
+  if (fs::equivalent(path, database, error))
+    throw Error(Utf8(path) + " ist die Datenbank " + Name(database) + " selbst",
+                Error::Kind::kBadInput);
   return path;
 }
 

@@ -50,7 +50,10 @@ inline constexpr char kDryRunFinishedMessage[] =
 // overall bar to 100 and shows "Fertig!". Any failure is shown on the view
 // and rolls back; nothing is opened when the settings are unusable. A failing
 // begin, commit or rollback is shown as "Fehler: <description>" and stops the
-// run. Callers make sure it runs only once per program start.
+// run. Once the commit has put the new file in place, the oldest backups of
+// the database beyond [Sicherung] Anzahl and the disk's bounds are removed
+// (platform::PruneBackups), which never fails the run. Callers make sure it
+// runs only once per program start.
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                      run::RunView& view);
 

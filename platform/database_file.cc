@@ -317,10 +317,7 @@ std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::pat
   const auto reached = [&](Step step) {
     if (hook) hook(step);
   };
-  std::error_code error;
-  if (std::filesystem::equivalent(source, path_, error))
-    throw Error(source.string() + " ist die Datenbank " + Name(path_) + " selbst");
-  const File from = File::OpenForReading(source);
+  File from = File::OpenForReading(source);
   if (!from.IsRegularFile())
     throw Error(source.string() + " ist keine gewöhnliche Datei");
   const uint64_t length = from.Size();
@@ -332,6 +329,9 @@ std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::pat
   copy.TakeAccessOf(path_);
   if (CopyFileStart(from, copy, length) != length)
     throw Error(source.string() + " ist beim Kopieren kürzer geworden");
+  // Closed now: Windows renames no file that is open, and the source may be
+  // the newest backup, which "<name>.bak" is about to stop naming.
+  from.Close();
   reached(Step::kCopyWritten);
   copy.Flush();
   reached(Step::kCopyFlushed);

@@ -101,10 +101,10 @@ class DatabaseFile {
   std::filesystem::path Replace(uint64_t new_size, const std::vector<Change>& changes,
                                 const CopyCheck& check, const StepHook& hook = {});
 
-  // The new version is a copy of the file `source` (a backup): steps 1 to 5
-  // with the copy made from `source` instead of the original, which thus
-  // stays a backup too. Refuses `source` when it is the original itself.
-  // Returns the dated name of the original's backup.
+  // The new version is a copy of the file `source` (a backup, not the
+  // original itself): steps 1 to 5 with the copy made from `source` instead
+  // of the original, which thus stays a backup too. Returns the dated name
+  // of the original's backup.
   std::filesystem::path ReplaceWithCopyOf(const std::filesystem::path& source,
                                           const CopyCheck& check,
                                           const StepHook& hook = {});

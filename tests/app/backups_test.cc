@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -215,7 +217,10 @@ TEST_F(BackupsTest, RestoreRefusesWhatCannotStandInForNumbersAndChangesNothing) 
       {"in use", "", "ist in Benutzung: neben ihr liegt Numbers.ldb", "Numbers.ldb"},
   };
   for (const auto& c : cases) {
-    if (c.lock_file) folder_.WriteFile(c.lock_file, "");
+    // Held open, as the billing product holds it (Windows ignores a lock
+    // file that nobody holds).
+    std::optional<std::ofstream> lock;
+    if (c.lock_file) lock.emplace(folder_.path() / c.lock_file);
     const std::string before = ReadFileBytes(folder_.database());
     const std::set<std::string> names = FolderNames(folder_.path());
     const Restored refused = Restore(c.named, settings);
@@ -228,7 +233,10 @@ TEST_F(BackupsTest, RestoreRefusesWhatCannotStandInForNumbersAndChangesNothing) 
     EXPECT_EQ(refused.view.events.back().icon, run::RunView::Icon::kError) << c.name;
     EXPECT_TRUE(ReadFileBytes(folder_.database()) == before) << c.name;
     EXPECT_EQ(FolderNames(folder_.path()), names) << c.name;
-    if (c.lock_file) fs::remove(folder_.path() / c.lock_file);
+    if (lock) {
+      lock.reset();
+      fs::remove(folder_.path() / c.lock_file);
+    }
   }
 }
 
