@@ -7,12 +7,13 @@
 namespace app {
 namespace {
 
-enum OptionCode { kDryRun = 1, kReport, kSkipChecks, kHelp, kVersion };
+enum OptionCode { kDryRun = 1, kReport, kSkipChecks, kRestore, kHelp, kVersion };
 
 const option kOptions[] = {
     {"dry-run", no_argument, nullptr, kDryRun},
     {"report", required_argument, nullptr, kReport},
     {"ohne-pruefung", no_argument, nullptr, kSkipChecks},
+    {"restore", optional_argument, nullptr, kRestore},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -50,6 +51,17 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       case kSkipChecks:
         line.skip_checks = true;
         break;
+      case kRestore:
+        line.action = CommandLine::Action::kRestore;
+        // "--restore FILE" as well as "--restore=FILE": a following word that
+        // is no option names the backup.
+        if (optarg != nullptr)
+          line.restore_file = optarg;
+        else if (optind < argc && args[optind][0] != '-')
+          line.restore_file = args[optind++];
+        if (optarg != nullptr && line.restore_file.empty())
+          return UsageError("--restore= braucht einen Dateinamen");
+        break;
       case kHelp:
         line.action = CommandLine::Action::kHelp;
         return line;
@@ -67,12 +79,17 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   }
   if (optind < argc)
     return UsageError(std::string("Unerwartetes Argument: ") + args[optind]);
+  if (line.action == CommandLine::Action::kRestore &&
+      (line.dry_run || !line.report_file.empty() || line.skip_checks))
+    return UsageError(
+        "--restore lässt sich nicht mit --dry-run, --report oder --ohne-pruefung verbinden");
   return line;
 }
 
 std::string UsageText() {
   return "Aufruf: update-preisliste [--dry-run] [--report DATEI] [--ohne-pruefung]\n"
-         "                         [--help] [--version]\n";
+         "                         [--help] [--version]\n"
+         "       update-preisliste --restore [DATEI]\n";
 }
 
 // What the help says of the window: on Windows it is a program of its own
@@ -110,6 +127,12 @@ std::string HelpText() {
          "  --ohne-pruefung  die neue Liste übernehmen, auch wenn die Datei viele\n"
          "                   fehlerhafte Zeilen hat oder viele Vorwahlen wegfielen\n"
          "                   (nur für diesen Lauf; sonst Abschnitt [Pruefung])\n"
+         "  --restore [DATEI]\n"
+         "                   statt eines Laufs die neueste Sicherung (oder DATEI)\n"
+         "                   als Numbers.mdb zurückholen; die ersetzte Datei bleibt\n"
+         "                   als Sicherung. Jeder Lauf sichert Numbers.mdb als\n"
+         "                   Numbers.mdb.JJJJ-MM-TT_hh-mm-ss.bak; die neuesten\n"
+         "                   [Sicherung] Anzahl (10) bleiben.\n"
          "  --help           diese Hilfe zeigen\n"
          "  --version        die Version zeigen\n"
          "\n" +
@@ -127,9 +150,10 @@ std::string HelpText() {
          "Zeilen: eine unlesbare Zeile, ein Kommentar hinter einem Wert oder ein\n"
          "doppelter Schlüssel bricht mit Angabe der Zeile ab.\n"
          "\n"
-         "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte), 1 Lauf\n"
-         "abgebrochen (oder Probelauf, der angehalten hätte), 2 falscher Aufruf,\n"
-         "3 Änderungsliste nicht geschrieben.\n";
+         "Rückgabewert: 0 fertig (oder Probelauf, der übernommen hätte, oder\n"
+         "Sicherung zurückgeholt), 1 Lauf abgebrochen (oder Probelauf, der angehalten\n"
+         "hätte, oder nichts zurückgeholt), 2 falscher Aufruf, 3 Änderungsliste nicht\n"
+         "geschrieben.\n";
 }
 
 std::string VersionText() { return "update-preisliste " PREISLISTE_VERSION "\n"; }

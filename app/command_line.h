@@ -6,11 +6,12 @@
 namespace app {
 
 // The program's options, read by GNU conventions: --dry-run, --report FILE
-// (or --report=FILE, or an unambiguous abbreviation), --ohne-pruefung, --help,
-// --version.
+// (or --report=FILE, or an unambiguous abbreviation), --ohne-pruefung,
+// --restore [FILE] (or --restore=FILE), --help, --version.
 struct CommandLine {
-  enum class Action { kRun, kHelp, kVersion, kUsageError };
+  enum class Action { kRun, kRestore, kHelp, kVersion, kUsageError };
   Action action = Action::kRun;
+  std::string restore_file;  // for kRestore: the backup named, empty: the newest
   bool dry_run = false;
   std::string report_file;   // empty: no change list
   bool skip_checks = false;  // --ohne-pruefung

@@ -1,7 +1,7 @@
 // update-preisliste: refreshes the billing product's price list from the
 // supplier's price file in one run. Without arguments it does just that; the
 // options (--dry-run, --report FILE, --help, --version) add a preview and a
-// change report. Shows its window when a display is available, and runs in
+// change report, and --restore [FILE] puts a backup back instead of a run. Shows its window when a display is available, and runs in
 // the terminal otherwise or when UPDATE_PREISLISTE_UI=console; in the window
 // Qt's own options (-platform offscreen, ...) are accepted too. Exit status 0
 // after a committed run (or a dry run that would have committed), 1 when the
@@ -52,6 +52,7 @@ bool WantsWindow() {
 std::optional<int> AnswerWithoutRun(const CommandLine& line) {
   switch (line.action) {
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kRestore:
       return std::nullopt;
     case CommandLine::Action::kHelp:
       platform::WriteText(stdout, HelpText());
@@ -71,7 +72,7 @@ int RunInConsole(const CommandLine& line) {
   if (const std::optional<int> status = AnswerWithoutRun(line)) return *status;
   const RunSetup setup = PrepareRun(line);
   ConsoleView view(stdout, stderr, isatty(STDOUT_FILENO) == 1);
-  return ExitStatus(RunUpdate(*setup.store, setup.numbers, view, setup.options));
+  return ExitStatus(RunPrepared(setup, view));
 }
 
 #ifdef PREISLISTE_WITH_GUI
@@ -88,7 +89,7 @@ int RunInWindow(int& argc, char** argv, CommandLine line) {
   const RunSetup setup = PrepareRun(line);
   RunResult result;
   Form1 form([&](run::RunView& view) {
-    result = RunUpdate(*setup.store, setup.numbers, view, setup.options);
+    result = RunPrepared(setup, view);
     return result.outcome;
   });
   form.show();

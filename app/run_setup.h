@@ -2,6 +2,8 @@
 #define PREISLISTE_APP_RUN_SETUP_H_
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/run_update.h"
@@ -16,6 +18,8 @@ struct RunSetup {
   std::unique_ptr<SettingsStore> store;
   NumberFormat numbers;
   RunOptions options;
+  // --restore: the backup named, empty for the newest; none for a run.
+  std::optional<std::string> restore;
 };
 
 // Opens the settings file (OpenSettingsFile), takes the locale of the
@@ -23,6 +27,10 @@ struct RunSetup {
 // C library's numeric locale to "C", since everything else in the program
 // reads and writes numbers in C notation. For a `line` that asks for a run.
 RunSetup PrepareRun(const CommandLine& line);
+
+// What the command line asked for: the run (RunUpdate) or a restore
+// (RestoreBackup).
+RunResult RunPrepared(const RunSetup& setup, run::RunView& view);
 
 }  // namespace app
 

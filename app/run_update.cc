@@ -7,11 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "app/backup_settings.h"
 #include "app/read_run_settings.h"
 #include "app/run_checks.h"
 #include "core/utf8.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
+#include "platform/backup_files.h"
 #include "platform/write_file_atomically.h"
 #include "pricing/change_list.h"
 #include "pricing/change_summary.h"
@@ -130,6 +132,11 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
     return {};
   }
   const run::RunSettings& settings = *read.settings;
+  const BackupCountOrMessage backups = ReadBackupCount(store);
+  if (!backups.count) {
+    view.ShowMessage(backups.message, run::RunView::Icon::kError);
+    return {};
+  }
 
   const CheckLimitsOrMessage limits = ReadCheckLimits(store);
   if (!limits.limits) {
@@ -144,6 +151,10 @@ RunResult RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
   RunSeen seen;
   if (!ImportAndUpdate(*connection, settings, *limits.limits, view, options, seen))
     return {};
+  // Only once the new file is in place; it never fails the committed run.
+  if (!options.dry_run)
+    platform::PruneBackups(
+        core::PathFromUtf8(settings.database_folder + kDatabaseFileName), *backups.count);
 
   RunResult result;
   result.outcome = options.dry_run ? RunOutcome::kDryRun : RunOutcome::kCommitted;

@@ -54,7 +54,10 @@ inline constexpr char kDryRunFinishedMessage[] =
 // failure is shown on the view and rolls back; a failed check shows "Falsche
 // Datei" with the reasons. Nothing is opened when the settings are unusable.
 // A failing begin, commit or rollback is shown as "Fehler: <description>" and
-// stops the run. Callers make sure it runs only once per program start.
+// stops the run. Once the commit has put the new file in place, the oldest
+// backups of the database beyond [Sicherung] Anzahl and the disk's bounds are
+// removed (platform::PruneBackups), which never fails the run. Callers make
+// sure it runs only once per program start.
 RunOutcome RunUpdate(const SettingsStore& store, const NumberFormat& numbers,
                      run::RunView& view);
 

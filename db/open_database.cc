@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "db/engine/jetfile/jet_file_session.h"
 #include "run/tables.h"
 
 namespace db {
@@ -36,6 +37,16 @@ std::unique_ptr<Connection> OpenDatabase(const std::string& folder,
   view.ShowMessage("Datenbank " + file_name + " konnte nicht geöffnet werden!",
                    run::RunView::Icon::kError, reason);
   return nullptr;
+}
+
+bool IsJetFile(const std::string& full_path) { return engine::HasJetHeader(full_path); }
+
+void CheckOpensAsDatabase(const std::string& full_path) {
+  Connection connection;
+  connection.set_jet_file_table(std::string(run::kNumbers));
+  connection.set_connection_string(BuildConnectionString(full_path, kDatabasePassword));
+  connection.Open();
+  connection.Close();
 }
 
 void CloseDatabase(Connection* connection) {

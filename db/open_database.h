@@ -26,6 +26,15 @@ std::unique_ptr<engine::Connection> OpenDatabase(const std::string& folder,
                                                  const std::string& file_name,
                                                  run::RunView& view, bool will_commit);
 
+// Whether the file begins as a Jet database does; a run takes any other file
+// for an SQLite one.
+bool IsJetFile(const std::string& full_path);
+
+// Opens the file as a run would, without changing it, and closes it again:
+// a Jet file's header, password and table Numbers, an SQLite file's header
+// and schema. Throws core::Error with the reason when a run could not open it.
+void CheckOpensAsDatabase(const std::string& full_path);
+
 // Closes the connection if it is open; ignores every failure. Null is allowed.
 void CloseDatabase(engine::Connection* connection);
 

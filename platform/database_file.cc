@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/error.h"
+#include "platform/backup_files.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
 #include "platform/lock_file.h"
@@ -18,24 +19,6 @@ namespace {
 using core::Error;
 
 std::string Name(const std::filesystem::path& file) { return file.filename().string(); }
-
-// A name in the folder that this run created and removes again unless the
-// file under it has been renamed into place.
-class TemporaryName {
- public:
-  explicit TemporaryName(std::filesystem::path path) : path_(std::move(path)) {}
-  ~TemporaryName() {
-    if (!path_.empty()) RemoveFile(path_);
-  }
-  TemporaryName(const TemporaryName&) = delete;
-  TemporaryName& operator=(const TemporaryName&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  void Release() { path_.clear(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 // A 64-bit FNV-1a hash: enough to notice an accidental change of bytes read
 // earlier without keeping them.
@@ -85,6 +68,24 @@ File OpenHeld(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+// A name in the folder that this run created and removes again unless the
+// file under it has been renamed into place.
+class DatabaseFile::TemporaryName {
+ public:
+  explicit TemporaryName(std::filesystem::path path) : path_(std::move(path)) {}
+  ~TemporaryName() {
+    if (!path_.empty()) RemoveFile(path_);
+  }
+  TemporaryName(const TemporaryName&) = delete;
+  TemporaryName& operator=(const TemporaryName&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // Filled by the thread until it ends; read only after joining it. Its end
 // joins the thread, closes the copy (Windows removes no open file) and
@@ -141,10 +142,6 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
     identity = file.Identity();
   }
   return DatabaseFile(std::move(file), identity);
-}
-
-std::filesystem::path DatabaseFile::BackupPath() const {
-  return std::filesystem::path(path_) += ".bak";
 }
 
 void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
@@ -211,11 +208,9 @@ void DatabaseFile::CheckUnchanged() const {
   if (CurrentIdentity(path_) != identity_) throw ChangedMeanwhile(path_, "");
 }
 
-void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
-  // The staging name is removed in any case: after a successful rename it is
-  // gone anyway, except when the previous backup already was a link to the
-  // original (a run stopped between steps 4 and 5), where renaming one name
-  // of a file onto another of its names changes nothing.
+std::filesystem::path DatabaseFile::MakeBackup(
+    const std::filesystem::path& staging) const {
+  // The staging name is removed in any case, also when KeepAsBackup fails.
   const TemporaryName staged(staging);
   if (!TryHardLink(path_, staging)) {
     File copy = File::CreateNew(staging);
@@ -224,7 +219,7 @@ void DatabaseFile::MakeBackup(const std::filesystem::path& staging) const {
     copy.Flush();
     copy.Close();
   }
-  RenameOver(staging, BackupPath());
+  return KeepAsBackup(path_, staging);
 }
 
 namespace {
@@ -274,8 +269,10 @@ std::unique_ptr<DatabaseFile::Copying> DatabaseFile::FinishCopy() {
   return copying;
 }
 
-void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes,
-                           const CopyCheck& check, const StepHook& hook) {
+std::filesystem::path DatabaseFile::Replace(uint64_t new_size,
+                                            const std::vector<Change>& changes,
+                                            const CopyCheck& check,
+                                            const StepHook& hook) {
   const auto reached = [&](Step step) {
     if (hook) hook(step);
   };
@@ -298,17 +295,55 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   check(copy_path);
   reached(Step::kCopyChecked);
 
+  return PutInPlace(copy_path, *copying->name, reached);
+}
+
+std::filesystem::path DatabaseFile::PutInPlace(const std::filesystem::path& copy_path,
+                                               TemporaryName& copy_name,
+                                               const std::function<void(Step)>& reached) {
   CheckUnchanged();
-  MakeBackup(std::filesystem::path(copy_path) += ".bak");
+  std::filesystem::path backup = MakeBackup(std::filesystem::path(copy_path) += ".bak");
   reached(Step::kBackupMade);
 
   file_->Close();
   RenameOver(copy_path, path_);
-  copying->name->Release();
+  copy_name.Release();
   reached(Step::kReplaced);
   // The new file is in place: what follows cannot fail the commit.
   RemoveLeftoverCopies(path_);
   FlushFolderOf(path_);
+  return backup;
+}
+
+std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::path& source,
+                                                      const CopyCheck& check,
+                                                      const StepHook& hook) {
+  const auto reached = [&](Step step) {
+    if (hook) hook(step);
+  };
+  File from = File::OpenForReading(source);
+  if (!from.IsRegularFile())
+    throw Error(source.string() + " ist keine gewöhnliche Datei");
+  const uint64_t length = from.Size();
+  // Declared first, so that the copy is closed before its name is removed
+  // (Windows removes no open file).
+  std::optional<TemporaryName> copy_name;
+  File copy = File::CreateTemporaryBeside(path_);
+  copy_name.emplace(copy.path());
+  copy.TakeAccessOf(path_);
+  if (CopyFileStart(from, copy, length) != length)
+    throw Error(source.string() + " ist beim Kopieren kürzer geworden");
+  // Closed now: Windows renames no file that is open, and the source may be
+  // the newest backup, which "<name>.bak" is about to stop naming.
+  from.Close();
+  reached(Step::kCopyWritten);
+  copy.Flush();
+  reached(Step::kCopyFlushed);
+  const std::filesystem::path copy_path = copy.path();
+  copy.Close();
+  check(copy_path);
+  reached(Step::kCopyChecked);
+  return PutInPlace(copy_path, *copy_name, reached);
 }
 
 }  // namespace platform

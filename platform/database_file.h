@@ -32,9 +32,11 @@ namespace platform {
 //      inode) with the same size, modification and change time (see
 //      FileIdentity: a write anywhere moves the times); and no lock file may
 //      have appeared beside it (the billing product opened it meanwhile);
-//   4. the backup "<name>.bak" is made without moving the original: a hard
-//      link, or a flushed copy where the folder allows no links, under a
-//      temporary name, renamed over the previous backup;
+//   4. the backup is made without moving the original: a hard link, or a
+//      flushed copy where the folder allows no links, under a temporary
+//      name, renamed to a dated name of its own (backup_files.h), and
+//      linked as "<name>.bak" too where links are allowed; an older
+//      "<name>.bak" that is no dated backup becomes one first;
 //   5. the copy, closed, is renamed over the original, closed too (Windows
 //      replaces no open file; the checks of step 3 are done by then), which
 //      swaps the name from the old file to the new one in one step, and the
@@ -80,7 +82,6 @@ class DatabaseFile {
   const std::filesystem::path& path() const { return path_; }
   // The size at the open.
   uint64_t size() const { return identity_.size; }
-  std::filesystem::path BackupPath() const;
 
   // Fills `into` with the bytes from `offset` on and remembers them (a hash)
   // for the commit's checks; a core::Error when the file ends before.
@@ -102,9 +103,17 @@ class DatabaseFile {
 
   // The new version is the original's first `new_size` bytes (extended by
   // zeros when it is longer) with `changes` written over them; the changes
-  // must lie inside `new_size`.
-  void Replace(uint64_t new_size, const std::vector<Change>& changes,
-               const CopyCheck& check, const StepHook& hook = {});
+  // must lie inside `new_size`. Returns the backup's dated name.
+  std::filesystem::path Replace(uint64_t new_size, const std::vector<Change>& changes,
+                                const CopyCheck& check, const StepHook& hook = {});
+
+  // The new version is a copy of the file `source` (a backup, not the
+  // original itself): steps 1 to 5 with the copy made from `source` instead
+  // of the original, which thus stays a backup too. Returns the dated name
+  // of the original's backup.
+  std::filesystem::path ReplaceWithCopyOf(const std::filesystem::path& source,
+                                          const CopyCheck& check,
+                                          const StepHook& hook = {});
 
  private:
   struct ReadPart {
@@ -115,6 +124,8 @@ class DatabaseFile {
 
   // The copy of step 1 and the thread that makes it.
   struct Copying;
+  // A name this object created, removed again unless renamed into place.
+  class TemporaryName;
 
   DatabaseFile(File file, FileIdentity identity);
 
@@ -128,7 +139,12 @@ class DatabaseFile {
                                    const std::vector<Change>& changes) const;
   void CheckCopy(const File& copy, const std::vector<Change>& changes) const;
   void CheckUnchanged() const;
-  void MakeBackup(const std::filesystem::path& staging) const;
+  // Step 4; returns the backup's dated name.
+  std::filesystem::path MakeBackup(const std::filesystem::path& staging) const;
+  // Steps 3 to 5 for the flushed and checked copy under `copy_name`.
+  std::filesystem::path PutInPlace(const std::filesystem::path& copy_path,
+                                   TemporaryName& copy_name,
+                                   const std::function<void(Step)>& reached);
 
   std::filesystem::path path_;
   // On the heap, so that the copying thread's reference outlives a move.

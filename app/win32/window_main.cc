@@ -60,12 +60,13 @@ int Run(int show_command) {
       Tell(line.error, run::RunView::Icon::kError, UsageText());
       return kUsageErrorStatus;
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kRestore:
       break;
   }
   const RunSetup setup = PrepareRun(line);
   RunResult result;
   Form1 form([&](run::RunView& view) {
-    result = RunUpdate(*setup.store, setup.numbers, view, setup.options);
+    result = RunPrepared(setup, view);
     return result.outcome;
   });
   form.Show(show_command);

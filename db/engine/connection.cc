@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+
+#include "core/utf8.h"
 #include "db/engine/connection_string.h"
 #include "db/engine/core_types.h"
 #include "db/engine/jetfile/jet_file_session.h"
@@ -10,6 +13,9 @@
 #include "db/engine/sqlite/sqlite_recordset.h"
 #include "db/engine/sqlite/sqlite_schema.h"
 #include "db/engine/sqlite/sqlite_session.h"
+#include "platform/backup_files.h"
+#include "platform/file.h"
+#include "platform/file_system.h"
 
 namespace db::engine {
 namespace {
@@ -20,6 +26,35 @@ constexpr char kClosed[] = "Operation is not allowed when the object is closed."
 constexpr char kSavepoint[] = "SAVEPOINT jet_statement";
 constexpr char kReleaseSavepoint[] = "RELEASE jet_statement";
 constexpr char kUndoSavepoint[] = "ROLLBACK TO jet_statement";
+
+// The copy of an SQLite file made when a transaction that will commit
+// begins: kept as the newest backup at the commit, removed otherwise.
+struct PendingBackup {
+  std::filesystem::path database;
+  std::filesystem::path staged;
+  PendingBackup() = default;
+  PendingBackup(const PendingBackup&) = delete;
+  PendingBackup& operator=(const PendingBackup&) = delete;
+  ~PendingBackup() {
+    if (!staged.empty()) platform::RemoveFile(staged);
+  }
+};
+
+// Copies the file, as the transaction just begun found it, beside it under
+// a temporary name. The copy stays readable by this user only: a user who
+// may write the file need not own it, so the owner's access could not always
+// be given, and a restore gives the restored file the access of the file it
+// replaces.
+std::unique_ptr<PendingBackup> StageBackup(const std::filesystem::path& database,
+                                           const SqliteSession& session) {
+  auto pending = std::make_unique<PendingBackup>();
+  pending->database = database;
+  platform::File file = platform::File::CreateTemporaryBeside(database);
+  pending->staged = file.path();
+  file.Close();
+  session.CopyInto(core::PathToUtf8(pending->staged));
+  return pending;
+}
 
 }  // namespace
 
@@ -40,6 +75,10 @@ class Connection::Impl {
   SqliteSchema schema;
   // Valid as long as the schema: cleared with it.
   jetsql::TranslationCache translations;
+  // The SQLite file, and its copy while a transaction that will commit is
+  // open.
+  std::filesystem::path sqlite_path;
+  std::unique_ptr<PendingBackup> pending_backup;
 
   void ForgetSchema() {
     schema.Clear();
@@ -83,6 +122,7 @@ void Connection::Open() {
   } else {
     impl_ =
         std::make_unique<Impl>(SqliteSession::Open(settings.data_source, busy_timeout_));
+    impl_->sqlite_path = core::PathFromUtf8(settings.data_source);
   }
   impl_->schema.set_working_tables(working_tables_);
 }
@@ -106,6 +146,10 @@ void Connection::Close() {
 void Connection::BeginTrans() {
   if (!impl_) throw Error(kClosed);
   impl_->session->Run("BEGIN IMMEDIATE");
+  // Before the first change, holding the write lock: the copy is the file as
+  // the commit will find it. A Jet file keeps its backup at the replace.
+  if (impl_->sqlite_file && will_commit_)
+    impl_->pending_backup = StageBackup(impl_->sqlite_path, *impl_->sqlite_file);
 }
 
 void Connection::CommitTrans() {
@@ -113,6 +157,12 @@ void Connection::CommitTrans() {
   // The Jet file takes the rows first: when it cannot, the transaction stays
   // open for the caller to roll back, and neither database has changed.
   if (impl_->jet_file) impl_->jet_file->WriteTable();
+  // The backup is in place before the commit, as with a Jet file; should the
+  // commit fail, it is one more backup of the unchanged file.
+  if (const auto pending = std::move(impl_->pending_backup)) {
+    platform::KeepAsBackup(pending->database, pending->staged);
+    platform::FlushFolderOf(pending->database);
+  }
   impl_->session->Run("COMMIT");
 }
 
@@ -120,6 +170,7 @@ void Connection::RollbackTrans() {
   if (!impl_) throw Error(kClosed);
   // Tables created or dropped in the transaction come and go with it.
   impl_->ForgetSchema();
+  impl_->pending_backup.reset();
   impl_->session->Run("ROLLBACK");
 }
 

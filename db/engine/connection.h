@@ -60,8 +60,10 @@ class Connection {
   void set_jet_file_table(std::string name) { jet_file_table_ = std::move(name); }
   // Whether the caller means to commit (not a dry run): a Jet file then
   // starts the commit's copy of itself at Open(), so that it overlaps the
-  // statements (see JetFileSession::Open). A run that only rolls back never
-  // copies the file. Takes effect at Open().
+  // statements (see JetFileSession::Open); an SQLite file is copied at
+  // BeginTrans(), before any change, and the copy kept as the newest backup
+  // (platform/backup_files.h) at CommitTrans(). A run that only rolls back
+  // never copies the file. Takes effect at Open().
   void set_will_commit(bool will_commit) { will_commit_ = will_commit; }
 
   // Opens the file named by the connection string. Never creates a file: a

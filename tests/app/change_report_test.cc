@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/run_update.h"
+#include "platform/backup_files.h"
 #include "tests/app/jet_numbers_file.h"
 #include "tests/app/map_settings_store.h"
 #include "tests/app/run_folder.h"
@@ -27,6 +28,18 @@ using testing_support::RecordingView;
 using testing_support::RunFolder;
 using testing_support::TempDir;
 using Icon = run::RunView::Icon;
+
+// The folder's names without the backups of Numbers.mdb, of which there must
+// be `dated` and, with one, Numbers.mdb.bak.
+std::set<std::string> WithoutBackups(const fs::path& folder, size_t dated) {
+  EXPECT_EQ(platform::ListBackups(folder / "Numbers.mdb").size(), dated);
+  std::set<std::string> names;
+  for (const std::string& name : FolderNames(folder))
+    if (!platform::ParseBackupName(name, "Numbers.mdb") &&
+        (name != "Numbers.mdb.bak" || dated == 0))
+      names.insert(name);
+  return names;
+}
 
 struct ReportRun {
   RunResult result;
@@ -143,8 +156,9 @@ TEST(ChangeReportTest, EveryChangeAndEverySourceInTheChangeListAndTheSummary) {
             "Unter dem Einkaufspreis: 2 Vorwahlen:\n"
             "  0044 Großbritannien: Verkauf 0,1200, Einkauf 0,2000\n"
             "  030 Berlin; \"Mitte\": Verkauf 0,0500, Einkauf 0,0900\n");
-  // Only the change list joined the database and the price file.
-  EXPECT_EQ(FolderNames(folder.path()),
+  // Only the change list and the backup joined the database and the price
+  // file.
+  EXPECT_EQ(WithoutBackups(folder.path(), 1),
             (std::set<std::string>{"Numbers.mdb", "preise.csv", "changes.csv"}));
 }
 
@@ -293,7 +307,7 @@ TEST(ChangeReportTest, AChangeListThatCannotBeWrittenLeavesTheOutcomeAndExitsWit
       else
         EXPECT_EQ(folder.Numbers(), testing_support::kNumbersAfterRun);
       // No temporary file is left behind.
-      EXPECT_EQ(FolderNames(folder.path()),
+      EXPECT_EQ(WithoutBackups(folder.path(), dry_run ? 0 : 1),
                 (std::set<std::string>{"Numbers.mdb", "preise.csv", "a-folder"}));
     }
   }

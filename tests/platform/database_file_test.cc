@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "platform/backup_files.h"
 #include "platform/lock_file.h"
 #include "tests/support/test_files.h"
 
@@ -50,6 +51,22 @@ std::string Read(DatabaseFile& file, uint64_t offset, size_t length) {
   std::string bytes(length, '\0');
   file.Read(offset, {reinterpret_cast<uint8_t*>(bytes.data()), length});
   return bytes;
+}
+
+// The folder's names, with every dated backup of Numbers.mdb as "<dated>".
+std::multiset<std::string> NamesWithDatedAsOne(const std::filesystem::path& folder) {
+  std::multiset<std::string> names;
+  for (const std::string& name : FolderNames(folder))
+    names.insert(ParseBackupName(name, "Numbers.mdb") ? "<dated>" : name);
+  return names;
+}
+
+// The bytes of the dated backups of `database`, oldest first.
+std::vector<std::string> DatedBackups(const std::filesystem::path& database) {
+  std::vector<std::string> contents;
+  for (const Backup& backup : ListBackups(database))
+    contents.push_back(ReadFileBytes(backup.path));
+  return contents;
 }
 
 bool IsCopyName(const std::string& name) { return name.starts_with("Numbers.mdb.tmp-"); }
@@ -155,9 +172,10 @@ TEST(DatabaseFileTest, ReplaceWritesTheImageKeepsTheOldAsBackupAndLeavesNothingE
   });
   EXPECT_EQ(checked, kNew);
   EXPECT_EQ(ReadFileBytes(database), kNew);
-  EXPECT_EQ(ReadFileBytes(file.BackupPath()), kOld);
-  EXPECT_EQ(FolderNames(dir.path()),
-            (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+  EXPECT_EQ(DatedBackups(database), std::vector<std::string>{kOld});
+  EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), kOld);
+  EXPECT_EQ(NamesWithDatedAsOne(dir.path()),
+            (std::multiset<std::string>{"Numbers.mdb", "<dated>", "Numbers.mdb.bak"}));
 }
 
 TEST(DatabaseFileTest, CommitRemovesCopiesLeftByAKilledRunAndNothingElse) {
@@ -170,26 +188,39 @@ TEST(DatabaseFileTest, CommitRemovesCopiesLeftByAKilledRunAndNothingElse) {
                                       "Numbers.mdb.tmp-a1B2c3.old"};
   for (const std::string& name : kept) dir.WriteFile(name, "not ours");
   ReplaceWith(DatabaseFile::Open(database), kNew);
-  std::set<std::string> expected = kept;
-  expected.insert({"Numbers.mdb", "Numbers.mdb.bak"});
-  EXPECT_EQ(FolderNames(dir.path()), expected);
+  std::multiset<std::string> expected(kept.begin(), kept.end());
+  expected.insert({"Numbers.mdb", "<dated>", "Numbers.mdb.bak"});
+  EXPECT_EQ(NamesWithDatedAsOne(dir.path()), expected);
 }
 
-TEST(DatabaseFileTest, EachRunReplacesTheOneBackup) {
+// Every run keeps its own dated backup, so that the file from before the
+// first run survives the second and the third; "Numbers.mdb.bak" is the
+// newest one. A "Numbers.mdb.bak" of an earlier version of the program
+// becomes a dated backup of its own first.
+TEST(DatabaseFileTest, EachRunKeepsADatedBackupAndTheEarlierSingleBackup) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
-  dir.WriteFile("Numbers.mdb.bak", "backup of an earlier run");
+  const auto earlier = dir.WriteFile("Numbers.mdb.bak", "backup of an earlier version");
+  const auto yesterday =
+      std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+  std::filesystem::last_write_time(earlier, yesterday);
   ReplaceWith(DatabaseFile::Open(database), "first");
-  EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), kOld);
   ReplaceWith(DatabaseFile::Open(database), "second");
-  EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), "first");
-  EXPECT_EQ(ReadFileBytes(database), "second");
-  EXPECT_EQ(FolderNames(dir.path()),
-            (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+  ReplaceWith(DatabaseFile::Open(database), "third");
+  EXPECT_EQ(ReadFileBytes(database), "third");
+  EXPECT_EQ(DatedBackups(database),
+            (std::vector<std::string>{"backup of an earlier version", kOld, "first",
+                                      "second"}));
+  EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), "second");
+  EXPECT_TRUE(std::filesystem::equivalent(dir.path() / "Numbers.mdb.bak",
+                                          ListBackups(database).back().path));
+  EXPECT_EQ(NamesWithDatedAsOne(dir.path()).count("<dated>"), 4u);
+  EXPECT_EQ(FolderNames(dir.path()).size(), 6u);
 }
 
-// A run stopped between backup and replacement leaves the backup as a second
-// name of the original; the next run must still end with exactly two files.
+// A run stopped between backup and replacement leaves "Numbers.mdb.bak" as
+// a second name of the original (and of its dated backup); the next run
+// makes no second dated backup of the same file from it.
 TEST(DatabaseFileTest, BackupThatIsAlreadyALinkToTheOriginal) {
   TempDir dir;
   const auto database = dir.WriteFile("Numbers.mdb", kOld);
@@ -197,8 +228,49 @@ TEST(DatabaseFileTest, BackupThatIsAlreadyALinkToTheOriginal) {
   ReplaceWith(DatabaseFile::Open(database), kNew);
   EXPECT_EQ(ReadFileBytes(database), kNew);
   EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), kOld);
+  EXPECT_EQ(DatedBackups(database), std::vector<std::string>{kOld});
+  EXPECT_EQ(NamesWithDatedAsOne(dir.path()),
+            (std::multiset<std::string>{"Numbers.mdb", "<dated>", "Numbers.mdb.bak"}));
+}
+
+// A restore puts a copy of the backup in place, with the original's access,
+// and keeps the file it replaced as the newest backup, so that the restore
+// can be undone; the backup itself stays.
+TEST(DatabaseFileTest, ReplaceWithCopyOfPutsTheBackupInPlaceAndKeepsTheReplacedFile) {
+  TempDir dir;
+  const auto database = dir.WriteFile("Numbers.mdb", kNew);
+  ASSERT_EQ(chmod(database.c_str(), 0640), 0);
+  const auto backup = dir.WriteFile("Numbers.mdb.2026-12-01_10-00-00.bak", kOld);
+  std::string checked;
+  const auto kept = DatabaseFile::Open(database).ReplaceWithCopyOf(
+      backup, [&](const std::filesystem::path& copy) { checked = ReadFileBytes(copy); });
+  EXPECT_EQ(checked, kOld);
+  EXPECT_EQ(ReadFileBytes(database), kOld);
+  EXPECT_EQ(ReadFileBytes(kept), kNew);
+  EXPECT_EQ(ListBackups(database).back().path, kept);
+  EXPECT_EQ(ReadFileBytes(backup), kOld);
+  EXPECT_FALSE(std::filesystem::equivalent(database, backup));
+  struct stat after;
+  ASSERT_EQ(stat(database.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(NamesWithDatedAsOne(dir.path()),
+            (std::multiset<std::string>{"Numbers.mdb", "<dated>", "<dated>",
+                                        "Numbers.mdb.bak"}));
+}
+
+TEST(DatabaseFileTest, ReplaceWithCopyOfLeavesEverythingWhenTheCheckFails) {
+  TempDir dir;
+  const auto database = dir.WriteFile("Numbers.mdb", kNew);
+  const auto damaged = dir.WriteFile("damaged.bak", kOld);
+  EXPECT_EQ(ErrorOf([&] {
+              DatabaseFile::Open(database).ReplaceWithCopyOf(
+                  damaged,
+                  [](const std::filesystem::path&) { throw Error("beschädigt"); });
+            }),
+            "beschädigt");
+  EXPECT_EQ(ReadFileBytes(database), kNew);
   EXPECT_EQ(FolderNames(dir.path()),
-            (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+            (std::set<std::string>{"Numbers.mdb", "damaged.bak"}));
 }
 
 TEST(DatabaseFileTest, NewFileKeepsOwnerGroupAndMode) {
@@ -264,8 +336,7 @@ TEST(DatabaseFileTest, ReplaceCopiesTheOriginalAndWritesTheChangesOverIt) {
       file.Replace(c.new_size, changes, AcceptCopy);
       EXPECT_EQ(ReadFileBytes(database), expected) << c.name << " early " << early;
       EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), original) << c.name;
-      EXPECT_EQ(FolderNames(dir.path()),
-                (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+      EXPECT_EQ(DatedBackups(database), std::vector<std::string>{original}) << c.name;
     }
   }
 }

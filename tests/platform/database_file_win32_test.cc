@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "core/utf8.h"
+#include "platform/backup_files.h"
 #include "platform/database_file.h"
 #include "platform/file_identity.h"
 #include "platform/file_system.h"
@@ -168,8 +169,12 @@ TEST(DatabaseFileWin32Test, TheNewFileKeepsTheAttributesAndTheBackupIsTheOldFile
             kKept);
   EXPECT_EQ(ReadFileBytes(database), kNew);
   EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), kOld);
+  const auto backups = ListBackups(database);
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(CurrentIdentity(backups.front().path).file, old_file.file);
   EXPECT_EQ(FolderNames(dir.path()),
-            (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+            (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak",
+                                   backups.front().path.filename().string()}));
 }
 
 // Folder names as operators give them: Latin-1 letters, and letters outside
@@ -194,8 +199,12 @@ TEST(DatabaseFileWin32Test, WorksInFoldersNamedInAnyScript) {
     ReplaceWith(DatabaseFile::Open(database), kNew);
     EXPECT_EQ(ReadFileBytes(database), kNew);
     EXPECT_EQ(ReadFileBytes(folder / "Numbers.mdb.bak"), kOld);
+    const auto backups = ListBackups(database);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(backups.front().path), kOld);
     EXPECT_EQ(FolderNames(folder),
-              (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+              (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak",
+                                     backups.front().path.filename().string()}));
   }
 }
 

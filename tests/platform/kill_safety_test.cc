@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/backup_files.h"
 #include "platform/database_file.h"
 #include "tests/support/test_files.h"
 
@@ -78,6 +79,29 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, KillAtStepTest,
                                          DatabaseFile::Step::kCopyChecked,
                                          DatabaseFile::Step::kBackupMade,
                                          DatabaseFile::Step::kReplaced));
+
+// A restore killed at any of its steps leaves the file it replaces or the
+// backup's copy as Numbers.mdb, and the backup itself as it was.
+TEST_P(KillAtStepTest, DuringARestoreLeavesTheOldOrTheRestoredFile) {
+  const DatabaseFile::Step kill_at = GetParam();
+  TempDir dir;
+  const auto database = dir.WriteFile("Numbers.mdb", Image('n'));
+  const auto backup = dir.WriteFile("Numbers.mdb.2026-12-01_10-00-00.bak", Image('o'));
+  const int signal = RunInChild([&] {
+    DatabaseFile::Open(database).ReplaceWithCopyOf(
+        backup, [](const std::filesystem::path&) {},
+        [&](DatabaseFile::Step step) {
+          if (step == kill_at) raise(SIGKILL);
+        });
+  });
+  ASSERT_EQ(signal, SIGKILL);
+  const bool restored = kill_at >= DatabaseFile::Step::kReplaced;
+  EXPECT_EQ(ReadFileBytes(database), Image(restored ? 'o' : 'n'));
+  EXPECT_EQ(ReadFileBytes(backup), Image('o'));
+  if (kill_at >= DatabaseFile::Step::kBackupMade) {
+    EXPECT_EQ(ReadFileBytes(ListBackups(database).back().path), Image('n'));
+  }
+}
 
 // Kills at moments no hook chooses: a child commits two images in turn, over
 // and over, and is killed after a random delay.

@@ -28,6 +28,7 @@
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/usage_map.h"
+#include "platform/backup_files.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/reliability/jet_deck.h"
 #include "tests/reliability/program_run.h"
@@ -388,6 +389,9 @@ TEST_F(JetRefusalTest, EachCaseEndsWithItsMessageAndLeavesTheFileAsItWasOrSound)
       }
       EXPECT_EQ(testing_support::ReadFileBytes(folder / "Numbers.mdb.bak"), bytes);
       names.insert("Numbers.mdb.bak");
+      const auto backups = platform::ListBackups(folder / "Numbers.mdb");
+      ASSERT_EQ(backups.size(), 1u);
+      names.insert(backups.front().path.filename().string());
       EXPECT_EQ(FolderNames(folder), names);
     } else {
       EXPECT_EQ(testing_support::ReadFileBytes(folder / "Numbers.mdb"), bytes);

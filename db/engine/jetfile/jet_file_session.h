@@ -51,7 +51,7 @@ class JetFileSession {
   // at the open; the system copies the file beside it, the changed and new
   // pages are written into the copy, which is flushed, read back (the table,
   // the page map) and checked, and renamed over the file, the old file kept
-  // as "<file>.bak" (platform::DatabaseFile).
+  // as a dated backup (platform::DatabaseFile, platform/backup_files.h).
   // Called inside the open transaction, before it is committed; throws, with
   // the file unchanged, when the rows cannot be written, the copy is not
   // sound, the file changed since the open or its lock file appeared.

@@ -176,6 +176,37 @@ std::unique_ptr<SqliteSession> SqliteSession::OpenInMemory(
   return session;
 }
 
+void SqliteSession::CopyInto(const std::string& path) const {
+  // SQLite's backup refuses a source connection inside a write transaction;
+  // a second connection reads the committed state, which this connection's
+  // write lock keeps as it is.
+  sqlite3* source = nullptr;
+  sqlite3* target = nullptr;
+  const auto close = [&] {
+    sqlite3_close_v2(target);
+    sqlite3_close_v2(source);
+  };
+  const auto fail = [&](const std::string& reason) {
+    close();
+    throw Error("Die Sicherung von " + file_name_ + " kann nicht angelegt werden (" +
+                    BaseName(path) + "): " + reason,
+                Error::Kind::kIo);
+  };
+  sqlite3_open_v2(sqlite3_db_filename(db_, "main"), &source,
+                  SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  sqlite3_open_v2(path.c_str(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                  nullptr);
+  if (source == nullptr || target == nullptr) fail("out of memory");
+  if (sqlite3_errcode(source) != SQLITE_OK) fail(sqlite3_errmsg(source));
+  if (sqlite3_errcode(target) != SQLITE_OK) fail(sqlite3_errmsg(target));
+  sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
+  if (backup == nullptr) fail(sqlite3_errmsg(target));
+  const int stepped = sqlite3_backup_step(backup, -1);
+  sqlite3_backup_finish(backup);
+  if (stepped != SQLITE_DONE) fail(sqlite3_errstr(stepped));
+  close();
+}
+
 void SqliteSession::Configure() {
   // Names are emitted in double quotes; SQLite's legacy rule would read a
   // double-quoted name that matches no column as a text literal, so that a

@@ -40,6 +40,13 @@ class SqliteSession {
 
   sqlite3* handle() const { return db_; }
 
+  // Copies the committed state of the database file into the empty file
+  // `path` (UTF-8) with SQLite's backup API, through a second, read-only
+  // connection, and flushes it. Called inside a write transaction before its
+  // first change, it copies the state that transaction's commit replaces:
+  // the write lock keeps other connections from committing meanwhile.
+  void CopyInto(const std::string& path) const;
+
   // The cached statement for `sql` with `params` bound to its ? in order.
   // Texts are bound without a copy: `params` must outlive the stepping.
   sqlite3_stmt* Prepare(const std::string& sql, const std::vector<Value>& params);

@@ -25,6 +25,7 @@
 #include "db/engine/mdb/global_page_map.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
+#include "platform/backup_files.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/db/engine/mdb/jet_files.h"
 #include "tests/db/engine/mdb/jet_variants.h"
@@ -390,8 +391,11 @@ TEST(JetFileTest, OnlyAConnectionThatWillCommitCopiesTheFileBeforeTheCommit) {
         CopyAppears(copy.folder(), std::chrono::milliseconds(will_commit ? 10000 : 200)),
         will_commit);
     ExpectCommitted(copy, ReplaceSomeRows(*connection, 3));
+    const auto backups = platform::ListBackups(copy.folder() / "Numbers.mdb");
+    ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(testing_support::FolderNames(copy.folder()),
-              (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak"}));
+              (std::set<std::string>{"Numbers.mdb", "Numbers.mdb.bak",
+                                     backups.front().path.filename().string()}));
   }
 }
 
