@@ -51,8 +51,9 @@ uint64_t ContentHash(std::span<const uint8_t> bytes) {
 
 Error ChangedMeanwhile(const std::filesystem::path& file, const std::string& detail) {
   return Error("Die Datenbank " + Name(file) +
-               " wurde während des Laufs von einem anderen Programm verändert" + detail +
-               "; sie wurde nicht ersetzt");
+                   " wurde während des Laufs von einem anderen Programm verändert" +
+                   detail + "; sie wurde nicht ersetzt",
+               Error::Kind::kInUse);
 }
 
 // Whether `name` is one of the temporary names CreateBeside() or the backup
@@ -131,8 +132,9 @@ DatabaseFile::~DatabaseFile() = default;
 DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
   if (IsSymbolicLink(path))
     throw Error(path.string() +
-                " ist ein symbolischer Verweis; bitte den Pfad der Datei "
-                "selbst angeben");
+                    " ist ein symbolischer Verweis; bitte den Pfad der Datei "
+                    "selbst angeben",
+                Error::Kind::kUnsupported);
   // A lock file that no program holds is left by a crash (where the system
   // can tell, see IsHeldOpen): the billing product is not running.
   if (const auto lock = FindLockFile(path); lock && IsHeldOpen(*lock))
@@ -148,7 +150,9 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
                     "darum nicht ersetzt",
                 Error::Kind::kPermission);
   File file = OpenHeld(path);
-  if (!file.IsRegularFile()) throw Error(path.string() + " ist keine gewöhnliche Datei");
+  if (!file.IsRegularFile())
+    throw Error(path.string() + " ist keine gewöhnliche Datei",
+                Error::Kind::kUnsupported);
   // A file changed in the present tick of the file system's clock is asked
   // again once the clock has moved on, so that any later write shows in the
   // times.
@@ -167,7 +171,8 @@ std::filesystem::path DatabaseFile::BackupPath() const {
 void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
   if (file_->ReadAt(offset, into) != into.size())
     throw Error("Die Datenbankdatei " + Name(path_) + " endet vor Byte " +
-                std::to_string(offset + into.size()));
+                    std::to_string(offset + into.size()),
+                Error::Kind::kIo);
   read_.push_back({offset, into.size(), ContentHash(into)});
   bytes_read_ += into.size();
 }
@@ -211,8 +216,9 @@ void DatabaseFile::CheckCopy(const File& copy, const std::vector<Change>& change
   // copy: that is what the message must say.
   CheckUnchanged();
   throw Error("Die Kopie " + Name(copy.path()) + " enthält ab Byte " +
-              std::to_string(part->offset) + " nicht, was " + Name(path_) +
-              " dort enthielt; " + Name(path_) + " wurde nicht ersetzt");
+                  std::to_string(part->offset) + " nicht, was " + Name(path_) +
+                  " dort enthielt; " + Name(path_) + " wurde nicht ersetzt",
+              Error::Kind::kIo);
 }
 
 void DatabaseFile::CheckUnchanged() const {
@@ -278,7 +284,8 @@ void DatabaseFile::Replace(uint64_t new_size, const std::vector<Change>& changes
   };
   for (const Change& change : changes)
     if (change.offset > new_size || change.bytes.size() > new_size - change.offset)
-      throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei");
+      throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei",
+                  Error::Kind::kInternal);
   // Removes the copy, whatever happens, unless it is renamed into place.
   const std::unique_ptr<Copying> copying = FinishCopy();
   File& copy = *copying->copy;

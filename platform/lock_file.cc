@@ -24,8 +24,9 @@ std::optional<std::filesystem::path> FindLockFile(const std::filesystem::path& d
   }
   if (error)
     throw core::Error("Der Ordner " + folder.string() +
-                      " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
-                      " zu sehen: " + error.message());
+                          " kann nicht gelesen werden, um nach der Sperrdatei " + wanted +
+                          " zu sehen: " + error.message(),
+                      core::Error::Kind::kIo);
   return std::nullopt;
 }
 

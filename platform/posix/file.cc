@@ -87,8 +87,9 @@ bool File::IsRegularFile() const {
 
 void File::ReadExactly(uint64_t offset, std::span<uint8_t> into) const {
   if (ReadAt(offset, into) != into.size())
-    throw Error(path_.string() + " endet vor Byte " +
-                std::to_string(offset + into.size()));
+    throw Error(
+        path_.string() + " endet vor Byte " + std::to_string(offset + into.size()),
+        Error::Kind::kIo);
 }
 
 size_t File::ReadAt(uint64_t offset, std::span<uint8_t> into) const {
@@ -148,9 +149,10 @@ void File::TakeAccessOf(const std::filesystem::path& original) {
     throw SystemError("kann nicht abgefragt werden", original, errno);
   const auto refuse = [&](const std::string& reason) {
     return Error("Die neue Datei " + Name(path_) +
-                 " kann Besitzer, Gruppe und Rechte von " + Name(original) +
-                 " nicht übernehmen (" + reason + "); " + Name(original) +
-                 " wurde nicht ersetzt");
+                     " kann Besitzer, Gruppe und Rechte von " + Name(original) +
+                     " nicht übernehmen (" + reason + "); " + Name(original) +
+                     " wurde nicht ersetzt",
+                 Error::Kind::kPermission);
   };
   const int fd = Descriptor(handle_);
   // chown first: it may clear set-id bits that the chmod then restores.

@@ -119,8 +119,9 @@ bool File::IsRegularFile() const {
 
 void File::ReadExactly(uint64_t offset, std::span<uint8_t> into) const {
   if (ReadAt(offset, into) != into.size())
-    throw Error(path_.string() + " endet vor Byte " +
-                std::to_string(offset + into.size()));
+    throw Error(
+        path_.string() + " endet vor Byte " + std::to_string(offset + into.size()),
+        Error::Kind::kIo);
 }
 
 size_t File::ReadAt(uint64_t offset, std::span<uint8_t> into) const {

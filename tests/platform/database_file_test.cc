@@ -349,7 +349,8 @@ void ExpectRefused(const Refusal& refusal, bool early) {
     file.Replace(
         kOld.size(), {{2000, Bytes(change)}},
         [&](const std::filesystem::path&) {
-          if (refusal.check_fails) throw Error("Seite 7 ist keine Datenseite");
+          if (refusal.check_fails)
+            throw Error("Seite 7 ist keine Datenseite", Error::Kind::kDamaged);
         },
         [&](DatabaseFile::Step step) {
           if (step != refusal.during_step) return;

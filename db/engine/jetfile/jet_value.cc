@@ -38,8 +38,9 @@ Value JetValue(mdb::ColumnType type, sqlite3_value* stored, const std::string& c
     return Value::Integer(sqlite3_value_int64(stored));
   const double number = sqlite3_value_double(stored);
   if (sqlite3_value_type(stored) != SQLITE_FLOAT || number != std::floor(number))
-    throw Error("Spalte " + column + " nimmt nur ganze Zahlen auf, nicht " +
-                TextOf(stored));
+    throw Error(
+        "Spalte " + column + " nimmt nur ganze Zahlen auf, nicht " + TextOf(stored),
+        Error::Kind::kConstraint);
   return Value::Integer(static_cast<int64_t>(number));
 }
 

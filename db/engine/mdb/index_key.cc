@@ -165,7 +165,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
 
 KeyBytes IndexKey(std::span<const KeyColumn> columns, std::span<const Value> values) {
   if (columns.size() != values.size())
-    throw Error("Interner Fehler: ein Indexschlüssel braucht einen Wert je Spalte");
+    throw Error("Interner Fehler: ein Indexschlüssel braucht einen Wert je Spalte",
+                Error::Kind::kInternal);
   KeyBytes key;
   for (size_t i = 0; i < columns.size(); ++i) AppendKey(columns[i], values[i], key);
   return key;

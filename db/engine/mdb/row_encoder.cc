@@ -37,7 +37,8 @@ void Append(std::vector<uint8_t>& bytes, uint64_t value, size_t size) {
 
 Error OutOfRange(const ColumnDefinition& column, const Value& value) {
   return Error("Der Wert " + value.ToText() + " passt nicht in die Spalte " +
-               column.name + " (" + ColumnTypeName(column.type) + ")");
+                   column.name + " (" + ColumnTypeName(column.type) + ")",
+               Error::Kind::kConstraint);
 }
 
 int64_t WholeNumber(const ColumnDefinition& column, const Value& value, int64_t low,
@@ -149,7 +150,8 @@ std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
   const std::vector<ColumnDefinition>& columns = definition.columns();
   if (values.size() != columns.size())
     throw Error("Interner Fehler: " + std::to_string(values.size()) + " Werte für " +
-                std::to_string(columns.size()) + " Spalten");
+                    std::to_string(columns.size()) + " Spalten",
+                Error::Kind::kInternal);
   // A row counts the column numbers given so far, deleted columns included.
   const size_t column_count = definition.max_columns();
   const size_t variable_count = definition.variable_column_count();
