@@ -31,7 +31,15 @@ Value JetValue(mdb::ColumnType type, sqlite3_value* stored, const std::string& c
     case ColumnType::kDouble:
     case ColumnType::kDateTime:
       return Value::Double(sqlite3_value_double(stored));
-    default:
+    case ColumnType::kBoolean:  // whole numbers, checked below
+    case ColumnType::kByte:
+    case ColumnType::kInteger:
+    case ColumnType::kLong:
+    case ColumnType::kBinary:  // never served: the layout refuses the table
+    case ColumnType::kOle:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
       break;
   }
   if (sqlite3_value_type(stored) == SQLITE_INTEGER)

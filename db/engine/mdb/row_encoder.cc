@@ -83,12 +83,19 @@ uint64_t FixedBits(const ColumnDefinition& column, const Value& value) {
     case ColumnType::kDouble:
     case ColumnType::kDateTime:
       return FloatBits(value.ToDouble());
-    default:
-      throw Error("Die Spalte " + column.name + " hat den Typ " +
-                      ColumnTypeName(column.type) +
-                      ", den dieses Programm nicht schreibt",
-                  Error::Kind::kUnsupported);
+    case ColumnType::kBoolean:
+    case ColumnType::kBinary:
+    case ColumnType::kText:
+    case ColumnType::kOle:
+    case ColumnType::kMemo:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
+      break;
   }
+  throw Error("Die Spalte " + column.name + " hat den Typ " +
+                  ColumnTypeName(column.type) + ", den dieses Programm nicht schreibt",
+              Error::Kind::kUnsupported);
 }
 
 // Jet keeps a Text column of fixed length in the row's fixed part, padded
