@@ -4,9 +4,9 @@
 
 #include <fstream>
 #include <memory>
-#include <stdexcept>
 
 #include "bench/text.h"
+#include "core/error.h"
 
 namespace bench {
 namespace {
@@ -38,7 +38,8 @@ struct StatementFinalizer {
 
 void Check(sqlite3* db, int code, const char* what) {
   if (code != SQLITE_OK && code != SQLITE_DONE)
-    throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+    throw core::Error(std::string(what) + ": " + sqlite3_errmsg(db),
+                      core::Error::Kind::kOther);
 }
 
 void Exec(sqlite3* db, const char* sql) {
@@ -67,7 +68,7 @@ void WritePriceFile(const std::filesystem::path& file, const Deck& deck) {
   out << "#Vorwahl;Ziel;Preis\r\n";
   for (const PriceLine& line : deck.lines) out << FormatLine(line) << "\r\n";
   out.close();
-  if (!out) throw std::runtime_error("cannot write " + file.string());
+  if (!out) throw core::Error("cannot write " + file.string(), core::Error::Kind::kIo);
 }
 
 void WriteNumbersDatabase(const std::filesystem::path& file, const Deck& deck) {

@@ -15,12 +15,12 @@ std::string PriceText(int64_t ticks);
 
 // Writes preise.csv as a supplier exports it: "#Vorwahl;Ziel;Preis" header,
 // CR LF line ends, Windows-1252 text, decimal commas, each line in the format
-// its PriceLine asks for. Throws std::runtime_error when writing fails.
+// its PriceLine asks for. Throws core::Error when writing fails.
 void WritePriceFile(const std::filesystem::path& file, const Deck& deck);
 
 // Creates (or replaces) an SQLite file holding the table Numbers with the
 // billing product's columns and the deck's rows, in one transaction.
-// Throws std::runtime_error on any SQLite failure.
+// Throws core::Error on any SQLite failure.
 void WriteNumbersDatabase(const std::filesystem::path& file, const Deck& deck);
 
 }  // namespace bench

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/ascii.h"
+#include "core/error.h"
 #include "core/value.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/data_page.h"
@@ -86,7 +86,8 @@ std::vector<uint8_t> PaddingCatalogRow(const mdb::FileImage& image,
                   kDonorTable))
             found.emplace(row.bytes().begin(), row.bytes().end());
       });
-  if (!found) throw std::runtime_error("the catalog has no row for Numbers");
+  if (!found)
+    throw core::Error("the catalog has no row for Numbers", core::Error::Kind::kNotFound);
   std::vector<uint8_t> row = *found;
   const mdb::ByteView view(row, "the catalog row of Numbers");
   const auto fields = mdb::SplitRow(objects, view);
@@ -130,7 +131,9 @@ void AddToCatalog(mdb::WritableImage& image, uint32_t definition_page) {
   bool added = false;
   for (const uint32_t page : mdb::DecodeUsageMap(image.image(), objects.owned_pages()))
     if (!added && AddRow(image.Page(page), row)) added = true;
-  if (!added) throw std::runtime_error("no catalog page has room for one more row");
+  if (!added)
+    throw core::Error("no catalog page has room for one more row",
+                      core::Error::Kind::kUnsupported);
   const mdb::FileOffset count = objects.Locate(mdb::TableDefinition::kRowCountOffset);
   PutU32(image.Page(count.page), count.offset, objects.row_count() + 1);
   // The indexes are over names and numbers; the other columns (binary and
@@ -190,8 +193,9 @@ uint64_t WritePaddedJetFile(const std::filesystem::path& input,
   const mdb::TableDefinition donor_table = mdb::TableDefinition::Read(
       donor, mdb::Catalog::Read(donor).TableDefinitionPage(kDonorTable));
   if (donor_table.pages().size() != 1 || !donor_table.real_indexes().empty())
-    throw std::runtime_error(definition_donor.string() +
-                             ": Numbers must have a one-page definition and no index");
+    throw core::Error(definition_donor.string() +
+                          ": Numbers must have a one-page definition and no index",
+                      core::Error::Kind::kBadInput);
 
   mdb::WritableImage image(original);
   const uint32_t definition_page = image.AppendPage();
@@ -225,7 +229,8 @@ uint64_t WritePaddedJetFile(const std::filesystem::path& input,
     std::copy(page.begin(), page.end(), image.Page(data_pages.back()).begin());
   }
   const uint64_t rows = rows_per_page * data_pages.size();
-  if (rows > UINT32_MAX) throw std::runtime_error("too many Padding rows");
+  if (rows > UINT32_MAX)
+    throw core::Error("too many Padding rows", core::Error::Kind::kBadInput);
   PutU32(image.Page(definition_page), mdb::TableDefinition::kRowCountOffset,
          static_cast<uint32_t>(rows));
   mdb::WriteUsageMap(image, table.owned_pages(), data_pages);
@@ -240,7 +245,7 @@ uint64_t WritePaddedJetFile(const std::filesystem::path& input,
               static_cast<std::streamsize>(bytes.size()));
   }
   out.close();
-  if (!out) throw std::runtime_error("cannot write " + output.string());
+  if (!out) throw core::Error("cannot write " + output.string(), core::Error::Kind::kIo);
   return rows;
 }
 

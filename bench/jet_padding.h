@@ -14,9 +14,9 @@ namespace bench {
 // at the end of the file, all marked in use in the global page map, and a
 // row in the catalog (MSysObjects, whose indexes are rebuilt), so that
 // independent readers list and read it. Numbers and every other page stay
-// as they were. Returns the number of Padding rows. Throws std::runtime_error
-// or core::Error when a file cannot be read or written or the input
-// has no room for the catalog row.
+// as they were. Returns the number of Padding rows. Throws core::Error when
+// a file cannot be read or written or the input has no room for the catalog
+// row.
 uint64_t WritePaddedJetFile(const std::filesystem::path& input,
                             const std::filesystem::path& definition_donor,
                             const std::filesystem::path& output, uint64_t target_bytes);

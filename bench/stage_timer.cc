@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/testing/connection_internals.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
 #include "pricing/update_prices.h"
@@ -110,7 +111,7 @@ class TimingView : public run::RunView {
   void ReadStates() {
     sqlite3_stmt* query = nullptr;
     if (sqlite3_prepare_v2(
-            (*connection_)->native_handle(),
+            db::engine::ConnectionInternals::NativeHandle(**connection_),
             "SELECT ImportState, COUNT(*) FROM Import2 GROUP BY ImportState", -1, &query,
             nullptr) != SQLITE_OK) {
       std::fprintf(stderr, "state query failed\n");
@@ -222,11 +223,13 @@ int main(int argc, char** argv) {
     if (!owned) return 1;
     connection = owned.get();
     for (const std::string& pragma : pragmas)
-      if (sqlite3_exec(connection->native_handle(), pragma.c_str(), nullptr, nullptr,
-                       nullptr) != SQLITE_OK)
-        std::fprintf(stderr, "%s: %s\n", pragma.c_str(),
-                     sqlite3_errmsg(connection->native_handle()));
-    if (profile_sql) profile.Attach(connection->native_handle());
+      if (sqlite3_exec(db::engine::ConnectionInternals::NativeHandle(*connection),
+                       pragma.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        std::fprintf(
+            stderr, "%s: %s\n", pragma.c_str(),
+            sqlite3_errmsg(db::engine::ConnectionInternals::NativeHandle(*connection)));
+    if (profile_sql)
+      profile.Attach(db::engine::ConnectionInternals::NativeHandle(*connection));
     connection->BeginTrans();
     if (!ImportPriceFile(*connection, (folder / "preise.csv").string(), view) ||
         !UpdatePrices(*connection, settings, view)) {

@@ -1,7 +1,8 @@
 #include "bench/text.h"
 
 #include <cctype>
-#include <stdexcept>
+
+#include "core/error.h"
 
 namespace bench {
 namespace {
@@ -29,7 +30,8 @@ std::string MapLetters(std::string_view utf8, Ascii ascii, Latin1 latin1, size_t
       out += static_cast<char>(kLatin1Lead);
       out += static_cast<char>(0x80 + (mapped - 0xC0));
     } else {
-      throw std::invalid_argument("bench names use ASCII and Latin-1 letters only");
+      throw core::Error("bench names use ASCII and Latin-1 letters only",
+                        core::Error::Kind::kBadInput);
     }
   }
   return out;
@@ -67,7 +69,8 @@ std::string ToWindows1252(std::string_view utf8) {
     } else if (byte == kLatin1Lead && i + 1 < utf8.size()) {
       out += static_cast<char>(0xC0 + (static_cast<unsigned char>(utf8[++i]) - 0x80));
     } else {
-      throw std::invalid_argument("bench names use ASCII and Latin-1 letters only");
+      throw core::Error("bench names use ASCII and Latin-1 letters only",
+                        core::Error::Kind::kBadInput);
     }
   }
   return out;

@@ -6,14 +6,17 @@
 # build with the file and the include.
 #
 #   preisliste_layer(<name> SOURCES <.cc...> [USES <layers...>]
-#                    [LIBRARIES <other libraries...>] [OWN <include prefixes...>])
+#                    [LIBRARIES <other libraries...>] [OWN <include prefixes...>]
+#                    [TEST_ACCESS <headers...>])
 #
 # OWN defaults to the headers in the layer's folder itself (not its
-# subfolders, which are layers of their own).
+# subfolders, which are layers of their own). TEST_ACCESS names headers that
+# give tests a view into the layer's internals: the layer's own files may
+# include them (to define what they declare), the layers above may not.
 set(PREISLISTE_CHECK_INCLUDES ${CMAKE_CURRENT_LIST_DIR}/check_includes.cmake)
 
 function(preisliste_layer name)
-  cmake_parse_arguments(PARSE_ARGV 1 L "" "" "SOURCES;USES;LIBRARIES;OWN")
+  cmake_parse_arguments(PARSE_ARGV 1 L "" "" "SOURCES;USES;LIBRARIES;OWN;TEST_ACCESS")
   if(L_SOURCES)
     add_library(${name} STATIC ${L_SOURCES})
     set(scope PUBLIC)
@@ -49,7 +52,8 @@ function(preisliste_layer name)
     endif()
   endforeach()
   string(REPLACE ";" "|" checked_arg "${checked}")
-  string(REPLACE ";" "|" allowed_arg "${allowed}")
+  set(checked_allowed ${allowed} ${L_TEST_ACCESS})
+  string(REPLACE ";" "|" allowed_arg "${checked_allowed}")
   set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}.includes-checked)
   add_custom_command(
     OUTPUT ${stamp}

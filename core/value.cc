@@ -42,7 +42,7 @@ Currency Value::ToCurrency() const {
                   Error::Kind::kBadInput);
     }
   }
-  throw Error("Typen unverträglich");
+  throw Error("Typen unverträglich", Error::Kind::kBadInput);
 }
 
 double Value::ToDouble() const {
@@ -59,7 +59,7 @@ double Value::ToDouble() const {
     case Type::kText:
       return ParseNumber(text());
   }
-  throw Error("Typen unverträglich");
+  throw Error("Typen unverträglich", Error::Kind::kBadInput);
 }
 
 std::string Value::ToText() const {
@@ -79,7 +79,7 @@ std::string Value::ToText() const {
       return buffer;
     }
   }
-  throw Error("Typen unverträglich");
+  throw Error("Typen unverträglich", Error::Kind::kBadInput);
 }
 
 }  // namespace core

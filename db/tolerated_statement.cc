@@ -1,6 +1,5 @@
 #include "db/tolerated_statement.h"
 
-#include <exception>
 #include <string>
 
 #include "core/error.h"
@@ -11,10 +10,11 @@ void ExecuteToleratingFailure(engine::Connection& connection, std::string_view j
   const bool in_transaction = connection.InTransaction();
   try {
     connection.Execute(jet_sql);
-  } catch (const std::exception& failure) {
+  } catch (const core::Error& failure) {
     if (in_transaction && !connection.InTransaction()) {
       throw core::Error("Die Datenbank hat die Transaktion abgebrochen, als \"" +
-                        std::string(jet_sql) + "\" scheiterte: " + failure.what());
+                            std::string(jet_sql) + "\" scheiterte: " + failure.what(),
+                        failure.kind());
     }
   }
 }

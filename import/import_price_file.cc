@@ -32,7 +32,7 @@ std::optional<std::string> ReadHeader(std::unique_ptr<PriceFileReader>& reader,
   try {
     reader = std::make_unique<PriceFileReader>(open());
     return reader->ReadFileLine();
-  } catch (const std::exception& e) {
+  } catch (const core::Error& e) {
     failure = e.what();
     return std::nullopt;
   }
@@ -85,11 +85,10 @@ void LoadImport2(db::engine::Connection& connection, PriceFileReader& reader,
       const PriceLineFields fields = SplitPriceLine(*line);
       const core::Currency price = StoreRow(*rows, fields);
       if (lines) lines->Count(reader.LineNumber(), *line, fields, price);
-    } catch (const std::exception& e) {
-      const auto* error = dynamic_cast<const core::Error*>(&e);
+    } catch (const core::Error& e) {
       throw core::Error("Zeile " + std::to_string(reader.LineNumber()) +
                             " der Preisdatei kann nicht gespeichert werden: " + e.what(),
-                        error ? error->kind() : core::Error::Kind::kOther);
+                        e.kind());
     }
   }
   rows->Close();

@@ -4,8 +4,6 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
-#include <stdexcept>
-
 #include "core/error.h"
 
 namespace price_import {
@@ -30,7 +28,8 @@ bool IsValidUtf8(const std::string& text) {
 
 void ThrowIfFailed(UErrorCode status, const char* what) {
   if (U_FAILURE(status))
-    throw std::runtime_error(std::string(what) + ": " + u_errorName(status));
+    throw core::Error(std::string(what) + ": " + u_errorName(status),
+                      core::Error::Kind::kOther);
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ void AdoptEarlierBackup(const std::filesystem::path& database) {
   const auto changed = std::filesystem::last_write_time(link, error);
   if (error)
     throw core::Error(link.filename().string() +
-                      " kann nicht abgefragt werden: " + error.message());
+                          " kann nicht abgefragt werden: " + error.message(),
+                      core::Error::Kind::kIo);
   const std::time_t moment =
       std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
   RenameOver(link, FreeBackupPath(database, BackupStamp(moment)));

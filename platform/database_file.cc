@@ -33,8 +33,9 @@ uint64_t ContentHash(std::span<const uint8_t> bytes) {
 
 Error ChangedMeanwhile(const std::filesystem::path& file, const std::string& detail) {
   return Error("Die Datenbank " + Name(file) +
-               " wurde während des Laufs von einem anderen Programm verändert" + detail +
-               "; sie wurde nicht ersetzt");
+                   " wurde während des Laufs von einem anderen Programm verändert" +
+                   detail + "; sie wurde nicht ersetzt",
+               Error::Kind::kInUse);
 }
 
 // A run killed during its commit leaves its temporary copy behind; the next
@@ -115,8 +116,9 @@ DatabaseFile::~DatabaseFile() = default;
 DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
   if (IsSymbolicLink(path))
     throw Error(path.string() +
-                " ist ein symbolischer Verweis; bitte den Pfad der Datei "
-                "selbst angeben");
+                    " ist ein symbolischer Verweis; bitte den Pfad der Datei "
+                    "selbst angeben",
+                Error::Kind::kUnsupported);
   // A lock file that no program holds is left by a crash (where the system
   // can tell, see IsHeldOpen): the billing product is not running.
   if (const auto lock = FindLockFile(path); lock && IsHeldOpen(*lock))
@@ -132,7 +134,9 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
                     "darum nicht ersetzt",
                 Error::Kind::kPermission);
   File file = OpenHeld(path);
-  if (!file.IsRegularFile()) throw Error(path.string() + " ist keine gewöhnliche Datei");
+  if (!file.IsRegularFile())
+    throw Error(path.string() + " ist keine gewöhnliche Datei",
+                Error::Kind::kUnsupported);
   // A file changed in the present tick of the file system's clock is asked
   // again once the clock has moved on, so that any later write shows in the
   // times.
@@ -147,7 +151,8 @@ DatabaseFile DatabaseFile::Open(const std::filesystem::path& path) {
 void DatabaseFile::Read(uint64_t offset, std::span<uint8_t> into) {
   if (file_->ReadAt(offset, into) != into.size())
     throw Error("Die Datenbankdatei " + Name(path_) + " endet vor Byte " +
-                std::to_string(offset + into.size()));
+                    std::to_string(offset + into.size()),
+                Error::Kind::kIo);
   read_.push_back({offset, into.size(), ContentHash(into)});
   bytes_read_ += into.size();
 }
@@ -191,8 +196,9 @@ void DatabaseFile::CheckCopy(const File& copy, const std::vector<Change>& change
   // copy: that is what the message must say.
   CheckUnchanged();
   throw Error("Die Kopie " + Name(copy.path()) + " enthält ab Byte " +
-              std::to_string(part->offset) + " nicht, was " + Name(path_) +
-              " dort enthielt; " + Name(path_) + " wurde nicht ersetzt");
+                  std::to_string(part->offset) + " nicht, was " + Name(path_) +
+                  " dort enthielt; " + Name(path_) + " wurde nicht ersetzt",
+              Error::Kind::kIo);
 }
 
 void DatabaseFile::CheckUnchanged() const {
@@ -278,7 +284,8 @@ std::filesystem::path DatabaseFile::Replace(uint64_t new_size,
   };
   for (const Change& change : changes)
     if (change.offset > new_size || change.bytes.size() > new_size - change.offset)
-      throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei");
+      throw Error("Interner Fehler: eine Änderung reicht über das Ende der neuen Datei",
+                  Error::Kind::kInternal);
   // Removes the copy, whatever happens, unless it is renamed into place.
   const std::unique_ptr<Copying> copying = FinishCopy();
   File& copy = *copying->copy;
@@ -323,7 +330,7 @@ std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::pat
   };
   File from = File::OpenForReading(source);
   if (!from.IsRegularFile())
-    throw Error(source.string() + " ist keine gewöhnliche Datei");
+    throw Error(source.string() + " ist keine gewöhnliche Datei", Error::Kind::kUnsupported);
   const uint64_t length = from.Size();
   // Declared first, so that the copy is closed before its name is removed
   // (Windows removes no open file).
@@ -332,7 +339,7 @@ std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::pat
   copy_name.emplace(copy.path());
   copy.TakeAccessOf(path_);
   if (CopyFileStart(from, copy, length) != length)
-    throw Error(source.string() + " ist beim Kopieren kürzer geworden");
+    throw Error(source.string() + " ist beim Kopieren kürzer geworden", Error::Kind::kIo);
   // Closed now: Windows renames no file that is open, and the source may be
   // the newest backup, which "<name>.bak" is about to stop naming.
   from.Close();

@@ -36,7 +36,7 @@ std::string PrefixOfName(PipelineSteps& s, const std::string& name) {
     const auto rows = s.Query("SELECT Vorwahl FROM Import2 WHERE Ziel LIKE '" +
                               JetLikeLiteral(name) + "'");
     if (!rows->IsEof()) return " (Vorwahl " + rows->Field("Vorwahl").ToText() + ")";
-  } catch (const std::exception&) {
+  } catch (const core::Error&) {
     // The refusal itself is what the operator must see.
   }
   return "";
@@ -101,7 +101,7 @@ std::optional<core::Error> DuplicateKeyInNumbers(
                            std::string(run::kNumbers) + " vor" + key + ": " +
                            std::string(source->others_shown) + rows,
                        core::Error::Kind::kConstraint);
-  } catch (const std::exception&) {
+  } catch (const core::Error&) {
     // The refusal itself is what the operator must see.
     return std::nullopt;
   }

@@ -1,8 +1,8 @@
 #include "pricing/price_factor.h"
 
 #include <cmath>
-#include <stdexcept>
 
+#include "core/error.h"
 #include "pricing/sql_number_text.h"
 
 namespace pricing {
@@ -12,9 +12,11 @@ double PriceFactor(const run::RunSettings& settings) {
   const double with_margin = settings.margin_percent / 100 + 1;
   const double factor = with_vat * with_margin;
   if (std::isinf(factor))
-    throw std::overflow_error("Überlauf beim Berechnen des Preisfaktors");
+    throw core::Error("Überlauf beim Berechnen des Preisfaktors",
+                      core::Error::Kind::kBadInput);
   if (std::isnan(factor))
-    throw std::domain_error("Ungültige Rechenoperation beim Berechnen des Preisfaktors");
+    throw core::Error("Ungültige Rechenoperation beim Berechnen des Preisfaktors",
+                      core::Error::Kind::kBadInput);
   return factor;
 }
 

@@ -2,8 +2,9 @@
 
 #include <charconv>
 #include <cmath>
-#include <stdexcept>
 #include <string_view>
+
+#include "core/error.h"
 
 namespace pricing {
 namespace {
@@ -24,7 +25,8 @@ std::string PlainMagnitude(double number) {
   const auto [end, error] =
       std::to_chars(buffer, buffer + sizeof buffer, std::fabs(number),
                     std::chars_format::scientific, 14);
-  if (error != std::errc()) throw std::runtime_error("Zahl nicht darstellbar");
+  if (error != std::errc())
+    throw core::Error("Zahl nicht darstellbar", core::Error::Kind::kInternal);
   const std::string_view text(buffer, end - buffer);  // d.ddddddddddddddde[+-]xx
   const size_t e = text.find('e');
   std::string digits(text.substr(0, 1));
@@ -52,7 +54,8 @@ std::string SqlNumberText(core::Currency amount) {
 
 std::string SqlNumberText(double number) {
   if (!std::isfinite(number))
-    throw std::domain_error("Keine endliche Zahl für eine SQL-Anweisung");
+    throw core::Error("Keine endliche Zahl für eine SQL-Anweisung",
+                      core::Error::Kind::kInternal);
   if (number == 0) return " 0";  // also -0.0
   return SignedForSql(number < 0, PlainMagnitude(number));
 }

@@ -4,10 +4,10 @@
 
 #include <fstream>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "db/engine/jetfile/jet_value.h"
 #include "db/engine/mdb/catalog.h"
 #include "db/engine/mdb/file_image.h"
@@ -41,7 +41,8 @@ std::vector<std::vector<core::Value>> ReadRows(const std::filesystem::path& file
   sqlite3_stmt* prepared = nullptr;
   if (opened != SQLITE_OK ||
       sqlite3_prepare_v2(raw, select.c_str(), -1, &prepared, nullptr) != SQLITE_OK)
-    throw std::runtime_error(file.string() + ": " + sqlite3_errmsg(raw));
+    throw core::Error(file.string() + ": " + sqlite3_errmsg(raw),
+                      core::Error::Kind::kOther);
   std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(prepared);
   std::vector<std::vector<core::Value>> rows;
   int step = SQLITE_ROW;
@@ -53,7 +54,8 @@ std::vector<std::vector<core::Value>> ReadRows(const std::filesystem::path& file
           sqlite3_column_value(prepared, static_cast<int>(c)), table.columns()[c].name));
   }
   if (step != SQLITE_DONE)
-    throw std::runtime_error(file.string() + ": " + sqlite3_errmsg(raw));
+    throw core::Error(file.string() + ": " + sqlite3_errmsg(raw),
+                      core::Error::Kind::kOther);
   return rows;
 }
 
@@ -78,7 +80,7 @@ size_t WriteJetNumbers(const std::filesystem::path& sqlite_file,
               static_cast<std::streamsize>(bytes.size()));
   }
   out.close();
-  if (!out) throw std::runtime_error("cannot write " + output.string());
+  if (!out) throw core::Error("cannot write " + output.string(), core::Error::Kind::kIo);
   return rows.size();
 }
 

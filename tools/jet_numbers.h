@@ -14,9 +14,8 @@ namespace tools {
 // page 0, and with it its database password. The demo (scripts/run), the
 // benchmarks and the crash tests make their Jet files with it, so that a
 // Jet file and an SQLite file hold the same price list.
-// Returns the number of rows written. Throws std::runtime_error or
-// core::Error when a file cannot be read or written or a row does not
-// fit the template's columns.
+// Returns the number of rows written. Throws core::Error when a file cannot
+// be read or written or a row does not fit the template's columns.
 size_t WriteJetNumbers(const std::filesystem::path& sqlite_file,
                        const std::filesystem::path& jet_template,
                        const std::filesystem::path& output);

@@ -33,7 +33,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   window_class.lpszClassName = kClassName;
   if (RegisterClassExW(&window_class) == 0)
-    throw core::Error("Die Fensterklasse konnte nicht angelegt werden.");
+    throw core::Error("Die Fensterklasse konnte nicht angelegt werden.",
+                      core::Error::Kind::kOther);
 }
 
 std::wstring LabelText(std::size_t index) {
@@ -65,7 +66,8 @@ Form1::Form1(Runner runner, ShowMessageBoxFunction show_message_box)
                   this);
   if (window_ == nullptr)
     throw core::Error("Das Fenster konnte nicht angelegt werden (Fehler " +
-                      std::to_string(GetLastError()) + ").");
+                          std::to_string(GetLastError()) + ").",
+                      core::Error::Kind::kOther);
   CreateControls();
   ApplyDpi(GetDpiForWindow(window_), nullptr);
   CenterOnMonitor();
@@ -108,7 +110,8 @@ void Form1::CreateControls() {
         instance, nullptr);
     if (controls_[i] == nullptr)
       throw core::Error(std::string("Das Steuerelement ") + kFormControls[i].name +
-                        " konnte nicht angelegt werden.");
+                            " konnte nicht angelegt werden.",
+                        core::Error::Kind::kOther);
     if (bar) {
       SendMessageW(controls_[i], PBM_SETRANGE32, 0, 100);
       SendMessageW(controls_[i], PBM_SETPOS, 0, 0);

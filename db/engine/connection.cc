@@ -13,6 +13,7 @@
 #include "db/engine/sqlite/sqlite_recordset.h"
 #include "db/engine/sqlite/sqlite_schema.h"
 #include "db/engine/sqlite/sqlite_session.h"
+#include "db/engine/testing/connection_internals.h"
 #include "platform/backup_files.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
@@ -114,7 +115,9 @@ Connection::Connection() = default;
 Connection::~Connection() { Close(); }
 
 void Connection::Open() {
-  if (impl_) throw Error("Operation is not allowed when the object is open.");
+  if (impl_)
+    throw Error("Operation is not allowed when the object is open.",
+                Error::Kind::kInternal);
   const ConnectionSettings settings = ParseConnectionString(connection_string_);
   if (HasJetHeader(settings.data_source)) {
     impl_ = std::make_unique<Impl>(JetFileSession::Open(
@@ -144,7 +147,7 @@ void Connection::Close() {
 }
 
 void Connection::BeginTrans() {
-  if (!impl_) throw Error(kClosed);
+  if (!impl_) throw Error(kClosed, Error::Kind::kInternal);
   impl_->session->Run("BEGIN IMMEDIATE");
   // Before the first change, holding the write lock: the copy is the file as
   // the commit will find it. A Jet file keeps its backup at the replace.
@@ -153,7 +156,7 @@ void Connection::BeginTrans() {
 }
 
 void Connection::CommitTrans() {
-  if (!impl_) throw Error(kClosed);
+  if (!impl_) throw Error(kClosed, Error::Kind::kInternal);
   // The Jet file takes the rows first: when it cannot, the transaction stays
   // open for the caller to roll back, and neither database has changed.
   if (impl_->jet_file) impl_->jet_file->WriteTable();
@@ -167,7 +170,7 @@ void Connection::CommitTrans() {
 }
 
 void Connection::RollbackTrans() {
-  if (!impl_) throw Error(kClosed);
+  if (!impl_) throw Error(kClosed, Error::Kind::kInternal);
   // Tables created or dropped in the transaction come and go with it.
   impl_->ForgetSchema();
   impl_->pending_backup.reset();
@@ -179,7 +182,7 @@ bool Connection::InTransaction() const {
 }
 
 void Connection::Execute(std::string_view jet_sql) {
-  if (!impl_) throw Error(kClosed);
+  if (!impl_) throw Error(kClosed, Error::Kind::kInternal);
   const jetsql::Translation translation =
       impl_->translations.Translate(jet_sql, impl_->schema);
   // Forget the cached tables after a change, whether or not it went through.
@@ -193,34 +196,36 @@ void Connection::Execute(std::string_view jet_sql) {
 }
 
 std::unique_ptr<Recordset> Connection::ExecuteQuery(std::string_view jet_sql) {
-  if (!impl_) throw Error(kClosed);
+  if (!impl_) throw Error(kClosed, Error::Kind::kInternal);
   const jetsql::Translation translation =
       impl_->translations.Translate(jet_sql, impl_->schema);
   if (!translation.returns_rows || translation.statements.size() != 1)
-    throw Error("The statement returns no rows: " + std::string(jet_sql));
+    throw Error("The statement returns no rows: " + std::string(jet_sql),
+                Error::Kind::kInternal);
   return SqliteRecordset::Open(*impl_->session, translation.statements.front(), "");
 }
 
 std::unique_ptr<Recordset> Connection::OpenRecordset(std::string_view source) {
-  if (!impl_) throw Error(kClosed);
+  if (!impl_) throw Error(kClosed, Error::Kind::kInternal);
   jetsql::TranslateOptions options;
   options.with_rowid = true;
   options.table_name_is_query = true;
   const jetsql::Translation translation =
       impl_->translations.Translate(source, impl_->schema, options);
   if (!translation.returns_rows || translation.statements.size() != 1)
-    throw Error("A record set needs a table or a SELECT: " + std::string(source));
+    throw Error("A record set needs a table or a SELECT: " + std::string(source),
+                Error::Kind::kInternal);
   return SqliteRecordset::Open(*impl_->session, translation.statements.front(),
                                translation.base_table);
 }
 
-sqlite3* Connection::native_handle() const {
-  return impl_ ? impl_->session->handle() : nullptr;
+sqlite3* ConnectionInternals::NativeHandle(const Connection& connection) {
+  return connection.impl_ ? connection.impl_->session->handle() : nullptr;
 }
 
-const jetsql::Schema& Connection::schema() const {
-  if (!impl_) throw Error(kClosed);
-  return impl_->schema;
+const jetsql::Schema& ConnectionInternals::Schema(const Connection& connection) {
+  if (!connection.impl_) throw Error(kClosed, Error::Kind::kInternal);
+  return connection.impl_->schema;
 }
 
 }  // namespace db::engine

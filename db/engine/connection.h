@@ -9,13 +9,7 @@
 
 #include "db/engine/recordset.h"
 
-struct sqlite3;
-
 namespace db::engine {
-
-namespace jetsql {
-class Schema;
-}
 
 // The one connection of a run to the price database. It speaks the Jet SQL
 // dialect of the billing product's database: every statement text is
@@ -99,13 +93,10 @@ class Connection {
   // Opens a changeable record set on a table name or a one-table SELECT.
   std::unique_ptr<Recordset> OpenRecordset(std::string_view source);
 
-  // The SQLite handle behind an open connection, for the record sets and for
-  // tests that inspect the file directly. Null when closed.
-  sqlite3* native_handle() const;
-  // Column names and declared types of the tables, for the translator.
-  const jetsql::Schema& schema() const;
-
  private:
+  // Tests and benchmarks only (db/engine/testing/connection_internals.h).
+  friend class ConnectionInternals;
+
   class Impl;
   std::string connection_string_;
   std::chrono::milliseconds busy_timeout_{5000};

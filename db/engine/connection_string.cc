@@ -34,7 +34,8 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
     const size_t equals = piece.find('=');
     if (equals == std::string_view::npos) {
       if (!Trim(piece).empty())
-        throw Error("Connection string: '" + std::string(piece) + "' is not key=value");
+        throw Error("Connection string: '" + std::string(piece) + "' is not key=value",
+                    Error::Kind::kBadInput);
       continue;
     }
     const std::string_view key = Trim(piece.substr(0, equals));
@@ -49,10 +50,11 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
   }
   if (!SameKey(settings.provider, kJetProvider))
     throw Error("Provider '" + settings.provider +
-                "' is not supported; the price database " + "needs " +
-                std::string(kJetProvider));
+                    "' is not supported; the price database " + "needs " +
+                    std::string(kJetProvider),
+                Error::Kind::kBadInput);
   if (settings.data_source.empty())
-    throw Error("The connection string names no Data Source");
+    throw Error("The connection string names no Data Source", Error::Kind::kBadInput);
   return settings;
 }
 

@@ -53,7 +53,7 @@ struct JetNumbers {
   size_t Column(const std::string& name) const {
     for (size_t i = 0; i < table.columns().size(); ++i)
       if (table.columns()[i].name == name) return i;
-    throw core::Error("Numbers has no column " + name);
+    throw core::Error("Numbers has no column " + name, core::Error::Kind::kNotFound);
   }
 };
 

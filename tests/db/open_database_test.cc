@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "db/engine/connection_string.h"
+#include "db/engine/testing/connection_internals.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/test_files.h"
@@ -59,11 +60,11 @@ TEST(OpenDatabaseTest, OpensAnExistingDatabaseWithoutMessages) {
       db::OpenDatabase(database.folder().string() + "/", "Numbers.mdb", view, false);
   ASSERT_NE(connection, nullptr);
   EXPECT_EQ(connection->state(), Connection::State::kOpen);
-  EXPECT_NE(connection->native_handle(), nullptr);
+  EXPECT_NE(db::engine::ConnectionInternals::NativeHandle(*connection), nullptr);
   EXPECT_TRUE(view.events.empty());
   db::CloseDatabase(connection.get());
   EXPECT_EQ(connection->state(), Connection::State::kClosed);
-  EXPECT_EQ(connection->native_handle(), nullptr);
+  EXPECT_EQ(db::engine::ConnectionInternals::NativeHandle(*connection), nullptr);
 }
 
 // Everything that is not a complete SQLite database must fail at open, with

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/testing/connection_internals.h"
 #include "db/open_database.h"
 #include "import/import_price_source.h"
 #include "tests/import/memory_source.h"
@@ -241,7 +242,7 @@ TEST_F(ImportPriceFileTest, RowThatCannotBeStoredFailsTheImport) {
 // Without Import2 no line can be stored; the run stops instead of going on
 // with an empty price list.
 TEST_F(ImportPriceFileTest, AnImport2ThatCannotBeCreatedFailsTheImport) {
-  ASSERT_EQ(sqlite3_exec(connection_.native_handle(),
+  ASSERT_EQ(sqlite3_exec(db::engine::ConnectionInternals::NativeHandle(connection_),
                          "CREATE VIEW Import2 AS SELECT 1 AS Vorwahl", nullptr, nullptr,
                          nullptr),
             SQLITE_OK);

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
+#include "core/error.h"
 #include "import/byte_source.h"
 
 namespace testing_support {
@@ -22,7 +22,8 @@ class MemorySource : public price_import::ByteSource {
 
   size_t Read(char* buffer, size_t capacity) override {
     if (fail_after_ && pos_ >= *fail_after_)
-      throw std::runtime_error("Cannot read test data: Input/output error");
+      throw core::Error("Cannot read test data: Input/output error",
+                        core::Error::Kind::kIo);
     size_t n = std::min({capacity, chunk_, bytes_.size() - pos_});
     if (fail_after_) n = std::min(n, *fail_after_ - pos_);
     std::memcpy(buffer, bytes_.data() + pos_, n);

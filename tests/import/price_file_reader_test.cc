@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "tests/import/memory_source.h"
 #include "tests/support/test_files.h"
 
@@ -90,7 +91,7 @@ TEST(PriceFileReaderTest, LineNumbersCountLikeAnEditor) {
 TEST(PriceFileReaderTest, ReadErrorIsThrownNotTakenForTheEnd) {
   PriceFileReader reader(std::make_unique<MemorySource>("a\nb\nc\n", 1, 3));
   EXPECT_EQ(reader.ReadFileLine(), "a");
-  EXPECT_THROW(reader.ReadFileLine(), std::runtime_error);
+  EXPECT_THROW(reader.ReadFileLine(), core::Error);
 }
 
 TEST(PriceFileReaderTest, ReadsFilesFromDisk) {
@@ -106,7 +107,7 @@ TEST(PriceFileReaderTest, FileErrorsAreDescribed) {
   try {
     OpenFileSource(dir.path() / "missing.csv");
     ADD_FAILURE() << "opening a missing file succeeded";
-  } catch (const std::exception& e) {
+  } catch (const core::Error& e) {
     EXPECT_NE(std::string(e.what()).find("missing.csv"), std::string::npos) << e.what();
   }
   // A folder is no price file: Linux opens it and fails to read it,
@@ -116,7 +117,7 @@ TEST(PriceFileReaderTest, FileErrorsAreDescribed) {
         PriceFileReader reader(OpenFileSource(dir.path()));
         reader.ReadFileLine();
       },
-      std::runtime_error);
+      core::Error);
 }
 
 }  // namespace

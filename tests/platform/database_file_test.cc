@@ -265,7 +265,7 @@ TEST(DatabaseFileTest, ReplaceWithCopyOfLeavesEverythingWhenTheCheckFails) {
   EXPECT_EQ(ErrorOf([&] {
               DatabaseFile::Open(database).ReplaceWithCopyOf(
                   damaged,
-                  [](const std::filesystem::path&) { throw Error("beschädigt"); });
+                  [](const std::filesystem::path&) { throw Error("beschädigt", Error::Kind::kDamaged); });
             }),
             "beschädigt");
   EXPECT_EQ(ReadFileBytes(database), kNew);
@@ -420,7 +420,8 @@ void ExpectRefused(const Refusal& refusal, bool early) {
     file.Replace(
         kOld.size(), {{2000, Bytes(change)}},
         [&](const std::filesystem::path&) {
-          if (refusal.check_fails) throw Error("Seite 7 ist keine Datenseite");
+          if (refusal.check_fails)
+            throw Error("Seite 7 ist keine Datenseite", Error::Kind::kDamaged);
         },
         [&](DatabaseFile::Step step) {
           if (step != refusal.during_step) return;

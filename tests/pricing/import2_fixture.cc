@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "core/value.h"
+#include "db/engine/testing/connection_internals.h"
 #include "run/tables.h"
 
 namespace pricing_testing {
@@ -38,12 +39,13 @@ std::string Shown(const core::Value& value) {
 void Import2Fixture::SetUp() {
   database_.Begin({});
   connection().Execute(run::kCreateImport2Index);
-  sqlite3_trace_v2(connection().native_handle(), SQLITE_TRACE_STMT, CollectLookup,
-                   &lookups_);
+  sqlite3_trace_v2(db::engine::ConnectionInternals::NativeHandle(connection()),
+                   SQLITE_TRACE_STMT, CollectLookup, &lookups_);
 }
 
 void Import2Fixture::TearDown() {
-  sqlite3_trace_v2(connection().native_handle(), 0, nullptr, nullptr);
+  sqlite3_trace_v2(db::engine::ConnectionInternals::NativeHandle(connection()), 0,
+                   nullptr, nullptr);
 }
 
 void Import2Fixture::Insert(const std::vector<Import2Row>& rows) {

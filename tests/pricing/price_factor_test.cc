@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <stdexcept>
+#include <string>
+
+#include "core/error.h"
 
 namespace pricing {
 namespace {
@@ -37,16 +39,25 @@ TEST(PriceFactorTest, MultipliesVatAndMarginInTheStatedOrder) {
 TEST(PriceFactorTest, ANonFiniteFactorIsAnErrorWithADescription) {
   const double huge = std::numeric_limits<double>::max();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_THROW(PriceFactor(Settings(huge, huge)), std::overflow_error);
-  EXPECT_THROW(PriceFactor(Settings(60, nan)), std::domain_error);
-  // infinity x 0
-  EXPECT_THROW(PriceFactor(Settings(-100, std::numeric_limits<double>::infinity())),
-               std::domain_error);
-  try {
-    CentRoundedPriceSql("PreisEk", Settings(huge, huge));
-    FAIL() << "no error";
-  } catch (const std::exception& e) {
-    EXPECT_NE(std::string(e.what()), "");
+  const double infinity = std::numeric_limits<double>::infinity();
+  struct Case {
+    run::RunSettings settings;
+    const char* description;
+  };
+  const Case cases[] = {
+      {Settings(huge, huge), "Überlauf beim Berechnen des Preisfaktors"},
+      {Settings(60, nan), "Ungültige Rechenoperation beim Berechnen des Preisfaktors"},
+      {Settings(-100, infinity),  // infinity x 0
+       "Ungültige Rechenoperation beim Berechnen des Preisfaktors"},
+  };
+  for (const Case& c : cases) {
+    try {
+      CentRoundedPriceSql("PreisEk", c.settings);
+      ADD_FAILURE() << "no error for " << c.description;
+    } catch (const core::Error& e) {
+      EXPECT_EQ(std::string(e.what()), c.description);
+      EXPECT_EQ(e.kind(), core::Error::Kind::kBadInput);
+    }
   }
 }
 

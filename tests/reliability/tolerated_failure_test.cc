@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
 #include "pricing/update_prices.h"
@@ -89,7 +90,7 @@ class ArmingView : public RecordingView {
  private:
   void Observe() {
     if (!armed_ || open_after_fault || FaultVfs::Failures() == 0) return;
-    open_after_fault = sqlite3_get_autocommit(connection_.native_handle()) == 0;
+    open_after_fault = connection_.InTransaction();
   }
 
   const db::engine::Connection& connection_;
@@ -123,7 +124,7 @@ Outcome RunWithFault(const RunFolder& folder, const Fault& fault) {
   } else {
     try {
       connection->RollbackTrans();
-    } catch (const std::exception&) {
+    } catch (const core::Error&) {
       // SQLite may have ended the transaction itself.
     }
   }

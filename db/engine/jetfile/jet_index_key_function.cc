@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <new>
+
 #include "db/engine/core_types.h"
 #include "db/engine/jetfile/jet_value.h"
 #include "db/engine/mdb/key_coverage.h"
@@ -20,7 +22,7 @@ void IndexKeyOf(sqlite3_context* context, int count, sqlite3_value** arguments) 
   const std::vector<mdb::KeyColumn>& columns = function.columns;
   try {
     if (static_cast<size_t>(count) != columns.size())
-      throw Error("Indexschlüssel: falsche Zahl von Spalten");
+      throw Error("Indexschlüssel: falsche Zahl von Spalten", Error::Kind::kInternal);
     std::vector<Value> values;
     bool all_null = true;
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -36,6 +38,8 @@ void IndexKeyOf(sqlite3_context* context, int count, sqlite3_value** arguments) 
   } catch (const Error& error) {
     function.session->FunctionFailed(error);
     sqlite3_result_error(context, error.what(), -1);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(context);
   }
 }
 
@@ -54,7 +58,8 @@ void RegisterIndexKeyFunction(SqliteSession& session, const std::string& name,
       [](void* function) { delete static_cast<KeyFunction*>(function); });
   if (result != SQLITE_OK)
     throw Error("Die Indexfunktion " + name +
-                " kann nicht angelegt werden: " + sqlite3_errmsg(db));
+                    " kann nicht angelegt werden: " + sqlite3_errmsg(db),
+                Error::Kind::kOther);
 }
 
 }  // namespace db::engine

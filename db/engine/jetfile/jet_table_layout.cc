@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "db/engine/core_types.h"
+#include "db/engine/jet_type.h"
 #include "db/engine/jetsql/sql_builder.h"
 #include "db/engine/mdb/key_coverage.h"
 
@@ -49,40 +50,15 @@ std::optional<std::string> QuotedText(const std::string& text) {
   return literal + "'";
 }
 
-struct SqlType {
-  std::string declared;
-  std::string range_check;  // empty, or the condition a value must meet
-};
-
-// The declared type of a column the writer writes; anything else is refused.
-SqlType SqlTypeOf(const ColumnDefinition& column) {
-  switch (column.column_type()) {
-    case ColumnType::kBoolean:
-      return {"BIT", ""};
-    case ColumnType::kByte:
-      return {"TINYINT", "BETWEEN 0 AND 255"};
-    case ColumnType::kInteger:
-      return {"SMALLINT", "BETWEEN -32768 AND 32767"};
-    case ColumnType::kLong:
-      return {"INTEGER", ""};
-    case ColumnType::kCurrency:
-      return {"CURRENCY", ""};
-    case ColumnType::kSingle:
-      return {"REAL", ""};
-    case ColumnType::kDouble:
-      return {"DOUBLE", ""};
-    case ColumnType::kDateTime:
-      return {"DATETIME", ""};
-    case ColumnType::kText:
-      return {"VARCHAR(" + std::to_string(column.length / 2) + ")", ""};
-    case ColumnType::kMemo:
-      return {"TEXT", ""};
-    default:
-      throw Error("die Spalte " + column.name + " hat den Typ " +
-                      mdb::ColumnTypeName(column.type) +
-                      ", den das Programm nicht zurückschreiben kann",
-                  Error::Kind::kUnsupported);
-  }
+// The SQLite type of a column the writer writes; anything else is refused.
+SqlType ServedType(const ColumnDefinition& column) {
+  const SqlType type = SqlTypeOf(column.column_type());
+  if (type.declared.empty())
+    throw Error("die Spalte " + column.name + " hat den Typ " +
+                    mdb::ColumnTypeName(column.type) +
+                    ", den das Programm nicht zurückschreiben kann",
+                Error::Kind::kUnsupported);
+  return type;
 }
 
 bool IsTrue(const mdb::Property* property) {
@@ -132,8 +108,9 @@ const ColumnDefinition* AutoNumberKey(const mdb::TableDefinition& definition) {
 
 void ColumnText(jetsql::SqlBuilder& sql, const ColumnDefinition& column,
                 const mdb::PropertyBlock* properties, bool not_null) {
-  const SqlType type = SqlTypeOf(column);
-  sql.Name(column.name).Append(" ").Append(type.declared).Append(jetsql::kCollate);
+  const SqlType type = ServedType(column);
+  const std::string declared = SqlDeclaration(column.column_type(), column.length / 2);
+  sql.Name(column.name).Append(" ").Append(declared).Append(jetsql::kCollate);
   const auto find = [&](const char* name) {
     return properties ? properties->Find(name) : nullptr;
   };
@@ -163,10 +140,12 @@ void ColumnText(jetsql::SqlBuilder& sql, const ColumnDefinition& column,
         .Append(" <> '')");
   if (!type.range_check.empty())
     sql.Append(" CONSTRAINT ")
-        .Name(column.name + ": Wert außerhalb des Bereichs " + type.declared)
+        .Name(column.name + ": Wert außerhalb des Bereichs " + declared)
         .Append(" CHECK (")
         .Name(column.name)
-        .Append(" " + type.range_check + ")");
+        .Append(" ")
+        .Append(type.range_check)
+        .Append(")");
 }
 
 // The writer encodes text keys in the General order only. A text column of an

@@ -31,15 +31,24 @@ Value JetValue(mdb::ColumnType type, sqlite3_value* stored, const std::string& c
     case ColumnType::kDouble:
     case ColumnType::kDateTime:
       return Value::Double(sqlite3_value_double(stored));
-    default:
+    case ColumnType::kBoolean:  // whole numbers, checked below
+    case ColumnType::kByte:
+    case ColumnType::kInteger:
+    case ColumnType::kLong:
+    case ColumnType::kBinary:  // never served: the layout refuses the table
+    case ColumnType::kOle:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
       break;
   }
   if (sqlite3_value_type(stored) == SQLITE_INTEGER)
     return Value::Integer(sqlite3_value_int64(stored));
   const double number = sqlite3_value_double(stored);
   if (sqlite3_value_type(stored) != SQLITE_FLOAT || number != std::floor(number))
-    throw Error("Spalte " + column + " nimmt nur ganze Zahlen auf, nicht " +
-                TextOf(stored));
+    throw Error(
+        "Spalte " + column + " nimmt nur ganze Zahlen auf, nicht " + TextOf(stored),
+        Error::Kind::kConstraint);
   return Value::Integer(static_cast<int64_t>(number));
 }
 

@@ -99,47 +99,45 @@ bool IsHarmlessTypeName(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+// The dialect's view of a Jet column type, with the length of a Text column.
+ColumnType Served(JetType type, size_t text_chars) {
+  return ColumnType{SqlTypeOf(type).kind, text_chars, SqlDeclaration(type, text_chars)};
+}
+
+}  // namespace
+
 std::optional<ColumnType> JetColumnType(std::string_view name, std::optional<int> size) {
-  using Kind = ColumnType::Kind;
   const auto is = [name](std::string_view word) {
     return EqualIgnoringAsciiCase(name, word);
   };
   if (is("TEXT") || is("VARCHAR") || is("CHAR") || is("CHARACTER")) {
     if (!size) {
       if (!is("TEXT")) return std::nullopt;
-      return ColumnType{Kind::kText, 0, "TEXT"};
+      return Served(JetType::kMemo, 0);
     }
     if (*size < 1) return std::nullopt;
-    return ColumnType{Kind::kText, static_cast<size_t>(*size),
-                      "VARCHAR(" + std::to_string(*size) + ")"};
+    return Served(JetType::kText, static_cast<size_t>(*size));
   }
   if (size) return std::nullopt;
   struct Alias {
     std::string_view name;
-    Kind kind;
-    std::string_view declared;
+    JetType type;
   };
   static constexpr Alias kAliases[] = {
-      {"MEMO", Kind::kText, "TEXT"},
-      {"LONGTEXT", Kind::kText, "TEXT"},
-      {"CURRENCY", Kind::kCurrency, "CURRENCY"},
-      {"MONEY", Kind::kCurrency, "CURRENCY"},
-      {"INTEGER", Kind::kInteger, "INTEGER"},
-      {"INT", Kind::kInteger, "INTEGER"},
-      {"LONG", Kind::kInteger, "INTEGER"},
-      {"SMALLINT", Kind::kInteger, "SMALLINT"},
-      {"SHORT", Kind::kInteger, "SMALLINT"},
-      {"BYTE", Kind::kInteger, "TINYINT"},
-      {"TINYINT", Kind::kInteger, "TINYINT"},
-      {"DOUBLE", Kind::kDouble, "DOUBLE"},
-      {"FLOAT", Kind::kDouble, "DOUBLE"},
-      {"REAL", Kind::kDouble, "REAL"},
-      {"SINGLE", Kind::kDouble, "REAL"},
-      {"BIT", Kind::kUntyped, "BIT"},
-      {"DATETIME", Kind::kUntyped, "DATETIME"},
+      {"MEMO", JetType::kMemo},         {"LONGTEXT", JetType::kMemo},
+      {"CURRENCY", JetType::kCurrency}, {"MONEY", JetType::kCurrency},
+      {"INTEGER", JetType::kLong},      {"INT", JetType::kLong},
+      {"LONG", JetType::kLong},         {"SMALLINT", JetType::kInteger},
+      {"SHORT", JetType::kInteger},     {"BYTE", JetType::kByte},
+      {"TINYINT", JetType::kByte},      {"DOUBLE", JetType::kDouble},
+      {"FLOAT", JetType::kDouble},      {"REAL", JetType::kSingle},
+      {"SINGLE", JetType::kSingle},     {"BIT", JetType::kBoolean},
+      {"DATETIME", JetType::kDateTime},
   };
   for (const Alias& alias : kAliases) {
-    if (is(alias.name)) return ColumnType{alias.kind, 0, std::string(alias.declared)};
+    if (is(alias.name)) return Served(alias.type, 0);
   }
   return std::nullopt;
 }

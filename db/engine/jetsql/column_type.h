@@ -7,20 +7,18 @@
 #include <string_view>
 
 #include "db/engine/core_types.h"
+#include "db/engine/jet_type.h"
 
 namespace db::engine::jetsql {
 
 // What a column's declared type ("VARCHAR(255)", "CURRENCY", "INTEGER", ...)
 // means for the values read from it and written into it, as in Jet, and the
-// declared type the translator writes into SQLite for it.
+// declared type the translator writes into SQLite for it. Each Jet type name
+// stands for a Jet column type, whose kind and SQLite type come from
+// SqlTypeOf() (db/engine/jet_type.h); no declared type (an expression) or
+// another one is kUntyped: values as stored.
 struct ColumnType {
-  enum class Kind {
-    kText,      // VARCHAR(n), TEXT, MEMO: text of at most max_chars characters
-    kInteger,   // INTEGER, LONG, SMALLINT, BYTE: whole numbers (checked to 32 bits)
-    kCurrency,  // CURRENCY, MONEY: four decimal places
-    kDouble,    // DOUBLE, REAL, FLOAT, SINGLE
-    kUntyped,   // no declared type (an expression) or another one: as stored
-  };
+  using Kind = ValueKind;
   Kind kind = Kind::kUntyped;
   size_t max_chars = 0;  // kText only; 0 = no limit
   // Canonical: "VARCHAR(255)", "TEXT", "CURRENCY", "INTEGER", ...; another

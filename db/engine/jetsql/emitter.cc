@@ -175,7 +175,8 @@ class Emitter {
   std::vector<const std::string*> StarTables(const ast::Select& select,
                                              const ast::SelectItem& item) {
     if (item.kind == ast::SelectItem::Kind::kTableColumns) return {&item.table};
-    if (select.from.empty()) throw Error("SELECT * needs a FROM clause");
+    if (select.from.empty())
+      throw Error("SELECT * needs a FROM clause", Error::Kind::kInternal);
     if (select.join) return {&select.from, &select.join->table};
     return {&select.from};
   }
@@ -217,7 +218,8 @@ class Emitter {
     for (OutputColumn& column : columns) {
       for (const ast::ColumnDefinition& earlier : definitions) {
         if (SameName(earlier.name, column.name)) {
-          throw Error("Duplicate output destination '" + column.name + "'");
+          throw Error("Duplicate output destination '" + column.name + "'",
+                      Error::Kind::kInternal);
         }
       }
       definitions.push_back({std::move(column.name), std::move(column.type), false});
@@ -285,14 +287,16 @@ class Emitter {
 
   static void CheckValueCount(const std::vector<ColumnWrite>& targets, size_t values) {
     if (!targets.empty() && targets.size() != values) {
-      throw Error("Number of query values and destination fields are not the same");
+      throw Error("Number of query values and destination fields are not the same",
+                  Error::Kind::kInternal);
     }
   }
 
   void InsertSelect(SqlBuilder& builder, const ast::Select& select,
                     const std::vector<ColumnWrite>& writes) {
     if (!select.into.empty())
-      throw Error("SELECT ... INTO cannot be the source of an INSERT");
+      throw Error("SELECT ... INTO cannot be the source of an INSERT",
+                  Error::Kind::kInternal);
     bool any_conversion = false;
     for (const ColumnWrite& write : writes) any_conversion |= Converts(write);
     bool has_star = false;
@@ -337,7 +341,8 @@ class Emitter {
       if (!assignment.qualifier.empty() &&
           !SameName(assignment.qualifier, update.table)) {
         throw Error("Cannot update '" + assignment.qualifier + "." + assignment.column +
-                    "': only columns of table '" + update.table + "' can be set");
+                        "': only columns of table '" + update.table + "' can be set",
+                    Error::Kind::kInternal);
       }
       const ColumnWrite write =
           columns ? WriteNamed(*columns, assignment.column) : ColumnWrite{};
@@ -381,7 +386,8 @@ class Emitter {
                        const std::vector<ast::ColumnDefinition>& columns) {
     const bool working = schema_.IsWorkingTable(table);
     if (working && schema_.FileHoldsTable(table))
-      throw Error("table `" + table + "` already exists");  // SQLite's words
+      throw Error("table `" + table + "` already exists",
+                  Error::Kind::kConstraint);  // SQLite's words
     builder.Append(working ? "CREATE TEMP TABLE " : "CREATE TABLE ")
         .Name(table)
         .Append(" (");

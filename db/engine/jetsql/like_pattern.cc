@@ -33,7 +33,8 @@ std::vector<PatternChar> DecodePattern(std::string_view pattern) {
 }
 
 [[noreturn]] void ThrowInvalid(std::string_view pattern) {
-  throw Error("Invalid pattern string in LIKE: '" + std::string(pattern) + "'");
+  throw Error("Invalid pattern string in LIKE: '" + std::string(pattern) + "'",
+              Error::Kind::kInternal);
 }
 
 }  // namespace

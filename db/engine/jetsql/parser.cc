@@ -83,7 +83,8 @@ class Parser {
     void Deepen() {
       ++*depth_;
       ++levels_;
-      if (*depth_ > kMaxDepth) throw Error("SQL statement is nested too deeply");
+      if (*depth_ > kMaxDepth)
+        throw Error("SQL statement is nested too deeply", Error::Kind::kInternal);
     }
 
    private:
@@ -135,11 +136,13 @@ class Parser {
   [[noreturn]] void ThrowUnexpected() const {
     const Token& token = Peek();
     if (token.kind == Token::Kind::kEnd) {
-      throw Error("Syntax error in SQL statement: unexpected end of statement");
+      throw Error("Syntax error in SQL statement: unexpected end of statement",
+                  Error::Kind::kInternal);
     }
     const std::string shown =
         token.kind == Token::Kind::kString ? "'" + token.text + "'" : token.text;
-    throw Error("Syntax error in SQL statement near '" + shown + "'");
+    throw Error("Syntax error in SQL statement near '" + shown + "'",
+                Error::Kind::kInternal);
   }
 
   bool PeekName(size_t ahead = 0) const {
@@ -172,7 +175,8 @@ class Parser {
     const Token& token = Peek();
     if (token.kind == Token::Kind::kName) {
       throw Error("Unsupported SQL statement '" + token.text +
-                  "': expected SELECT, INSERT, UPDATE, DELETE, CREATE or DROP");
+                      "': expected SELECT, INSERT, UPDATE, DELETE, CREATE or DROP",
+                  Error::Kind::kInternal);
     }
     ThrowUnexpected();
   }
@@ -223,8 +227,9 @@ class Parser {
   std::optional<ast::Join> OptionalJoin() {
     if (!AcceptKeyword("INNER")) {
       if (PeekKeyword("LEFT") || PeekKeyword("RIGHT") || PeekKeyword("JOIN")) {
-        throw Error("Unsupported join near '" + Peek().text +
-                    "': only INNER JOIN is supported");
+        throw Error(
+            "Unsupported join near '" + Peek().text + "': only INNER JOIN is supported",
+            Error::Kind::kInternal);
       }
       return std::nullopt;
     }
@@ -259,7 +264,8 @@ class Parser {
   }
 
   [[noreturn]] static void ThrowUnexpectedInto() {
-    throw Error("Syntax error in SQL statement: SELECT ... INTO is not allowed here");
+    throw Error("Syntax error in SQL statement: SELECT ... INTO is not allowed here",
+                Error::Kind::kInternal);
   }
 
   ast::Update UpdateBody() {
@@ -336,14 +342,17 @@ class Parser {
       if (number.kind != Token::Kind::kNumber ||
           std::from_chars(number.text.data(), end, value).ptr != end || value < 1 ||
           value > 255) {
-        throw Error("Invalid field size in CREATE TABLE near '" + number.text + "'");
+        throw Error("Invalid field size in CREATE TABLE near '" + number.text + "'",
+                    Error::Kind::kInternal);
       }
       ++pos_;
       size = value;
       ExpectSymbol(")");
     }
     auto type = JetColumnType(type_name, size);
-    if (!type) throw Error("Unsupported data type '" + type_name + "' in CREATE TABLE");
+    if (!type)
+      throw Error("Unsupported data type '" + type_name + "' in CREATE TABLE",
+                  Error::Kind::kInternal);
     return *type;
   }
 
@@ -505,7 +514,8 @@ class Parser {
       case Token::Kind::kSymbol:
         if (AcceptSymbol("(")) {
           if (PeekKeyword("SELECT")) {
-            throw Error("Unsupported subquery: a subquery is only supported after IN");
+            throw Error("Unsupported subquery: a subquery is only supported after IN",
+                        Error::Kind::kInternal);
           }
           ExprPtr inner = Expression();
           ExpectSymbol(")");
@@ -542,7 +552,8 @@ class Parser {
       if (call->name == known.name) arity = &known;
     }
     if (!arity)
-      throw Error("Undefined function '" + tokens_[pos_ - 1].text + "' in expression");
+      throw Error("Undefined function '" + tokens_[pos_ - 1].text + "' in expression",
+                  Error::Kind::kInternal);
     DepthGuard guard(&depth_);
     ExpectSymbol("(");
     if (call->name == "COUNT" && AcceptSymbol("*")) {
@@ -553,7 +564,8 @@ class Parser {
       } while (AcceptSymbol(","));
       if (call->args.size() < arity->min_args || call->args.size() > arity->max_args) {
         throw Error("Wrong number of arguments used with function '" +
-                    tokens_[pos_ - 1].text + "'");
+                        tokens_[pos_ - 1].text + "'",
+                    Error::Kind::kInternal);
       }
     }
     ExpectSymbol(")");
@@ -608,7 +620,7 @@ Value NumberLiteral(const std::string& text) {
   double number = 0;
   const auto result = std::from_chars(text.data(), end, number);
   if (result.ec != std::errc() || result.ptr != end) {
-    throw Error("Invalid number '" + text + "' in SQL statement");
+    throw Error("Invalid number '" + text + "' in SQL statement", Error::Kind::kInternal);
   }
   return Value::Double(number);
 }

@@ -197,7 +197,8 @@ void SqlBuilder::Function(const Expr& expr) {
   } else if (name == "COUNT" || name == "SUM" || name == "AVG") {
     Append(name == "COUNT" ? "count(" : name == "SUM" ? "sum(" : "avg(");
   } else {
-    throw Error("Undefined function '" + name + "' in expression");
+    throw Error("Undefined function '" + name + "' in expression",
+                Error::Kind::kInternal);
   }
   for (size_t i = 0; i < expr.args.size(); ++i) {
     if (i > 0) Append(", ");

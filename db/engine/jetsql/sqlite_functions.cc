@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "core/utf8.h"
@@ -50,8 +51,10 @@ void JetLike(sqlite3_context* context, int, sqlite3_value** args) {
     sqlite3_set_auxdata(context, 0, compiled.release(),
                         [](void* p) { delete static_cast<CachedPattern*>(p); });
     sqlite3_result_int(context, matches);
-  } catch (const std::exception& e) {
+  } catch (const Error& e) {
     sqlite3_result_error(context, e.what(), -1);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(context);
   }
 }
 
@@ -91,8 +94,10 @@ void JetCurrency(sqlite3_context* context, int, sqlite3_value** args) {
       return sqlite3_result_int64(context, amount.ticks() / Currency::kScale);
     }
     sqlite3_result_double(context, amount.ToDouble());
-  } catch (const std::exception& e) {
+  } catch (const Error& e) {
     sqlite3_result_error(context, e.what(), -1);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(context);
   }
 }
 
@@ -147,7 +152,8 @@ void JetConcat(sqlite3_context* context, int, sqlite3_value** args) {
 
 void Check(sqlite3* db, int rc, const char* what) {
   if (rc != SQLITE_OK) {
-    throw Error(std::string("Cannot register ") + what + ": " + sqlite3_errmsg(db));
+    throw Error(std::string("Cannot register ") + what + ": " + sqlite3_errmsg(db),
+                Error::Kind::kOther);
   }
 }
 

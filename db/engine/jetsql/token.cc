@@ -60,14 +60,17 @@ class Tokenizer {
   Token QuotedName() {
     const size_t end = sql_.find(']', pos_ + 1);
     if (end == std::string_view::npos) {
-      throw Error("Syntax error in SQL statement: '[' without closing ']'");
+      throw Error("Syntax error in SQL statement: '[' without closing ']'",
+                  Error::Kind::kInternal);
     }
     std::string name(sql_.substr(pos_ + 1, end - pos_ - 1));
-    if (name.empty()) throw Error("Syntax error in SQL statement: empty name []");
+    if (name.empty())
+      throw Error("Syntax error in SQL statement: empty name []", Error::Kind::kInternal);
     // SQLite reads a statement only up to a NUL byte, so such a name could
     // never be emitted intact.
     if (name.find('\0') != std::string::npos) {
-      throw Error("Syntax error in SQL statement: name holds a NUL character");
+      throw Error("Syntax error in SQL statement: name holds a NUL character",
+                  Error::Kind::kInternal);
     }
     pos_ = end + 1;
     return {Token::Kind::kQuotedName, std::move(name)};
@@ -79,7 +82,8 @@ class Tokenizer {
     while (true) {
       const size_t end = sql_.find('\'', pos_);
       if (end == std::string_view::npos) {
-        throw Error("Syntax error in SQL statement: text literal without closing quote");
+        throw Error("Syntax error in SQL statement: text literal without closing quote",
+                    Error::Kind::kInternal);
       }
       text.append(sql_.substr(pos_, end - pos_));
       pos_ = end + 1;
@@ -126,7 +130,8 @@ class Tokenizer {
     }
     const char c = sql_[pos_];
     if (std::string_view("(),.;*=<>+-/&").find(c) == std::string_view::npos) {
-      throw Error("Syntax error in SQL statement near '" + Printable(c) + "'");
+      throw Error("Syntax error in SQL statement near '" + Printable(c) + "'",
+                  Error::Kind::kInternal);
     }
     ++pos_;
     return {Token::Kind::kSymbol, std::string(1, c)};

@@ -161,9 +161,16 @@ std::optional<Value> DecodeScalar(ColumnType type, const ByteView& bytes) {
       return Value::Double(bytes.F64(0));
     case ColumnType::kText:
       return Value::Text(DecodeStoredText(bytes.bytes()));
-    default:
-      return std::nullopt;
+    case ColumnType::kBoolean:  // in the null mask, not in the bytes
+    case ColumnType::kBinary:
+    case ColumnType::kOle:
+    case ColumnType::kMemo:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
+      break;
   }
+  return std::nullopt;
 }
 
 Value DecodeValue(const FileImage& image, const ColumnDefinition& column,

@@ -130,7 +130,8 @@ std::span<const uint8_t> FileImage::Start() const {
 
 const std::vector<uint8_t>& FileImage::bytes() const {
   if (read_ || base_)
-    throw Error("Interner Fehler: die Datenbankdatei liegt nicht ganz im Speicher");
+    throw Error("Interner Fehler: die Datenbankdatei liegt nicht ganz im Speicher",
+                Error::Kind::kInternal);
   return bytes_;
 }
 
@@ -159,7 +160,9 @@ std::vector<uint32_t> FileImage::ChangedPages() const {
 }
 
 std::span<uint8_t> FileImage::ChangePage(uint32_t number) {
-  if (!base_) throw Error("Interner Fehler: nur eine Kopie eines Abbilds wird geändert");
+  if (!base_)
+    throw Error("Interner Fehler: nur eine Kopie eines Abbilds wird geändert",
+                Error::Kind::kInternal);
   if (number == page_count()) {
     size_ += kPageSize;
     held_.resize(size_t{number} + 1);

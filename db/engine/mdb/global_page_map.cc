@@ -131,7 +131,8 @@ void GlobalPageMap::WriteTo(
   }
   for (const Bitmap& bitmap : bitmaps_) {
     if (bitmap.map_page == 0)
-      throw Error("Interner Fehler: ein Teil der Seitenbelegung hat keine Seite");
+      throw Error("Interner Fehler: ein Teil der Seitenbelegung hat keine Seite",
+                  Error::Kind::kInternal);
     PutU32(row, 1 + 4 * (bitmap.first_page / kPagesPerUsageMapPage), bitmap.map_page);
     if (!bitmap.changed) continue;
     const std::span<uint8_t> map_page = page(bitmap.map_page);

@@ -116,7 +116,8 @@ BuiltIndex BuildIndex(std::span<const IndexEntry> entries, uint32_t table_page,
     if (!(entries[i - 1] < entries[i])) {
       throw Error(
           "Interner Fehler: die zu schreibenden Indexeinträge sind nicht streng "
-          "aufsteigend");
+          "aufsteigend",
+          Error::Kind::kInternal);
     }
   }
   // levels[0] are the leaves; the last level holds the root alone.

@@ -58,6 +58,12 @@ double RealOf(const KeyColumn& column, const Value& value) {
   return value.real();
 }
 
+[[noreturn]] void NoKeyType(const KeyColumn& column) {
+  WrongValue(column, "eine Spalte vom Typ " +
+                         ColumnTypeName(static_cast<uint8_t>(column.type)) +
+                         " kann nicht Teil eines Indexschlüssels sein");
+}
+
 // The bytes after the flag of a non-text value, for an ascending column.
 void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
   switch (column.type) {
@@ -92,11 +98,48 @@ void AppendValue(const KeyColumn& column, const Value& value, KeyBytes& key) {
       key.push_back(!value.is_null() && IntegerIn(column, value, -1, 1) != 0 ? kYes
                                                                              : kNo);
       return;
-    default:
-      WrongValue(column, "eine Spalte vom Typ " +
-                             ColumnTypeName(static_cast<uint8_t>(column.type)) +
-                             " kann nicht Teil eines Indexschlüssels sein");
+    case ColumnType::kText:  // AppendKey writes text keys itself
+    case ColumnType::kMemo:
+    case ColumnType::kBinary:
+    case ColumnType::kOle:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
+      break;
   }
+  NoKeyType(column);
+}
+
+// Refuses a column whose keys the writer cannot write: a type without an
+// index key, or text in another sort order than General.
+void RequireKeyType(const KeyColumn& key, const SortOrder& sort_order) {
+  switch (key.type) {
+    case ColumnType::kText:
+    case ColumnType::kMemo:
+      if (!(sort_order == kGeneralSortOrder)) {
+        WrongValue(key, "Textschlüssel in der Sortierreihenfolge „" +
+                            SortOrderName(sort_order) +
+                            "“ können nicht geschrieben werden, nur in „" +
+                            SortOrderName(kGeneralSortOrder) + "“");
+      }
+      return;
+    case ColumnType::kBoolean:
+    case ColumnType::kByte:
+    case ColumnType::kInteger:
+    case ColumnType::kLong:
+    case ColumnType::kCurrency:
+    case ColumnType::kSingle:
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime:
+      return;
+    case ColumnType::kBinary:
+    case ColumnType::kOle:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
+      break;
+  }
+  NoKeyType(key);
 }
 
 }  // namespace
@@ -135,29 +178,7 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
     }
     KeyColumn key{column->name, column->column_type(), c.ascending,
                   static_cast<size_t>(column - table.columns().data())};
-    switch (key.type) {
-      case ColumnType::kText:
-      case ColumnType::kMemo:
-        if (!(column->sort_order == kGeneralSortOrder)) {
-          WrongValue(key, "Textschlüssel in der Sortierreihenfolge „" +
-                              SortOrderName(column->sort_order) +
-                              "“ können nicht geschrieben werden, nur in „" +
-                              SortOrderName(kGeneralSortOrder) + "“");
-        }
-        break;
-      case ColumnType::kBoolean:
-      case ColumnType::kByte:
-      case ColumnType::kInteger:
-      case ColumnType::kLong:
-      case ColumnType::kCurrency:
-      case ColumnType::kSingle:
-      case ColumnType::kDouble:
-      case ColumnType::kDateTime:
-        break;
-      default:
-        WrongValue(key, "eine Spalte vom Typ " + ColumnTypeName(column->type) +
-                            " kann nicht Teil eines Indexschlüssels sein");
-    }
+    RequireKeyType(key, column->sort_order);
     columns.push_back(std::move(key));
   }
   return columns;
@@ -165,7 +186,8 @@ std::vector<KeyColumn> KeyColumnsOf(const TableDefinition& table,
 
 KeyBytes IndexKey(std::span<const KeyColumn> columns, std::span<const Value> values) {
   if (columns.size() != values.size())
-    throw Error("Interner Fehler: ein Indexschlüssel braucht einen Wert je Spalte");
+    throw Error("Interner Fehler: ein Indexschlüssel braucht einen Wert je Spalte",
+                Error::Kind::kInternal);
   KeyBytes key;
   for (size_t i = 0; i < columns.size(); ++i) AppendKey(columns[i], values[i], key);
   return key;

@@ -116,11 +116,13 @@ IndexPage DecodeIndexPage(std::span<const uint8_t> bytes, uint32_t number) {
 std::vector<uint8_t> EncodeIndexPage(const IndexPage& page) {
   if (!page.leaf && page.children.size() != page.entries.size()) {
     throw Error(
-        "Interner Fehler: eine innere Indexseite braucht eine Kindseite je Eintrag");
+        "Interner Fehler: eine innere Indexseite braucht eine Kindseite je Eintrag",
+        Error::Kind::kInternal);
   }
   if (page.entries.empty() && page.prefix_length != 0) {
     throw Error(
-        "Interner Fehler: eine leere Indexseite kann keinen gemeinsamen Anfang haben");
+        "Interner Fehler: eine leere Indexseite kann keinen gemeinsamen Anfang haben",
+        Error::Kind::kInternal);
   }
   std::vector<uint8_t> bytes(kEntriesAt, 0);
   bytes[0] = page.leaf ? kLeafType : kIntermediateType;
@@ -141,13 +143,15 @@ std::vector<uint8_t> EncodeIndexPage(const IndexPage& page) {
         !std::equal(entry.begin(), entry.begin() + page.prefix_length, first.begin())) {
       throw Error(
           "Interner Fehler: ein Indexeintrag beginnt nicht mit dem gemeinsamen Anfang "
-          "der Seite");
+          "der Seite",
+          Error::Kind::kInternal);
     }
     bytes.insert(bytes.end(), entry.begin() + (i == 0 ? 0 : page.prefix_length),
                  entry.end());
     const size_t end = bytes.size() - kEntriesAt;
     if (end > kMaxEntryBytes)
-      throw Error("Interner Fehler: die Indexeinträge passen nicht auf eine Seite");
+      throw Error("Interner Fehler: die Indexeinträge passen nicht auf eine Seite",
+                  Error::Kind::kInternal);
     bytes[kMaskAt + end / 8] |= static_cast<uint8_t>(1 << (end % 8));
   }
   PutLe(bytes, kFreeSpaceAt, static_cast<uint32_t>(kPageSize - bytes.size()), 2);

@@ -37,7 +37,8 @@ void Append(std::vector<uint8_t>& bytes, uint64_t value, size_t size) {
 
 Error OutOfRange(const ColumnDefinition& column, const Value& value) {
   return Error("Der Wert " + value.ToText() + " passt nicht in die Spalte " +
-               column.name + " (" + ColumnTypeName(column.type) + ")");
+                   column.name + " (" + ColumnTypeName(column.type) + ")",
+               Error::Kind::kConstraint);
 }
 
 int64_t WholeNumber(const ColumnDefinition& column, const Value& value, int64_t low,
@@ -82,12 +83,19 @@ uint64_t FixedBits(const ColumnDefinition& column, const Value& value) {
     case ColumnType::kDouble:
     case ColumnType::kDateTime:
       return FloatBits(value.ToDouble());
-    default:
-      throw Error("Die Spalte " + column.name + " hat den Typ " +
-                      ColumnTypeName(column.type) +
-                      ", den dieses Programm nicht schreibt",
-                  Error::Kind::kUnsupported);
+    case ColumnType::kBoolean:
+    case ColumnType::kBinary:
+    case ColumnType::kText:
+    case ColumnType::kOle:
+    case ColumnType::kMemo:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
+      break;
   }
+  throw Error("Die Spalte " + column.name + " hat den Typ " +
+                  ColumnTypeName(column.type) + ", den dieses Programm nicht schreibt",
+              Error::Kind::kUnsupported);
 }
 
 // Jet keeps a Text column of fixed length in the row's fixed part, padded
@@ -149,7 +157,8 @@ std::vector<uint8_t> EncodeRow(const TableDefinition& definition,
   const std::vector<ColumnDefinition>& columns = definition.columns();
   if (values.size() != columns.size())
     throw Error("Interner Fehler: " + std::to_string(values.size()) + " Werte für " +
-                std::to_string(columns.size()) + " Spalten");
+                    std::to_string(columns.size()) + " Spalten",
+                Error::Kind::kInternal);
   // A row counts the column numbers given so far, deleted columns included.
   const size_t column_count = definition.max_columns();
   const size_t variable_count = definition.variable_column_count();

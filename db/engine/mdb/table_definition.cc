@@ -94,9 +94,17 @@ size_t ColumnDefinition::fixed_size() const {
     case ColumnType::kDouble:
     case ColumnType::kDateTime:
       return 8;
-    default:
-      return length;
+    case ColumnType::kBoolean:
+    case ColumnType::kBinary:
+    case ColumnType::kText:
+    case ColumnType::kOle:
+    case ColumnType::kMemo:
+    case ColumnType::kGuid:
+    case ColumnType::kNumeric:
+    case ColumnType::kComplex:
+      break;
   }
+  return length;
 }
 
 TableDefinition TableDefinition::Read(const FileImage& image, uint32_t first_page) {

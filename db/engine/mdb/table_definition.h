@@ -8,29 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "db/engine/jet_type.h"
 #include "db/engine/mdb/file_image.h"
 #include "db/engine/mdb/sort_order.h"
 
 namespace db::engine::mdb {
 
-// Column types as the file stores them.
-enum class ColumnType : uint8_t {
-  kBoolean = 0x01,  // Yes/No, kept in the row's null mask
-  kByte = 0x02,
-  kInteger = 0x03,   // 16-bit
-  kLong = 0x04,      // 32-bit; also AutoNumber
-  kCurrency = 0x05,  // 64-bit count of 1/10000
-  kSingle = 0x06,
-  kDouble = 0x07,
-  kDateTime = 0x08,  // double: days since 1899-12-30
-  kBinary = 0x09,
-  kText = 0x0A,  // UTF-16LE, maybe compressed
-  kOle = 0x0B,   // long binary
-  kMemo = 0x0C,  // long text
-  kGuid = 0x0F,
-  kNumeric = 0x10,  // scaled decimal
-  kComplex = 0x12,  // Access 2007 attachments and multi-value fields
-};
+// Column types as the file stores them (the one list, in db/engine).
+using ColumnType = JetType;
 
 // Name of a column type for messages ("Currency", "type 0x0d").
 std::string ColumnTypeName(uint8_t type);

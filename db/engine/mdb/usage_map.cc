@@ -111,10 +111,12 @@ void WriteUsageMap(WritableImage& image, RowPointer map,
                    const std::vector<uint32_t>& pages) {
   if (!std::is_sorted(pages.begin(), pages.end()) ||
       std::adjacent_find(pages.begin(), pages.end()) != pages.end())
-    throw Error("Interner Fehler: die Seiten einer Seitenliste sind nicht aufsteigend");
+    throw Error("Interner Fehler: die Seiten einer Seitenliste sind nicht aufsteigend",
+                Error::Kind::kInternal);
   if (!pages.empty() && pages.back() >= image.page_count())
     throw Error("Interner Fehler: eine Seitenliste soll Seite " +
-                std::to_string(pages.back()) + " hinter dem Ende der Datei aufnehmen");
+                    std::to_string(pages.back()) + " hinter dem Ende der Datei aufnehmen",
+                Error::Kind::kInternal);
   const std::span<uint8_t> row = MapRow(image, map);
   if (row.size() <= 5)
     throw Error("Die Seitenliste in Seite " + std::to_string(map.page) + " ist zu kurz",

@@ -13,7 +13,8 @@ WritableImage::WritableImage(const FileImage& original)
 std::span<uint8_t> WritableImage::Page(uint32_t number) {
   if (number == 0 || number >= page_count())
     throw Error("Der Schreiber greift auf Seite " + std::to_string(number) +
-                " zu, die er nicht ändern darf");
+                    " zu, die er nicht ändern darf",
+                Error::Kind::kInternal);
   return image_.ChangePage(number);
 }
 

@@ -82,7 +82,8 @@ void RowStore::Set(size_t row, size_t column, const Value& value) {
 }
 
 void RowStore::SetText(size_t row, size_t column, std::string_view text) {
-  if (text.size() > UINT32_MAX) throw Error("A text of more than 4 GB cannot be held");
+  if (text.size() > UINT32_MAX)
+    throw Error("A text of more than 4 GB cannot be held", Error::Kind::kUnsupported);
   Cell& cell = At(row, column);
   cell.type = Value::Type::kText;
   cell.size = static_cast<uint32_t>(text.size());

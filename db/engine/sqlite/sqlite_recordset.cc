@@ -46,7 +46,8 @@ void SqliteRecordset::Fetch(const jetsql::SqliteStatement& query) {
   sqlite3_stmt* statement = session_.Prepare(query.sql, query.params);
   const int first = base_table_.empty() ? 0 : 1;  // skip the rowid
   const int count = sqlite3_column_count(statement);
-  if (count <= first) throw Error("The query returns no fields: " + query.sql);
+  if (count <= first)
+    throw Error("The query returns no fields: " + query.sql, Error::Kind::kInternal);
   for (int i = first; i < count; ++i) {
     Column column{sqlite3_column_name(statement, i), {}, {}};
     column.type =
@@ -143,10 +144,12 @@ void SqliteRecordset::SetField(std::string_view name, const Value& value) {
   const size_t column = ColumnIndex(name);
   if (base_table_.empty())
     throw Error("Field " + std::string(name) +
-                " cannot be changed: the rows do not come from one table");
+                    " cannot be changed: the rows do not come from one table",
+                Error::Kind::kInternal);
   if (columns_[column].table_column.empty())
     throw Error("Field " + std::string(name) +
-                " cannot be changed: it is not a column of " + base_table_);
+                    " cannot be changed: it is not a column of " + base_table_,
+                Error::Kind::kInternal);
   Value converted =
       jetsql::ConvertForColumn(columns_[column].type, value, columns_[column].name);
   auto same = std::find_if(pending_.begin(), pending_.end(),
@@ -161,7 +164,8 @@ void SqliteRecordset::SetField(std::string_view name, const Value& value) {
 void SqliteRecordset::AddNew() {
   CheckOpen();
   if (base_table_.empty())
-    throw Error("Rows cannot be added: the rows do not come from one table");
+    throw Error("Rows cannot be added: the rows do not come from one table",
+                Error::Kind::kInternal);
   StorePending();
   adding_ = true;
   row_before_adding_ = current_;
@@ -193,11 +197,11 @@ size_t SqliteRecordset::ColumnIndex(std::string_view name) const {
 }
 
 void SqliteRecordset::CheckOpen() const {
-  if (closed_) throw Error(kClosed);
+  if (closed_) throw Error(kClosed, Error::Kind::kInternal);
 }
 
 void SqliteRecordset::CheckCurrentRow() const {
-  if (IsEof()) throw Error(kNoCurrentRow);
+  if (IsEof()) throw Error(kNoCurrentRow, Error::Kind::kInternal);
 }
 
 void SqliteRecordset::StorePending() {

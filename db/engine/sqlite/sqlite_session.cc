@@ -134,7 +134,7 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
   std::error_code error;
   const std::filesystem::path file =
       std::filesystem::absolute(core::PathFromUtf8(path), error);
-  if (error) throw Error(path + ": " + error.message());
+  if (error) throw Error(path + ": " + error.message(), Error::Kind::kIo);
   CheckIsDatabaseFile(file);
   CheckFolderTakesJournal(file);
 
@@ -148,7 +148,7 @@ std::unique_ptr<SqliteSession> SqliteSession::Open(
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   // From here the session owns the handle, whatever happens.
   std::unique_ptr<SqliteSession> session(new SqliteSession(db, BaseName(path)));
-  if (db == nullptr) throw Error(file.string() + ": out of memory");
+  if (db == nullptr) throw Error(file.string() + ": out of memory", Error::Kind::kOther);
   if (opened != SQLITE_OK)
     throw Error(file.string() + ": " + sqlite3_errmsg(db), Error::Kind::kIo);
   if (sqlite3_db_readonly(db, "main") == 1)
@@ -169,8 +169,9 @@ std::unique_ptr<SqliteSession> SqliteSession::OpenInMemory(
       ":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
       nullptr);
   std::unique_ptr<SqliteSession> session(new SqliteSession(db, shown_name));
-  if (db == nullptr) throw Error(shown_name + ": out of memory");
-  if (opened != SQLITE_OK) throw Error(shown_name + ": " + sqlite3_errmsg(db));
+  if (db == nullptr) throw Error(shown_name + ": out of memory", Error::Kind::kOther);
+  if (opened != SQLITE_OK)
+    throw Error(shown_name + ": " + sqlite3_errmsg(db), Error::Kind::kOther);
   session->Configure();
   session->Tune();
   return session;

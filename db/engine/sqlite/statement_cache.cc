@@ -45,7 +45,7 @@ sqlite3_stmt* StatementCache::Prepare(const std::string& sql) {
   if (statement == nullptr ||
       rest.find_first_not_of(" \t\r\n;") != std::string_view::npos) {
     sqlite3_finalize(statement);
-    throw Error("Not exactly one SQL statement: " + sql);
+    throw Error("Not exactly one SQL statement: " + sql, Error::Kind::kInternal);
   }
   return statement;
 }

@@ -25,6 +25,7 @@
 #include "db/engine/mdb/global_page_map.h"
 #include "db/engine/mdb/table_definition.h"
 #include "db/engine/mdb/table_reader.h"
+#include "db/engine/testing/connection_internals.h"
 #include "platform/backup_files.h"
 #include "tests/db/engine/db_fixture.h"
 #include "tests/db/engine/mdb/jet_files.h"
@@ -88,7 +89,8 @@ std::vector<std::vector<Value>> Rows(Connection& connection, const std::string& 
   std::vector<std::vector<Value>> rows;
   auto set = connection.ExecuteQuery(sql);
   std::vector<std::string> names;
-  const auto columns = connection.schema().TableColumns("Numbers");
+  const auto columns =
+      db::engine::ConnectionInternals::Schema(connection).TableColumns("Numbers");
   for (const auto& column : columns.value()) names.push_back(column.name);
   for (; !set->IsEof(); set->MoveNext()) {
     rows.emplace_back();
@@ -104,7 +106,8 @@ std::string Shown(const Value& value) {
 
 std::string DeclaredTypes(const Connection& connection) {
   std::string text;
-  const auto columns = connection.schema().TableColumns("Numbers");
+  const auto columns =
+      db::engine::ConnectionInternals::Schema(connection).TableColumns("Numbers");
   for (const auto& column : columns.value())
     text += column.name + " " + column.declared_type + "; ";
   return text;

@@ -13,6 +13,7 @@
 
 #include "core/error.h"
 #include "db/engine/connection.h"
+#include "db/engine/testing/connection_internals.h"
 #include "pricing/sql_number_text.h"
 #include "run/tables.h"
 #include "tests/db/engine/db_fixture.h"
@@ -77,9 +78,12 @@ class StatementTableTest : public ::testing::Test {
   Rows Query(const std::string& sql) {
     Rows rows;
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(connection_->native_handle(), sql.c_str(), -1, &statement,
-                           nullptr) != SQLITE_OK) {
-      ADD_FAILURE() << sqlite3_errmsg(connection_->native_handle()) << "\n" << sql;
+    if (sqlite3_prepare_v2(db::engine::ConnectionInternals::NativeHandle(*connection_),
+                           sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+      ADD_FAILURE() << sqlite3_errmsg(
+                           db::engine::ConnectionInternals::NativeHandle(*connection_))
+                    << "\n"
+                    << sql;
       return rows;
     }
     while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -99,7 +103,7 @@ class StatementTableTest : public ::testing::Test {
     try {
       connection_->Execute(sql);
       return true;
-    } catch (const std::exception& error) {
+    } catch (const core::Error& error) {
       ADD_FAILURE() << "statement failed: " << error.what() << "\n" << sql;
       return false;
     }
@@ -119,7 +123,7 @@ class StatementTableTest : public ::testing::Test {
         rows.push_back(std::move(row));
       }
       set->Close();
-    } catch (const std::exception& error) {
+    } catch (const core::Error& error) {
       ADD_FAILURE() << "query failed: " << error.what() << "\n" << sql;
     }
     return rows;
@@ -144,7 +148,7 @@ class StatementTableTest : public ::testing::Test {
         write(*set);
       }
       set->Close();
-    } catch (const std::exception& error) {
+    } catch (const core::Error& error) {
       ADD_FAILURE() << "record set failed: " << error.what() << "\n" << sql;
     }
     return names;

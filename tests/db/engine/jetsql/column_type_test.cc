@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "db/engine/jet_type.h"
 #include "tests/db/engine/db_fixture.h"
 
 namespace {
@@ -36,6 +37,26 @@ TEST(ColumnTypeTest, DeclaredTypesAsJetAndSqliteWriteThem) {
     EXPECT_EQ(type.kind, c.kind) << c.declared;
     EXPECT_EQ(type.max_chars, c.max_chars) << c.declared;
   }
+}
+
+// A Jet file's table reaches the dialect only through the type the layout
+// declares in SQLite; reading that text back must give each Jet type the kind
+// the one mapping names, and the same declared text.
+TEST(ColumnTypeTest, EveryServedJetTypeReadsBackAsMapped) {
+  using db::engine::JetType;
+  int served = 0;
+  for (int byte = 0; byte < 256; ++byte) {
+    const auto type = static_cast<JetType>(byte);
+    const db::engine::SqlType sql = db::engine::SqlTypeOf(type);
+    if (sql.declared.empty()) continue;
+    ++served;
+    const std::string declared = db::engine::SqlDeclaration(type, 40);
+    const ColumnType read = ColumnType::FromDeclared(declared);
+    EXPECT_EQ(read.kind, sql.kind) << declared;
+    EXPECT_EQ(read.declared, declared);
+    EXPECT_EQ(read.max_chars, type == JetType::kText ? 40u : 0u) << declared;
+  }
+  EXPECT_EQ(served, 10);  // Boolean to Date/Time, Text, Memo
 }
 
 TEST(ConvertForColumnTest, ValuesThatFit) {

@@ -44,7 +44,7 @@ JetDatabase::Rows JetDatabase::RunNative(const std::string& sql,
                                          const std::vector<core::Value>& params) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    throw core::Error(sqlite3_errmsg(db_));
+    throw core::Error(sqlite3_errmsg(db_), core::Error::Kind::kOther);
   }
   for (size_t i = 0; i < params.size(); ++i) {
     const core::Value& value = params[i];
@@ -79,7 +79,8 @@ JetDatabase::Rows JetDatabase::RunNative(const std::string& sql,
     rows.push_back(std::move(row));
   }
   sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE) throw core::Error(sqlite3_errmsg(db_));
+  if (rc != SQLITE_DONE)
+    throw core::Error(sqlite3_errmsg(db_), core::Error::Kind::kOther);
   return rows;
 }
 
