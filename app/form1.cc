@@ -2,10 +2,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace app {
@@ -27,6 +30,25 @@ QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setTextFormat(Qt::PlainText);
   return label;
+}
+
+// Left to itself, QMessageBox wraps its second part at 500 pixels: each
+// quoted line of a refusal took two, and "--ohne-pruefung" was split at its
+// hyphen. A spacer across the box's grid makes room for the detail's longest
+// line beside the icon, up to 100 characters and three quarters of the screen.
+void MakeRoomForLongLines(QMessageBox& box, const QString& detail) {
+  constexpr int kMostCharacters = 100;
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  const QFontMetrics metrics = box.fontMetrics();
+  int longest = 0;
+  for (const QString& line : detail.split(u'\n'))
+    longest = std::max(longest, metrics.horizontalAdvance(line));
+  int width = std::min(longest, metrics.averageCharWidth() * kMostCharacters) +
+              box.iconPixmap().width() + 4 * metrics.averageCharWidth();
+  if (const QScreen* screen = box.screen())
+    width = std::min(width, screen->availableGeometry().width() * 3 / 4);
+  grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -129,6 +151,7 @@ void Form1::ShowMessage(const std::string& text, Icon icon, const std::string& d
   // "<b>" in them is text, never markup. The box leaves its informative text
   // to Qt's guess, so every label of the box is told.
   for (QLabel* label : box.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  if (!detail.empty()) MakeRoomForLongLines(box, box.informativeText());
   box.exec();
 }
 

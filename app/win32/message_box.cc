@@ -2,6 +2,12 @@
 
 namespace app::win32 {
 
+namespace {
+
+constexpr UINT kContentWidthDialogUnits = 340;
+
+}  // namespace
+
 TASKDIALOGCONFIG TaskDialogConfigFor(HWND owner, const MessageBoxRequest& request) {
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof(config);
@@ -10,6 +16,10 @@ TASKDIALOGCONFIG TaskDialogConfigFor(HWND owner, const MessageBoxRequest& reques
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION |
                    (owner != nullptr ? TDF_POSITION_RELATIVE_TO_WINDOW : 0);
   config.dwCommonButtons = TDCBF_OK_BUTTON;
+  // Windows' own choice is a narrow box: the help, whose lines are up to 78
+  // characters, came out taller than a 768-pixel screen, and a reason's
+  // quoted lines each took two. In dialog units, about four to a character.
+  config.cxWidth = kContentWidthDialogUnits;
   config.pszWindowTitle = request.title.c_str();
   config.pszMainIcon =
       request.icon == run::RunView::Icon::kError ? TD_ERROR_ICON : TD_INFORMATION_ICON;

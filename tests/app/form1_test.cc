@@ -232,6 +232,38 @@ TEST_F(Form1Test, MessageTextIsShownAsWrittenNeverAsMarkup) {
     EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
 }
 
+// A refusal quotes the lines of the price file, one to a line of its second
+// part; each must stay one line in the box, not be wrapped into two.
+TEST_F(Form1Test, AQuotedLineOfAReasonStaysOneLine) {
+  const QString quoted =
+      "  Zeile 3 (weniger als drei durch ';' getrennte Felder): "
+      "0043650,\u00d6sterreich Mobil,0,0427";
+  const QString detail = "298 von 298 Datenzeilen sind keine Zeilen einer Preisliste:\n" +
+                         quoted + "\n" + quoted;
+  bool seen = false;
+  bool wrapped = true;
+  const auto inspect_and_dismiss = [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      if (label->text() != detail) continue;
+      seen = true;
+      wrapped =
+          label->heightForWidth(label->width()) > label->heightForWidth(QWIDGETSIZE_MAX);
+    }
+    box->button(QMessageBox::Ok)->click();
+  };
+  Form1 form(CountingRunner([&](run::RunView& view) {
+    QTimer::singleShot(0, inspect_and_dismiss);
+    view.ShowMessage("Falsche Datei", run::RunView::Icon::kError, detail.toStdString());
+    return RunOutcome::kStopped;
+  }));
+  form.show();
+  ProcessEvents();
+  EXPECT_TRUE(seen);
+  EXPECT_FALSE(wrapped);
+}
+
 // A real run on a copy of a Jet file, with a change list that cannot be
 // written: the last box is "Fertig!" with the summary as its informative text
 // (the summary a dry run showed before), then the error box follows and the
