@@ -8,6 +8,10 @@ bool IsSymbolicLink(const std::filesystem::path& path) {
   return CurrentFileOperations().IsSymbolicLink(path);
 }
 
+std::optional<NameStatus> StatusOfName(const std::filesystem::path& path) {
+  return CurrentFileOperations().StatusOfName(path);
+}
+
 bool TryHardLink(const std::filesystem::path& existing,
                  const std::filesystem::path& link) {
   return CurrentFileOperations().TryHardLink(existing, link);
@@ -53,8 +57,8 @@ std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& fo
   return CurrentFileOperations().ListFolder(folder);
 }
 
-uint64_t FreeSpaceIn(const std::filesystem::path& folder) {
-  return CurrentFileOperations().FreeSpace(folder);
+VolumeSpace SpaceOf(const std::filesystem::path& folder) {
+  return CurrentFileOperations().Space(folder);
 }
 
 FileIdentity CurrentIdentity(const std::filesystem::path& file) {

@@ -24,7 +24,7 @@ class FreeSpaceOf : public FileOperationsWrapper {
  public:
   explicit FreeSpaceOf(uint64_t free)
       : FileOperationsWrapper(SystemFileOperations()), free_(free), installed_(*this) {}
-  uint64_t FreeSpace(const std::filesystem::path&) override { return free_; }
+  VolumeSpace Space(const std::filesystem::path&) override { return {free_, free_}; }
 
  private:
   uint64_t free_;
