@@ -1,9 +1,12 @@
 #include "app/restore_backup.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "app/read_run_settings.h"
 #include "core/error.h"
@@ -11,6 +14,7 @@
 #include "db/open_database.h"
 #include "platform/backup_files.h"
 #include "platform/database_file.h"
+#include "platform/file.h"
 #include "platform/file_identity.h"
 #include "platform/file_system.h"
 
@@ -78,6 +82,30 @@ void CheckDatabase(const fs::path& file, bool jet, const std::string& shown) {
   }
 }
 
+// The copy holds what the backup holds, which opened as a database: read
+// back from the disk, so that a copy the disk did not keep is not put in
+// place. Read failures name the copy as the new version of Numbers.mdb.
+void CheckSameBytes(const fs::path& copy, const fs::path& backup) {
+  const platform::File written = platform::File::OpenForReading(copy);
+  const platform::File source = platform::File::OpenForReading(backup);
+  constexpr size_t kPiece = 1 << 20;
+  std::vector<uint8_t> copied(kPiece), held(kPiece);
+  for (uint64_t offset = 0;; offset += kPiece) {
+    const size_t length = written.ReadAt(offset, copied);
+    const size_t expected = source.ReadAt(offset, held);
+    const size_t same = static_cast<size_t>(
+        std::mismatch(copied.begin(), copied.begin() + std::min(length, expected),
+                      held.begin())
+            .first -
+        copied.begin());
+    if (same < length || length != expected)
+      throw Error("Die Kopie von " + Name(backup) + " enthält ab Byte " +
+                      std::to_string(offset + same) + " nicht, was die Sicherung enthält",
+                  Error::Kind::kIo);
+    if (length < kPiece) return;
+  }
+}
+
 // What `backup` holds, for the message: the state replaced at the moment
 // in its name, or else the file as last changed.
 std::string StateOf(const fs::path& database, const Chosen& backup) {
@@ -115,10 +143,7 @@ RunResult RestoreBackup(const SettingsStore& store, const NumberFormat& numbers,
     const bool jet = db::IsJetFile(Utf8(database));
     CheckDatabase(backup, jet, Name(backup));
     const fs::path kept = file.ReplaceWithCopyOf(
-        backup,
-        [&](const fs::path& copy) {
-          CheckDatabase(copy, jet, "Die Kopie " + Name(copy));
-        },
+        backup, [&](const fs::path& copy) { CheckSameBytes(copy, backup); },
         [&](platform::DatabaseFile::Step step) {
           replaced = replaced || step == platform::DatabaseFile::Step::kReplaced;
         });
