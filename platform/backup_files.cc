@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "core/error.h"
-#include "platform/file_error.h"
 #include "platform/file_identity.h"
 #include "platform/file_system.h"
 
@@ -118,16 +117,8 @@ std::vector<Backup> ListBackups(const std::filesystem::path& database) {
   std::vector<Backup> backups;
   const std::string database_name = database.filename().string();
   const std::filesystem::path folder = Folder(database);
-  std::vector<std::filesystem::path> entries;
-  try {
-    entries = FolderEntries(folder);
-  } catch (const FileError& error) {
-    throw FileError(folder,
-                    "Der Ordner " + folder.string() +
-                        " kann nicht gelesen werden, um die Sicherungen von " +
-                        database_name + " zu finden",
-                    error.reason(), error.kind());
-  }
+  const std::vector<std::filesystem::path> entries =
+      FolderEntries(folder, "die Sicherungen von " + database_name + " zu finden");
   for (const std::filesystem::path& entry : entries) {
     std::optional<Backup> backup =
         ParseBackupName(entry.filename().string(), database_name);

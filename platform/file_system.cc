@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "platform/file_error.h"
 #include "platform/file_operations.h"
 
 namespace platform {
@@ -53,8 +54,17 @@ void RemoveFile(const std::filesystem::path& path) noexcept {
   }
 }
 
-std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder) {
-  return CurrentFileOperations().ListFolder(folder);
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder,
+                                                 const std::string& purpose) {
+  try {
+    return CurrentFileOperations().ListFolder(folder);
+  } catch (const FileError& error) {
+    if (purpose.empty()) throw;
+    throw FileError(
+        folder,
+        "Der Ordner " + folder.string() + " kann nicht gelesen werden, um " + purpose,
+        error.reason(), error.kind());
+  }
 }
 
 VolumeSpace SpaceOf(const std::filesystem::path& folder) {

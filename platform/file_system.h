@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/file_operations.h"
@@ -58,8 +59,11 @@ bool IsWriteProtected(const std::filesystem::path& file);
 // temporary files that a later run cleans up anyway.
 void RemoveFile(const std::filesystem::path& path) noexcept;
 
-// The names in the folder, as paths inside it, in no particular order.
-std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder);
+// The names in the folder, as paths inside it, in no particular order. A
+// failure says what they were wanted for, where `purpose` tells it: "Der
+// Ordner <folder> kann nicht gelesen werden, um <purpose>: <reason>".
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder,
+                                                 const std::string& purpose = "");
 
 // The capacity of the volume of `folder` and the bytes this user may still
 // write on it.

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -225,6 +226,16 @@ bool MayCommit(const Case& c, size_t in_place, const RunResult& result) {
          (Tolerated(c) && result.outcome == RunOutcome::kCommitted);
 }
 
+// `what` with the case's request failing; `code` is the failure's.
+SweepRun WithFault(const Case& c, bool kernel_copy, const std::function<SweepRun()>& what,
+                   platform::SystemErrorCode& code) {
+  FaultInjection injection(c.target, kernel_copy);
+  SweepRun run = what();
+  EXPECT_TRUE(injection.fired()) << "the request was not made";
+  code = injection.code();
+  return run;
+}
+
 const std::set<std::string> kUntouched = {kDatabaseFileName, kPriceFileName,
                                           kSettingsName};
 
@@ -261,14 +272,9 @@ TEST_P(JetFaultSweepTest, EveryFailingFileRequestLeavesTheOldFileOrTheWholeNewOn
   for (const Case& c : cases) {
     SCOPED_TRACE(Described(c));
     const SweepFolder folder;
-    SweepRun run;
     platform::SystemErrorCode code = 0;
-    {
-      FaultInjection injection(c.target, kernel_copy);
-      run = RunIn(folder);
-      EXPECT_TRUE(injection.fired()) << "the request was not made";
-      code = injection.code();
-    }
+    const SweepRun run = WithFault(
+        c, kernel_copy, [&] { return RunIn(folder); }, code);
     std::set<std::string> names = folder.Names();
     if (MayCommit(c, in_place, run.result)) {
       EXPECT_EQ(run.result.outcome, RunOutcome::kCommitted) << AllMessages(run);
@@ -326,14 +332,9 @@ TEST_P(JetFaultSweepTest, EveryFailingFileRequestOfARestoreLeavesTheFileOrTheBac
     const SweepFolder folder(current);
     const fs::path older_backup = folder.dir.path() / kOlderBackupName;
     const std::string original = ReadFileBytes(older_backup);
-    SweepRun run;
     platform::SystemErrorCode code = 0;
-    {
-      FaultInjection injection(c.target, kernel_copy);
-      run = RestoreIn(folder);
-      EXPECT_TRUE(injection.fired()) << "the request was not made";
-      code = injection.code();
-    }
+    const SweepRun run = WithFault(
+        c, kernel_copy, [&] { return RestoreIn(folder); }, code);
     std::set<std::string> names = folder.Names();
     if (MayCommit(c, in_place, run.result)) {
       EXPECT_EQ(ExitStatus(run.result), 0) << AllMessages(run);
