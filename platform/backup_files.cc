@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <system_error>
 
 #include "core/error.h"
+#include "platform/file_identity.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -28,6 +27,10 @@ std::filesystem::path Folder(const std::filesystem::path& database) {
   return database.has_parent_path() ? database.parent_path() : ".";
 }
 
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.file == b.file;
+}
+
 // A "<name>.bak" that is neither a second name of a dated backup nor of the
 // database itself (a run killed between the backup and the rename) was left
 // by an earlier version of the program, which kept one backup and replaced
@@ -35,20 +38,31 @@ std::filesystem::path Folder(const std::filesystem::path& database) {
 // change, so that it is kept and counted like the others.
 void AdoptEarlierBackup(const std::filesystem::path& database) {
   const std::filesystem::path link = NewestBackupLink(database);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(link, error)))
-    return;
-  if (std::filesystem::equivalent(link, database, error)) return;
+  const std::optional<NameStatus> earlier = StatusOfName(link);
+  if (!earlier || !earlier->regular) return;
+  const std::optional<NameStatus> current = StatusOfName(database);
+  if (current && SameFile(current->identity, earlier->identity)) return;
   for (const Backup& backup : ListBackups(database))
-    if (std::filesystem::equivalent(link, backup.path, error)) return;
-  const auto changed = std::filesystem::last_write_time(link, error);
-  if (error)
-    throw core::Error(link.filename().string() +
-                          " kann nicht abgefragt werden: " + error.message(),
-                      core::Error::Kind::kIo);
-  const std::time_t moment =
-      std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
-  RenameOver(link, FreeBackupPath(database, BackupStamp(moment)));
+    if (SameFile(backup.identity, earlier->identity)) return;
+  RenameOver(link, FreeBackupPath(database, BackupStamp(earlier->modified)));
+}
+
+// What retention weighs the backups against; none of it where the system
+// cannot tell.
+std::optional<VolumeSpace> KnownSpace(const std::filesystem::path& folder) {
+  try {
+    return SpaceOf(folder);
+  } catch (const core::Error&) {
+    return std::nullopt;
+  }
+}
+
+uint64_t KnownSize(const std::filesystem::path& file) {
+  try {
+    return CurrentIdentity(file).size;
+  } catch (const core::Error&) {
+    return 0;
+  }
 }
 
 }  // namespace
@@ -102,14 +116,19 @@ std::optional<Backup> ParseBackupName(const std::string& name,
 std::vector<Backup> ListBackups(const std::filesystem::path& database) {
   std::vector<Backup> backups;
   const std::string database_name = database.filename().string();
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(Folder(database), error)) {
+  const std::filesystem::path folder = Folder(database);
+  const std::vector<std::filesystem::path> entries =
+      FolderEntries(folder, "die Sicherungen von " + database_name + " zu finden");
+  for (const std::filesystem::path& entry : entries) {
     std::optional<Backup> backup =
-        ParseBackupName(entry.path().filename().string(), database_name);
-    if (!backup || !entry.is_regular_file(error)) continue;
-    backup->path = entry.path();
-    backup->size = entry.file_size(error);
-    if (error) backup->size = 0;
+        ParseBackupName(entry.filename().string(), database_name);
+    if (!backup) continue;
+    // A name removed since the listing is no backup any more.
+    const std::optional<NameStatus> status = StatusOfName(entry);
+    if (!status || !status->regular) continue;
+    backup->path = entry;
+    backup->size = status->identity.size;
+    backup->identity = status->identity;
     backups.push_back(std::move(*backup));
   }
   std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
@@ -138,9 +157,7 @@ std::filesystem::path FreeBackupPath(const std::filesystem::path& database,
     if (sequence > 1) name += '_' + std::to_string(sequence);
     name += kBackupExtension;
     const std::filesystem::path path = Folder(database) / name;
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error)))
-      return path;
+    if (!StatusOfName(path)) return path;
   }
 }
 
@@ -188,17 +205,12 @@ std::vector<std::filesystem::path> BackupsToRemove(
 
 void PruneBackups(const std::filesystem::path& database, size_t keep) noexcept {
   try {
-    std::error_code error;
-    const std::filesystem::space_info info =
-        std::filesystem::space(Folder(database), error);
-    std::optional<VolumeSpace> space;
-    if (!error) space = VolumeSpace{info.capacity, info.available};
-    const uint64_t size = std::filesystem::file_size(database, error);
+    const std::optional<VolumeSpace> space = KnownSpace(Folder(database));
     for (const auto& path :
-         BackupsToRemove(ListBackups(database), keep, error ? 0 : size, space))
+         BackupsToRemove(ListBackups(database), keep, KnownSize(database), space))
       RemoveFile(path);
   } catch (...) {
-    // Out of memory while listing: the backups stay for the next run.
+    // The folder could not be listed (or memory ran out): the backups stay.
   }
 }
 

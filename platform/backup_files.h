@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_operations.h"
+
 // The backups a commit or a restore leaves beside the database: the file as
 // it was, under "<name>.<YYYY-MM-DD_HH-MM-SS>.bak" in local time (a second
 // one in the same second gets "_2", "_3", ...), so that names sort by time
@@ -20,6 +22,7 @@ struct Backup {
   std::string stamp;  // "YYYY-MM-DD_HH-MM-SS"
   int sequence = 1;   // 2, 3, ... for later backups of the same second
   uint64_t size = 0;
+  FileIdentity identity;
 };
 
 // The stamp of a moment in local time.
@@ -32,12 +35,12 @@ std::string ShownStamp(const std::string& stamp);
 std::optional<Backup> ParseBackupName(const std::string& name,
                                       const std::string& database_name);
 
-// The backups beside `database`, oldest first; none when the folder cannot
-// be listed.
+// The backups beside `database`, oldest first. A FileError when the folder
+// cannot be listed or a backup in it cannot be asked.
 std::vector<Backup> ListBackups(const std::filesystem::path& database);
 
 // A name for a new backup at `stamp` that no file holds and that sorts
-// after every backup there is (see ListBackups).
+// after every backup there is (see ListBackups); a FileError as there.
 std::filesystem::path FreeBackupPath(const std::filesystem::path& database,
                                      const std::string& stamp);
 
@@ -54,12 +57,6 @@ std::filesystem::path NewestBackupLink(const std::filesystem::path& database);
 std::filesystem::path KeepAsBackup(const std::filesystem::path& database,
                                    const std::filesystem::path& staged);
 
-// The volume of the database folder as std::filesystem::space() tells it.
-struct VolumeSpace {
-  uint64_t capacity = 0;
-  uint64_t available = 0;
-};
-
 // The backups (oldest first) that retention removes, oldest first. The
 // newest is always kept: it is the way back from the run just made. The
 // oldest go while more than `keep` are left, while the backups together
@@ -71,8 +68,10 @@ std::vector<std::filesystem::path> BackupsToRemove(
     const std::optional<VolumeSpace>& space);
 
 // Applies BackupsToRemove to the backups beside `database`. Called once the
-// new file is in place; a backup that cannot be removed stays for the next
-// run to remove, and nothing here fails the run.
+// new file is in place; nothing here fails the run: a backup that cannot be
+// removed, or a folder that cannot be listed, leaves the backups for the
+// next run to remove; a volume (or database) that cannot be asked leaves
+// the count alone to apply (and no room for a copy to keep).
 void PruneBackups(const std::filesystem::path& database, size_t keep) noexcept;
 
 }  // namespace platform

@@ -238,7 +238,7 @@ void DatabaseFile::CheckRoomForCopy() const {
   std::filesystem::path folder = path_.parent_path();
   if (folder.empty()) folder = ".";
   const uint64_t needed = size() + size() / 10 + kMegabyte;
-  const uint64_t free = FreeSpaceIn(folder);
+  const uint64_t free = SpaceOf(folder).available;
   if (free >= needed) return;
   throw Error("Auf dem Datenträger von " + Name(path_) +
                   " ist zu wenig Platz für die neue Fassung: nötig sind " +

@@ -2,7 +2,9 @@
 #define PREISLISTE_PLATFORM_FILE_OPERATIONS_H_
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -25,6 +27,20 @@ namespace platform {
 struct FileStatus {
   FileIdentity identity;
   bool regular = false;
+};
+
+// What a name stands for, as StatusOfName tells it: a symbolic link is
+// described itself, not the file it points to.
+struct NameStatus {
+  FileIdentity identity;
+  bool regular = false;      // an ordinary file: no link, folder or device
+  std::time_t modified = 0;  // the last write of the contents, calendar time
+};
+
+// The volume that holds a folder.
+struct VolumeSpace {
+  uint64_t capacity = 0;
+  uint64_t available = 0;  // the bytes this user may still write
 };
 
 class FileOperations {
@@ -63,6 +79,8 @@ class FileOperations {
   // Names and folders (see file_system.h, file_identity.h).
   virtual FileIdentity IdentityOf(const std::filesystem::path& path) = 0;
   virtual bool IsSymbolicLink(const std::filesystem::path& path) = 0;
+  // None where nothing has the name (or a folder on its way is missing).
+  virtual std::optional<NameStatus> StatusOfName(const std::filesystem::path& path) = 0;
   virtual bool IsWriteProtected(const std::filesystem::path& path) = 0;
   virtual bool CanReadAndWrite(const std::filesystem::path& file) = 0;
   virtual bool CanCreateFilesIn(const std::filesystem::path& folder) = 0;
@@ -77,8 +95,7 @@ class FileOperations {
       const std::filesystem::path& folder) = 0;
   virtual void FlushFolder(const std::filesystem::path& folder) = 0;
   virtual bool IsHeldOpen(const std::filesystem::path& path) = 0;
-  // The bytes this user may still write on the volume of `folder`.
-  virtual uint64_t FreeSpace(const std::filesystem::path& folder) = 0;
+  virtual VolumeSpace Space(const std::filesystem::path& folder) = 0;
 };
 
 // The operations in use: the system's own unless a test installed others.
@@ -138,6 +155,9 @@ class FileOperationsWrapper : public FileOperations {
   bool IsSymbolicLink(const std::filesystem::path& path) override {
     return target_.IsSymbolicLink(path);
   }
+  std::optional<NameStatus> StatusOfName(const std::filesystem::path& path) override {
+    return target_.StatusOfName(path);
+  }
   bool IsWriteProtected(const std::filesystem::path& path) override {
     return target_.IsWriteProtected(path);
   }
@@ -166,8 +186,8 @@ class FileOperationsWrapper : public FileOperations {
   bool IsHeldOpen(const std::filesystem::path& path) override {
     return target_.IsHeldOpen(path);
   }
-  uint64_t FreeSpace(const std::filesystem::path& folder) override {
-    return target_.FreeSpace(folder);
+  VolumeSpace Space(const std::filesystem::path& folder) override {
+    return target_.Space(folder);
   }
 
  protected:

@@ -1,11 +1,16 @@
 #include "platform/file_system.h"
 
+#include "platform/file_error.h"
 #include "platform/file_operations.h"
 
 namespace platform {
 
 bool IsSymbolicLink(const std::filesystem::path& path) {
   return CurrentFileOperations().IsSymbolicLink(path);
+}
+
+std::optional<NameStatus> StatusOfName(const std::filesystem::path& path) {
+  return CurrentFileOperations().StatusOfName(path);
 }
 
 bool TryHardLink(const std::filesystem::path& existing,
@@ -49,12 +54,21 @@ void RemoveFile(const std::filesystem::path& path) noexcept {
   }
 }
 
-std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder) {
-  return CurrentFileOperations().ListFolder(folder);
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder,
+                                                 const std::string& purpose) {
+  try {
+    return CurrentFileOperations().ListFolder(folder);
+  } catch (const FileError& error) {
+    if (purpose.empty()) throw;
+    throw FileError(
+        folder,
+        "Der Ordner " + folder.string() + " kann nicht gelesen werden, um " + purpose,
+        error.reason(), error.kind());
+  }
 }
 
-uint64_t FreeSpaceIn(const std::filesystem::path& folder) {
-  return CurrentFileOperations().FreeSpace(folder);
+VolumeSpace SpaceOf(const std::filesystem::path& folder) {
+  return CurrentFileOperations().Space(folder);
 }
 
 FileIdentity CurrentIdentity(const std::filesystem::path& file) {

@@ -3,7 +3,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
+
+#include "platform/file_operations.h"
 
 // Operations on names in a folder that replacing a file safely needs, through
 // the current FileOperations (file_operations.h). Every failure is a
@@ -14,6 +18,10 @@ namespace platform {
 // over it would replace the link, not the file it points to). Other kinds of
 // Windows reparse points (deduplicated or cloud files) are files.
 bool IsSymbolicLink(const std::filesystem::path& path);
+
+// What `path` stands for, without following a symbolic link; none where
+// nothing has that name.
+std::optional<NameStatus> StatusOfName(const std::filesystem::path& path);
 
 // Makes `link` a second name of `existing`. False where the volume allows no
 // hard links (FAT, some network shares); an error for any other failure.
@@ -51,11 +59,15 @@ bool IsWriteProtected(const std::filesystem::path& file);
 // temporary files that a later run cleans up anyway.
 void RemoveFile(const std::filesystem::path& path) noexcept;
 
-// The names in the folder, as paths inside it, in no particular order.
-std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder);
+// The names in the folder, as paths inside it, in no particular order. A
+// failure says what they were wanted for, where `purpose` tells it: "Der
+// Ordner <folder> kann nicht gelesen werden, um <purpose>: <reason>".
+std::vector<std::filesystem::path> FolderEntries(const std::filesystem::path& folder,
+                                                 const std::string& purpose = "");
 
-// The bytes this user may still write on the volume of `folder`.
-uint64_t FreeSpaceIn(const std::filesystem::path& folder);
+// The capacity of the volume of `folder` and the bytes this user may still
+// write on it.
+VolumeSpace SpaceOf(const std::filesystem::path& folder);
 
 }  // namespace platform
 

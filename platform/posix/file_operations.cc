@@ -199,6 +199,15 @@ class NativeFileOperations final : public FileOperations {
     return S_ISLNK(info.st_mode);
   }
 
+  std::optional<NameStatus> StatusOfName(const std::filesystem::path& path) override {
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+      throw SystemError("kann nicht abgefragt werden", path, errno);
+    }
+    return NameStatus{IdentityFromStat(info), S_ISREG(info.st_mode), info.st_mtim.tv_sec};
+  }
+
   // POSIX systems have no write-protection mark; permissions pass on instead.
   bool IsWriteProtected(const std::filesystem::path&) override { return false; }
 
@@ -263,11 +272,12 @@ class NativeFileOperations final : public FileOperations {
   // over a network share): every file counts as held.
   bool IsHeldOpen(const std::filesystem::path&) override { return true; }
 
-  uint64_t FreeSpace(const std::filesystem::path& folder) override {
+  VolumeSpace Space(const std::filesystem::path& folder) override {
     struct statvfs info;
     if (statvfs(folder.c_str(), &info) != 0)
       throw FolderFailure("kann nicht abgefragt werden", folder, errno);
-    return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
+    return {static_cast<uint64_t>(info.f_blocks) * info.f_frsize,
+            static_cast<uint64_t>(info.f_bavail) * info.f_frsize};
   }
 };
 

@@ -58,6 +58,35 @@ bool LinkNotPossible(DWORD error) {
          error == ERROR_INVALID_PARAMETER;
 }
 
+// Reparse tags of symbolic links and junctions; other reparse points are
+// files (see IsSymbolicLink).
+bool IsLinkTag(DWORD tag) {
+  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
+
+// A handle for asking the name's attributes, which no other program's
+// sharing refuses; INVALID_HANDLE_VALUE with GetLastError() on failure.
+HANDLE OpenAttributes(const std::filesystem::path& path, DWORD flags) {
+  return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, flags, nullptr);
+}
+
+struct HandleCloser {
+  HANDLE handle;
+  ~HandleCloser() { CloseHandle(handle); }
+};
+
+// 100-ns ticks since 1601 as seconds since 1970.
+std::time_t CalendarTime(FILETIME time) {
+  constexpr std::uint64_t kTicksTo1970 = 116444736000000000u;
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  return ticks < kTicksTo1970
+             ? 0
+             : static_cast<std::time_t>((ticks - kTicksTo1970) / 10000000);
+}
+
 DWORD AttributesOf(const std::filesystem::path& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -194,21 +223,35 @@ class NativeFileOperations final : public FileOperations {
   void UseDefaultAccess(File&) override {}
 
   FileIdentity IdentityOf(const std::filesystem::path& path) override {
-    const HANDLE handle =
-        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = OpenAttributes(path, FILE_ATTRIBUTE_NORMAL);
     if (handle == INVALID_HANDLE_VALUE)
       throw SystemError("kann nicht abgefragt werden", path);
-    try {
-      BY_HANDLE_FILE_INFORMATION info;
-      const FileIdentity identity = IdentityOfHandle(handle, path, info);
-      CloseHandle(handle);
-      return identity;
-    } catch (...) {
-      CloseHandle(handle);
-      throw;
+    const HandleCloser closer{handle};
+    BY_HANDLE_FILE_INFORMATION info;
+    return IdentityOfHandle(handle, path, info);
+  }
+
+  // The name itself, also where it is a link or a folder.
+  std::optional<NameStatus> StatusOfName(const std::filesystem::path& path) override {
+    const HANDLE handle =
+        OpenAttributes(path, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return std::nullopt;
+      throw SystemError("kann nicht abgefragt werden", path, error);
     }
+    const HandleCloser closer{handle};
+    BY_HANDLE_FILE_INFORMATION info;
+    const FileIdentity identity = IdentityOfHandle(handle, path, info);
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag))
+      throw SystemError("kann nicht abgefragt werden", path);
+    const bool regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                         GetFileType(handle) == FILE_TYPE_DISK &&
+                         !IsLinkTag(tag.ReparseTag);
+    return NameStatus{identity, regular, CalendarTime(info.ftLastWriteTime)};
   }
 
   // A reparse point is a link only by its tag: OneDrive placeholders and
@@ -220,8 +263,7 @@ class NativeFileOperations final : public FileOperations {
     if (search == INVALID_HANDLE_VALUE)
       throw SystemError("kann nicht abgefragt werden", path);
     FindClose(search);
-    return found.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
-           found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT;
+    return IsLinkTag(found.dwReserved0);
   }
 
   bool IsWriteProtected(const std::filesystem::path& file) override {
@@ -312,11 +354,11 @@ class NativeFileOperations final : public FileOperations {
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
   }
 
-  uint64_t FreeSpace(const std::filesystem::path& folder) override {
-    ULARGE_INTEGER available;
-    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+  VolumeSpace Space(const std::filesystem::path& folder) override {
+    ULARGE_INTEGER available, capacity;
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, &capacity, nullptr))
       throw FolderFailure("kann nicht abgefragt werden", folder, GetLastError());
-    return available.QuadPart;
+    return {capacity.QuadPart, available.QuadPart};
   }
 };
 

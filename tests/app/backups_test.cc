@@ -199,6 +199,8 @@ TEST_F(BackupsTest, RestoreRefusesWhatCannotStandInForNumbersAndChangesNothing) 
   mdb_test::CopyJetFile("numbers/numbers-pk.mdb", jet);
   folder_.WriteFile("damaged.bak", "SQLite format 3" + std::string(5000, 'x'));
   folder_.WriteFile("cut.bak", ReadFileBytes(folder_.database()).substr(0, 1000));
+  fs::create_directory(folder_.path() / "folder.bak");
+  fs::create_hard_link(folder_.database(), folder_.path() / "second-name.bak");
   const struct {
     const char* name;
     std::string named;
@@ -214,6 +216,9 @@ TEST_F(BackupsTest, RestoreRefusesWhatCannotStandInForNumbersAndChangesNothing) 
        " ist eine Access-Datenbank (Jet 4), Numbers.mdb eine SQLite-Datenbank", nullptr},
       {"the database itself", "Numbers.mdb", "ist die Datenbank Numbers.mdb selbst",
        nullptr},
+      {"a second name of it", "second-name.bak", "ist die Datenbank Numbers.mdb selbst",
+       nullptr},
+      {"a folder", "folder.bak", "folder.bak ist keine gewöhnliche Datei", nullptr},
       {"in use", "", "ist in Benutzung: neben ihr liegt Numbers.ldb", "Numbers.ldb"},
   };
   for (const auto& c : cases) {

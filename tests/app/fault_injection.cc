@@ -116,6 +116,12 @@ bool FaultInjection::IsSymbolicLink(const std::filesystem::path& path) {
   return target().IsSymbolicLink(path);
 }
 
+std::optional<platform::NameStatus> FaultInjection::StatusOfName(
+    const std::filesystem::path& path) {
+  FailIfTarget("StatusOfName", "kann nicht abgefragt werden", path, true);
+  return target().StatusOfName(path);
+}
+
 bool FaultInjection::IsWriteProtected(const std::filesystem::path& path) {
   FailIfTarget("IsWriteProtected", "kann nicht abgefragt werden", path, true);
   return target().IsWriteProtected(path);
@@ -164,9 +170,9 @@ bool FaultInjection::IsHeldOpen(const std::filesystem::path& path) {
   return target().IsHeldOpen(path);
 }
 
-uint64_t FaultInjection::FreeSpace(const std::filesystem::path& folder) {
-  FailIfTarget("FreeSpace", "kann nicht abgefragt werden", folder, true);
-  return target().FreeSpace(folder);
+platform::VolumeSpace FaultInjection::Space(const std::filesystem::path& folder) {
+  FailIfTarget("Space", "kann nicht abgefragt werden", folder, true);
+  return target().Space(folder);
 }
 
 #ifdef _WIN32

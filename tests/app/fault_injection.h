@@ -65,6 +65,8 @@ class FaultInjection : public platform::FileOperationsWrapper {
   void UseDefaultAccess(platform::File& file) override;
   platform::FileIdentity IdentityOf(const std::filesystem::path& path) override;
   bool IsSymbolicLink(const std::filesystem::path& path) override;
+  std::optional<platform::NameStatus> StatusOfName(
+      const std::filesystem::path& path) override;
   bool IsWriteProtected(const std::filesystem::path& path) override;
   bool CanReadAndWrite(const std::filesystem::path& file) override;
   bool CanCreateFilesIn(const std::filesystem::path& folder) override;
@@ -77,7 +79,7 @@ class FaultInjection : public platform::FileOperationsWrapper {
       const std::filesystem::path& folder) override;
   void FlushFolder(const std::filesystem::path& folder) override;
   bool IsHeldOpen(const std::filesystem::path& path) override;
-  uint64_t FreeSpace(const std::filesystem::path& folder) override;
+  platform::VolumeSpace Space(const std::filesystem::path& folder) override;
 
  private:
   // Records the request; the code to fail it with when it is the target.

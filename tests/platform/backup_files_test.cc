@@ -19,7 +19,7 @@ std::vector<Backup> Backups(const std::vector<uint64_t>& sizes) {
   for (size_t i = 0; i < sizes.size(); ++i) {
     std::string name = "b";
     name += std::to_string(i);
-    backups.push_back({name, "", 1, sizes[i]});
+    backups.push_back({name, "", 1, sizes[i], {}});
   }
   return backups;
 }

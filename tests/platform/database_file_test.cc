@@ -211,6 +211,10 @@ TEST(DatabaseFileTest, EachRunKeepsADatedBackupAndTheEarlierSingleBackup) {
   EXPECT_EQ(DatedBackups(database),
             (std::vector<std::string>{"backup of an earlier version", kOld, "first",
                                       "second"}));
+  // The earlier backup is dated by its last write.
+  EXPECT_EQ(ListBackups(database).front().stamp,
+            BackupStamp(std::chrono::system_clock::to_time_t(
+                std::filesystem::file_time_type::clock::to_sys(yesterday))));
   EXPECT_EQ(ReadFileBytes(dir.path() / "Numbers.mdb.bak"), "second");
   EXPECT_TRUE(std::filesystem::equivalent(dir.path() / "Numbers.mdb.bak",
                                           ListBackups(database).back().path));

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/database_file.h"
@@ -24,7 +27,7 @@ class FreeSpaceOf : public FileOperationsWrapper {
  public:
   explicit FreeSpaceOf(uint64_t free)
       : FileOperationsWrapper(SystemFileOperations()), free_(free), installed_(*this) {}
-  uint64_t FreeSpace(const std::filesystem::path&) override { return free_; }
+  VolumeSpace Space(const std::filesystem::path&) override { return {free_, free_}; }
 
  private:
   uint64_t free_;
@@ -64,6 +67,49 @@ TEST(FileOperationsTest, ACommitRefusesAtTheOpenWhenTheVolumeCannotHoldTheCopy) 
       EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
     }
   }
+}
+
+// What the system says of a name: the name itself (a link is no regular
+// file, and not the file it points to), second names of one file alike, its
+// last write in calendar time, and nothing for a missing name.
+TEST(FileOperationsTest, TheStatusOfANameDescribesTheNameItself) {
+  TempDir dir;
+  const auto file = dir.WriteFile("Numbers.mdb", "12345");
+  const auto written =
+      std::filesystem::file_time_type::clock::now() - std::chrono::hours(30);
+  std::filesystem::last_write_time(file, written);
+  FileOperations& system = SystemFileOperations();
+  const std::optional<NameStatus> status = system.StatusOfName(file);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(status->regular);
+  EXPECT_EQ(status->identity.size, 5u);
+  const std::time_t expected = std::chrono::system_clock::to_time_t(
+      std::filesystem::file_time_type::clock::to_sys(written));
+  EXPECT_LE(std::abs(static_cast<long long>(status->modified - expected)), 1);
+
+  ASSERT_TRUE(system.TryHardLink(file, dir.path() / "second"));
+  const std::optional<NameStatus> second = system.StatusOfName(dir.path() / "second");
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(second->identity.volume, status->identity.volume);
+  EXPECT_EQ(second->identity.file, status->identity.file);
+
+  std::filesystem::create_directory(dir.path() / "folder");
+  EXPECT_FALSE(system.StatusOfName(dir.path() / "folder")->regular);
+  EXPECT_FALSE(system.StatusOfName(dir.path() / "missing").has_value());
+  EXPECT_FALSE(system.StatusOfName(dir.path() / "missing" / "file").has_value());
+
+  std::error_code no_links;  // Windows lets only some users make links
+  std::filesystem::create_symlink(file, dir.path() / "link", no_links);
+  if (!no_links) {
+    const std::optional<NameStatus> link = system.StatusOfName(dir.path() / "link");
+    ASSERT_TRUE(link.has_value());
+    EXPECT_FALSE(link->regular);
+    EXPECT_NE(link->identity.file, status->identity.file);
+  }
+
+  const VolumeSpace space = system.Space(dir.path());
+  EXPECT_GT(space.capacity, 0u);
+  EXPECT_LE(space.available, space.capacity);
 }
 
 // The names the operator reads for the temporary names beside a file.
