@@ -82,7 +82,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   if (line.action == CommandLine::Action::kRestore &&
       (line.dry_run || !line.report_file.empty() || line.skip_checks))
     return UsageError(
-        "--restore lässt sich nicht mit --dry-run, --report oder --ohne-pruefung verbinden");
+        "--restore lässt sich nicht mit --dry-run, --report oder --ohne-pruefung "
+        "verbinden");
   return line;
 }
 

@@ -1,12 +1,14 @@
 // update-preisliste: refreshes the billing product's price list from the
 // supplier's price file in one run. Without arguments it does just that; the
-// options (--dry-run, --report FILE, --help, --version) add a preview and a
-// change report, and --restore [FILE] puts a backup back instead of a run. Shows its window when a display is available, and runs in
-// the terminal otherwise or when UPDATE_PREISLISTE_UI=console; in the window
-// Qt's own options (-platform offscreen, ...) are accepted too. Exit status 0
-// after a committed run (or a dry run that would have committed), 1 when the
-// run stopped, 2 for a wrong command line, 3 when the change list could not
-// be written.
+// options (--dry-run, --report FILE, --ohne-pruefung, --help, --version) add a
+// preview, a change report or switch the checks of the new list off, and
+// --restore [FILE] puts a backup back instead of a run. Shows its window when
+// a display is available, and runs in the terminal otherwise or when
+// UPDATE_PREISLISTE_UI=console; in the window Qt's own options (-platform
+// offscreen, ...) are accepted too. Exit status 0 after a committed run (or a
+// dry run that would have committed, or a restore), 1 when the run stopped
+// (or a restore was refused), 2 for a wrong command line, 3 when the change
+// list could not be written.
 
 #include <unistd.h>
 

@@ -10,6 +10,7 @@
 #include "app/backup_settings.h"
 #include "app/read_run_settings.h"
 #include "app/run_checks.h"
+#include "core/error.h"
 #include "core/utf8.h"
 #include "db/open_database.h"
 #include "import/import_price_file.h"
@@ -28,7 +29,7 @@ namespace {
 void Abandon(db::engine::Connection& connection) {
   try {
     connection.RollbackTrans();
-  } catch (const std::exception&) {
+  } catch (const core::Error&) {
   }
   db::CloseDatabase(&connection);
 }

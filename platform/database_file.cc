@@ -330,7 +330,8 @@ std::filesystem::path DatabaseFile::ReplaceWithCopyOf(const std::filesystem::pat
   };
   File from = File::OpenForReading(source);
   if (!from.IsRegularFile())
-    throw Error(source.string() + " ist keine gewöhnliche Datei", Error::Kind::kUnsupported);
+    throw Error(source.string() + " ist keine gewöhnliche Datei",
+                Error::Kind::kUnsupported);
   const uint64_t length = from.Size();
   // Declared first, so that the copy is closed before its name is removed
   // (Windows removes no open file).

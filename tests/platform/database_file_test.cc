@@ -268,8 +268,9 @@ TEST(DatabaseFileTest, ReplaceWithCopyOfLeavesEverythingWhenTheCheckFails) {
   const auto damaged = dir.WriteFile("damaged.bak", kOld);
   EXPECT_EQ(ErrorOf([&] {
               DatabaseFile::Open(database).ReplaceWithCopyOf(
-                  damaged,
-                  [](const std::filesystem::path&) { throw Error("beschädigt", Error::Kind::kDamaged); });
+                  damaged, [](const std::filesystem::path&) {
+                    throw Error("beschädigt", Error::Kind::kDamaged);
+                  });
             }),
             "beschädigt");
   EXPECT_EQ(ReadFileBytes(database), kNew);
