@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/setting_number.h"
+
 namespace app {
 
 BackupCountOrMessage ReadBackupCount(const SettingsStore& store) {
@@ -12,17 +14,9 @@ BackupCountOrMessage ReadBackupCount(const SettingsStore& store) {
   } catch (const std::exception& error) {
     return {std::nullopt, error.what()};
   }
-  const size_t first = value.find_first_not_of(" \t");
-  const size_t last = value.find_last_not_of(" \t");
-  const std::string digits =
-      first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
-  size_t count = 0;
-  bool valid = !digits.empty() && digits.size() <= 3;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') valid = false;
-    count = count * 10 + static_cast<size_t>(c - '0');
-  }
-  if (valid && count >= 1 && count <= kMostBackups) return {count, {}};
+  const std::optional<int> count =
+      ReadWholeSetting(value, 1, static_cast<int>(kMostBackups));
+  if (count) return {static_cast<size_t>(*count), {}};
   return {std::nullopt, std::string("Die Einstellung \"") + kBackupCountKey +
                             "\" im Abschnitt [" + kBackupSection +
                             "] ist keine ganze Zahl von 1 bis " +

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <utility>
 
-#include "core/ascii.h"
+#include "app/setting_number.h"
 #include "core/utf8.h"
 
 namespace app {
@@ -40,17 +40,6 @@ std::string Percent(int64_t part, int64_t whole) {
 // Whether `part` is more than `percent` percent of `whole`; never at 100.
 bool Exceeds(int64_t part, int64_t whole, int percent) {
   return percent < 100 && part * 100 > static_cast<int64_t>(percent) * whole;
-}
-
-std::optional<int> ReadPercent(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == text.npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-  if (text.size() > 3 || !std::all_of(text.begin(), text.end(), core::IsAsciiDigit))
-    return std::nullopt;
-  const int value = std::stoi(std::string(text));
-  if (value > 100) return std::nullopt;
-  return value;
 }
 
 std::string FaultText(LineFault fault) {
@@ -186,7 +175,7 @@ CheckLimitsOrMessage ReadCheckLimits(const SettingsStore& store) {
          {std::pair{kMaxMalformedKey, &limits.max_malformed_percent},
           std::pair{kMaxRemovedKey, &limits.max_removed_percent}}) {
       const std::string value = store.Get(kChecksSection, key, std::to_string(*limit));
-      const std::optional<int> percent = ReadPercent(value);
+      const std::optional<int> percent = ReadWholeSetting(value, 0, 100);
       if (!percent)
         return {std::nullopt, std::string("Die Einstellung \"") + key +
                                   "\" im Abschnitt [" + kChecksSection +

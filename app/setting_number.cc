@@ -1,5 +1,6 @@
 #include "app/setting_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -88,6 +89,18 @@ std::optional<double> ReadSettingNumber(std::string_view text,
 
 std::string OneTenthText(const NumberFormat& format) {
   return "0" + format.decimal_separator + "1";
+}
+
+std::optional<int> ReadWholeSetting(std::string_view text, int lowest, int highest) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == text.npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  if (text.size() > 3 || !std::all_of(text.begin(), text.end(), core::IsAsciiDigit))
+    return std::nullopt;
+  int value = 0;
+  for (const char digit : text) value = value * 10 + (digit - '0');
+  if (value < lowest || value > highest) return std::nullopt;
+  return value;
 }
 
 }  // namespace app

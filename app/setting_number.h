@@ -24,6 +24,11 @@ NumberFormat NumberFormatOfCurrentLocale();
 std::optional<double> ReadSettingNumber(std::string_view text,
                                         const NumberFormat& format);
 
+// Reads a whole-number setting: blanks around it, then one to three digits
+// (no sign, no separator) making a number from `lowest` to `highest`. Empty
+// for anything else.
+std::optional<int> ReadWholeSetting(std::string_view text, int lowest, int highest);
+
 // The text the locale writes for the number 0.1: "0.1", or "0,1" where the
 // comma is the decimal separator.
 std::string OneTenthText(const NumberFormat& format);
